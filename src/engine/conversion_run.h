@@ -1,0 +1,137 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "settings/ini_editor.h"
+#include "settings/options.h"
+
+namespace tarnwick {
+
+// What a front end shows of a run. The engine never touches a widget.
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  virtual void StatusChanged(const std::string& /*text*/) {}
+  // The work list grew by one entry (the last one of the run's WorkList).
+  virtual void EntryAdded(const std::string& /*entry*/) {}
+  virtual void EntrySelected(std::size_t /*index*/) {}
+  // Called after every file: the window lets pending events run here.
+  virtual void Yield() {}
+  // Asked between files; a true answer ends the run after the file in progress.
+  virtual bool CancelRequested() { return false; }
+};
+
+// The message shown when source and destination are the same folder.
+inline constexpr const char* kSameFoldersMessage =
+    "The Source and Destination directories are te same. Please choose a different Desination.";
+inline constexpr const char* kSameFoldersTitle = "Change Destination";
+
+enum class RefusalKind { kNone, kSameFolders, kEmptySource, kEmptyDestination, kSourceMissing,
+                         kNested, kUploadsInsideDestination };
+
+struct Refusal {
+  RefusalKind kind = RefusalKind::kNone;
+  std::string message;
+  explicit operator bool() const { return kind != RefusalKind::kNone; }
+};
+
+// One operation that did not succeed during a run.
+struct RunFailure {
+  std::string operation;  // "copy", "create folder", "delete", "write log"
+  std::string path;
+  std::string reason;
+};
+
+struct RunResult {
+  Refusal refusal;           // set when the run did not start
+  bool cancelled = false;    // stopped on request after the file in progress
+  std::int64_t entries = 0;  // work entries found by the scan
+  std::int64_t copied = 0;   // files copied into the FTP web
+  std::int64_t reported = 0; // files found new or changed
+  std::int64_t deletedFound = 0;  // FTP web files without a source counterpart
+  std::int64_t deleted = 0;       // of those, removed from the FTP web
+  std::vector<RunFailure> failures;
+
+  bool Finished() const { return !refusal && !cancelled; }
+};
+
+// One conversion of a FrontPage web into an FTP web. The options, the skip list and both
+// folder paths are taken once, when the run is made; a run is used once.
+class ConversionRun {
+ public:
+  ConversionRun(const Options& options, std::vector<std::string> skipList,
+                RunObserver* observer = nullptr, FileSystem& fs = SystemFileSystem());
+
+  // Checks the folders, then scans, copies and sweeps.
+  RunResult Run(const std::string& source, const std::string& destination);
+
+  // The checks made before anything is written.
+  static Refusal CheckFolders(const std::string& source, const std::string& destination);
+
+  // Whether the run sweeps deleted files at all under these options.
+  static bool SweepWanted(const Options& options);
+  // Whether a finished run starts the FTP client.
+  static bool FtpClientWanted(const Options& options);
+
+  // The phases, public so that tests can drive them one at a time.
+  void ListFolderFiles(const std::string& folder);
+  void ScanFolder(const std::string& path);
+  void CopyChangedFiles();
+  void SweepDeletedFiles();
+  void SweepFolder(const std::string& path);
+
+  std::string SourcePath;
+  std::string DestPath;
+  std::string UploadsPath;
+  std::string WalkRoot;
+  std::string FolderPattern = "*";
+  std::int64_t FolderCount = 0;
+  std::vector<std::string> WorkList;  // relative folder, "^", file name
+
+  const RunResult& Result() const { return result_; }
+
+ private:
+  void ListListedFiles(const std::string& folder, const std::vector<std::string>& files);
+  void ScanListing(const std::string& path, const FolderListing& listing);
+  void ProcessEntry(std::size_t index);
+  void ReportFinding(const std::string& sourceFile, const std::string& uploadsFolder,
+                     const std::string& uploadsFile, const std::string& relative,
+                     const char* value);
+  void SweepFiles(const std::string& folder, const std::vector<std::string>& files);
+  void SweepListing(const std::string& path, const FolderListing& listing);
+  bool EnsureFolderChain(const std::string& base, const std::string& relative);
+  void WriteLog(IniEditor& log, const std::string& section, const std::string& key,
+                const std::string& value);
+  void Fail(const char* operation, const std::string& path, const std::string& reason);
+  void Status(const std::string& text);
+  void Yield();
+  bool Cancelled();
+  void FlushLogs();
+  void FinishPendingCopies();
+  bool SkipListed(const std::string& fileName) const;
+  std::string RelativeFolder(const std::string& folder, const std::string& root) const;
+
+  Options options_;
+  std::vector<std::string> skipList_;  // lowered
+  RunObserver* observer_;
+  RunObserver nullObserver_;
+  FileSystem& fs_;
+  RunResult result_;
+
+  std::string sourceRoot_;  // SourcePath without trailing separators, for composing paths
+  std::string destRoot_;
+  IniEditor destLog_;
+  IniEditor uploadsLog_;
+  struct PendingCopy {
+    std::string from;
+    std::string to;
+  };
+  // Destination copies of reported files wait until their log lines are on disk, so that an
+  // interrupted run cannot lose a change: the next run still sees the file as changed.
+  std::vector<PendingCopy> pendingCopies_;
+};
+
+}  // namespace tarnwick

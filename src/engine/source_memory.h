@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tarnwick {
+
+// Memories of earlier runs in settings.db: the destination last used for each source
+// (section "DIDOvivavovo") and the recently converted webs (section "Positions").
+class SourceMemory {
+ public:
+  explicit SourceMemory(std::string settingsFile, FileSystem& fs = SystemFileSystem());
+
+  // The remembered destination, or source + "-FTP" when none (or only blanks) is stored.
+  std::string ProposedDestination(const std::string& source) const;
+
+  // After a finished run: remembers the destination and moves the source to the front.
+  // Returns true when "Positions" changed (the recent webs need refilling).
+  bool RememberConversion(const std::string& sourcePath, const std::string& destPath);
+
+  // Keys "1" to "10", blank values left out, values as stored.
+  std::vector<std::string> LoadRecentWebs() const;
+
+ private:
+  std::string settingsFile_;
+  FileSystem& fs_;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/find_entry.h"
+
+namespace tarnwick {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// What one read of a folder yields. Both lists are sorted by name without regard to case,
+// so runs, logs and tests are repeatable whatever order the file system keeps.
+struct FolderListing {
+  std::vector<std::string> files;    // regular files, hidden ones included
+  std::vector<std::string> folders;  // real sub-folders; links to folders are not followed
+};
+
+// The file-system operations the engine, the report and the profile files use. Every failure
+// comes back as a result with a reason; nothing is thrown across this line. Tests put a
+// double behind it to make any single operation fail.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // One read of a folder. Special files (pipes, sockets, devices) are passed over; a symbolic
+  // link to a file counts as a file, one to a folder is passed over so a walk never loops.
+  virtual bool ReadFolder(const std::string& folder, FolderListing& listing,
+                          std::string* error) = 0;
+
+  // The entry at path, not following a final symbolic link unless it leads to a file.
+  virtual std::optional<FindEntry> LookUp(const std::string& path) = 0;
+
+  // Creates the last folder of path. True when the folder exists afterwards.
+  virtual bool CreateFolder(const std::string& path, std::string* error) = 0;
+
+  // Copies content, permission bits and last-write time, replacing the target. A target that
+  // is the source itself, a folder, or read-only (no owner write bit) is refused.
+  virtual bool CopyFile(const std::string& from, const std::string& to, std::string* error) = 0;
+
+  virtual bool DeleteFile(const std::string& path, std::string* error) = 0;
+
+  // Whole small text files, kept as bytes.
+  virtual bool ReadTextFile(const std::string& path, std::string& content, std::string* error) = 0;
+  // Replaces the file atomically: a temporary file in the same folder, renamed over it.
+  virtual bool ReplaceFile(const std::string& path, const std::string& content,
+                           std::string* error) = 0;
+  // Adds bytes at the end of the file (creating it) in one write.
+  virtual bool AppendToFile(const std::string& path, const std::string& content,
+                            std::string* error) = 0;
+};
+
+// The machine's own file system.
+FileSystem& SystemFileSystem();
+
+// The regular files of one folder, sorted like ReadFolder; empty when it cannot be read.
+std::vector<std::string> ListFiles(FileSystem& fs, const std::string& folder);
+
+// True when both paths name one existing file or folder (same device and file number).
+bool SameFileIdentity(const std::string& a, const std::string& b);
+
+// The absolute, normalised form of a path with links resolved as far as the path exists;
+// used to decide whether one folder lies inside another.
+std::string CanonicalPath(const std::string& path);
+
+}  // namespace tarnwick

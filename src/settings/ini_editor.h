@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tarnwick {
+
+// The result of ReadIniSection: row 0 the key names, row 1 their values, in file order.
+struct IniSectionTable {
+  std::vector<std::string> keys;
+  std::vector<std::string> values;
+};
+
+// Reader and writer of profile (INI) files with the rules the old profile functions had:
+// lines end at CR, LF or both; blanks around names and values are removed; a value in
+// matching quotes comes back without them; names match without regard to case; the first of
+// duplicate sections or keys wins; a changed key is replaced in place, a new key goes after
+// the last key of its section, a new section at the end of the file; lines are written as
+// key=value ended by CR LF.
+//
+// Each user owns an editor, sets IniFile and IniSection, then reads and writes. The editor
+// keeps a parsed copy of each file it touched and checks it against the file's size and
+// last-write time before every use, so an edit made by another program is still seen, while
+// a run that writes thousands of keys does not re-read the file for each.
+class IniEditor {
+ public:
+  explicit IniEditor(FileSystem& fs = SystemFileSystem());
+
+  std::string IniFile;
+  std::string IniSection;
+
+  // The value with a 255-character buffer: at most 254 characters come back; a missing file,
+  // section or key gives the default (cut the same way); a present empty value gives "".
+  std::string ReadIniValue(const std::string& key, const std::string& defaultValue);
+
+  // Every key of the section and its value, through a 4096-character key list as the old
+  // function gave it (a list that does not fit is cut). Returns the count; a missing
+  // section leaves the table as it was.
+  std::int16_t ReadIniSection(IniSectionTable& table);
+
+  // Every key and full value of the section, without the old buffer limits.
+  std::vector<std::pair<std::string, std::string>> ReadWholeSection();
+
+  // Sets the key; creates file and section when missing. Nonzero on success. A key or value
+  // that the file syntax cannot hold (line breaks, "=" in a key, a key that starts with "[")
+  // is refused with 0 rather than written so that it reads back as something else.
+  std::int16_t WriteIniValue(const std::string& key, const std::string& value);
+
+  // While deferred, writes change the parsed copy only; Flush puts them on disk in one
+  // atomic rewrite (or one append when they all landed at the end of the file).
+  void DeferWrites(bool deferred);
+  bool Flush();
+
+  // The reason of the last failed write.
+  const std::string& LastError() const { return lastError_; }
+
+ private:
+  struct Line {
+    std::string text;  // without its line end
+    enum Kind { kOther, kSection, kKey } kind = kOther;
+    std::string name;  // lowered section or key name
+  };
+  struct Document {
+    bool loaded = false;
+    bool exists = false;
+    std::int64_t size = -1;
+    std::int64_t writeTime = 0;
+    std::vector<Line> lines;
+    bool endsWithBreak = true;
+    // Bytes waiting to be written: either an append at the end, or a full rewrite.
+    bool dirty = false;
+    bool rewriteNeeded = false;
+    std::string pendingAppend;
+  };
+
+  Document& Current();
+  void Load(Document& doc, const std::string& path);
+  bool Persist(Document& doc, const std::string& path);
+  static std::string Serialize(const Document& doc);
+  // Index range [first, last) of the first section named like IniSection, or npos.
+  bool FindSection(const Document& doc, const std::string& lowered, std::size_t& header,
+                   std::size_t& end) const;
+  std::optional<std::string> Lookup(Document& doc, const std::string& key);
+
+  FileSystem& fs_;
+  std::map<std::string, Document> documents_;
+  bool deferred_ = false;
+  std::string lastError_;
+};
+
+}  // namespace tarnwick

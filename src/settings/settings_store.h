@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "settings/options.h"
+
+namespace tarnwick {
+
+// The program's folder: the executable's folder when writable, else the per-user data folder.
+std::string ProgramFolder();
+
+// settings.db and extras.db inside a folder.
+std::string SettingsFilePath(const std::string& folder);
+std::string SkipListFilePath(const std::string& folder);
+
+// The ten keys of section "Main", in the order they are read and written, with their defaults.
+struct OptionKey {
+  const char* key;
+  const char* defaultValue;
+};
+extern const OptionKey kOptionKeys[10];
+
+// A stored text as a check-box state: rounded to the nearest whole number, a half to the even
+// one. Empty when the text is not a number or lies outside 0 to 2.
+std::optional<std::int16_t> ParseOptionState(const std::string& text);
+
+// What loading found: the options and, per key in order, whether its stored value was damaged
+// (not a number, or outside 0 to 2) and replaced by the default.
+struct LoadedOptions {
+  Options options;
+  std::vector<std::string> damagedKeys;
+};
+
+// Section "Main" of settings.db; a missing file or key gives the defaults.
+LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs = SystemFileSystem());
+
+// Writes the ten keys in order; false when a write was refused.
+bool SaveOptions(const std::string& settingsFile, const Options& options,
+                 FileSystem& fs = SystemFileSystem());
+
+// Where TickerDate is kept (one place, so reader and writer cannot disagree).
+inline constexpr const char* kTickerDateSection = "Ticker";
+inline constexpr const char* kTickerDateKey = "TickerDate";
+
+}  // namespace tarnwick

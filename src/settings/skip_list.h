@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tarnwick {
+
+// The lines of extras.db: a line ends at CR LF or at a lone CR (a lone LF stays in the entry),
+// nothing is trimmed and empty lines are kept. Missing or unreadable gives an empty list.
+std::vector<std::string> ParseSkipList(const std::string& content);
+std::vector<std::string> LoadSkipList(const std::string& skipListFile,
+                                      FileSystem& fs = SystemFileSystem());
+
+}  // namespace tarnwick
