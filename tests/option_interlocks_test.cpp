@@ -10,12 +10,11 @@ namespace tarnwick {
 namespace {
 
 const std::set<std::string> kChangeOptions = {
-    "chkCompareDates",  "chkCompareSizes",  "chkCreateUploadsDir", "chkKillDeleted",
-    "chkKillExtra",     "chkReportChanges", "chkReportDeleted",    "lblCompareDates",
-    "lblCompareSizes",  "lblCreateUploadsDir", "lblKillDeleted",   "lblKillExtra",
+    "chkCompareDates",  "chkCompareSizes",     "chkCreateUploadsDir", "chkKillDeleted",
+    "chkKillExtra",     "chkReportChanges",    "chkReportDeleted",    "lblCompareDates",
+    "lblCompareSizes",  "lblCreateUploadsDir", "lblKillDeleted",      "lblKillExtra",
     "lblReportChanges", "lblReportDeleted"};
-const std::set<std::string> kSkipList = {"lstKillExtra", "cmdKillExtraEdit",
-                                         "cmdKillExtraRefresh"};
+const std::set<std::string> kSkipList = {"lstKillExtra", "cmdKillExtraEdit", "cmdKillExtraRefresh"};
 const std::set<std::string> kFtpPath = {"txtLaunchFTP", "cmdLaunchFTP"};
 
 // Every combination of the three controlling boxes, greyed included, against the table:
@@ -26,8 +25,7 @@ TEST(OptionInterlocks, EveryRowOfTheTableForEveryState) {
     for (std::int16_t killExtra : {0, 1, 2}) {
       for (std::int16_t launch : {0, 1, 2}) {
         SCOPED_TRACE(::testing::Message() << "CheckForChanges=" << changes
-                                          << " KillExtra=" << killExtra
-                                          << " LaunchFTP=" << launch);
+                                          << " KillExtra=" << killExtra << " LaunchFTP=" << launch);
         InterlockState state = ComputeInterlocks({changes, killExtra, launch});
         const bool changesOn = changes != 0;
         EXPECT_EQ(state.changeOptions, changesOn);
@@ -39,10 +37,10 @@ TEST(OptionInterlocks, EveryRowOfTheTableForEveryState) {
         for (const ControlEnabled& control : controls) {
           std::string name = control.name;
           EXPECT_TRUE(seen.insert(name).second) << name << " listed twice";
-          bool expected = kChangeOptions.count(name)  ? changesOn
-                          : kSkipList.count(name)     ? changesOn && killExtra != 0
-                          : kFtpPath.count(name)      ? launch != 0
-                                                      : !control.enabled;
+          bool expected = kChangeOptions.count(name) ? changesOn
+                          : kSkipList.count(name)    ? changesOn && killExtra != 0
+                          : kFtpPath.count(name)     ? launch != 0
+                                                     : !control.enabled;
           EXPECT_EQ(control.enabled, expected) << name;
         }
         EXPECT_EQ(seen.size(), kChangeOptions.size() + kSkipList.size() + kFtpPath.size());

@@ -6,12 +6,15 @@
 #include <filesystem>
 
 #include "platform/program_folder.h"
-#include "support/scratch_dir.h"
+#include "support/temp_dir.h"
 
 namespace tarnwick {
 namespace {
 
-using testing::ScratchDir;
+using testing::Exists;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
 
 Options Defaults() {
   Options o;
@@ -22,17 +25,17 @@ Options Defaults() {
 }
 
 TEST(SettingsStore, MissingFileGivesDefaultsAndWritesNothing) {
-  ScratchDir dir;
-  std::string file = SettingsFilePath(dir.Path());
+  TempDir dir;
+  std::string file = SettingsFilePath(dir.path());
   EXPECT_EQ(file, dir / "settings.db");
   LoadedOptions loaded = LoadOptions(file);
   EXPECT_EQ(loaded.options, Defaults());
   EXPECT_TRUE(loaded.damagedKeys.empty());
-  EXPECT_FALSE(dir.Exists("settings.db"));
+  EXPECT_FALSE(Exists(dir / "settings.db"));
 }
 
 TEST(SettingsStore, SaveWritesTheTenKeysInOrder) {
-  ScratchDir dir;
+  TempDir dir;
   Options o;
   o.CheckForChanges = 1;
   o.CompareDate = 0;
@@ -45,7 +48,7 @@ TEST(SettingsStore, SaveWritesTheTenKeysInOrder) {
   o.ReportChanges = 0;
   o.ReportDeleted = 1;
   ASSERT_TRUE(SaveOptions(dir / "settings.db", o));
-  EXPECT_EQ(dir.Read("settings.db"),
+  EXPECT_EQ(ReadFile(dir / "settings.db"),
             "[Main]\r\nCheckForChanges=1\r\nCompareDate=0\r\nCompareSize=2\r\n"
             "CreateUploadsDir=1\r\nFTPPath=/usr/bin/ftp client\r\nKillDeleted=0\r\n"
             "KillExtra=1\r\nLaunchFTP=1\r\nReportChanges=0\r\nReportDeleted=1\r\n");
@@ -53,13 +56,13 @@ TEST(SettingsStore, SaveWritesTheTenKeysInOrder) {
 }
 
 TEST(SettingsStore, SaveReplacesKeysInPlaceAndKeepsOtherSections) {
-  ScratchDir dir;
-  dir.Write("settings.db",
+  TempDir dir;
+  WriteFile(dir / "settings.db",
             "[Positions]\r\n1=/webs/a\r\n[main]\r\nkillextra=0\r\nCheckForChanges=0\r\n"
             "[DIDOvivavovo]\r\n/webs/a=/webs/a-FTP\r\n");
   Options o = Defaults();
   ASSERT_TRUE(SaveOptions(dir / "settings.db", o));
-  std::string text = dir.Read("settings.db");
+  std::string text = ReadFile(dir / "settings.db");
   EXPECT_EQ(text.rfind("[Positions]\r\n1=/webs/a\r\n[main]\r\n", 0), 0u) << text;
   const std::string tail = "[DIDOvivavovo]\r\n/webs/a=/webs/a-FTP\r\n";
   EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << text;
@@ -68,7 +71,7 @@ TEST(SettingsStore, SaveReplacesKeysInPlaceAndKeepsOtherSections) {
 }
 
 TEST(SettingsStore, SaveRefusesAPathThatTheFileCannotHold) {
-  ScratchDir dir;
+  TempDir dir;
   Options o = Defaults();
   o.FTPPath = "/bin/ftp\r\nLaunchFTP=1";
   EXPECT_FALSE(SaveOptions(dir / "settings.db", o));
@@ -76,8 +79,8 @@ TEST(SettingsStore, SaveRefusesAPathThatTheFileCannotHold) {
 }
 
 TEST(SettingsStore, DamagedValuesTakeTheirDefaultAndLoadingGoesOn) {
-  ScratchDir dir;
-  dir.Write("settings.db",
+  TempDir dir;
+  WriteFile(dir / "settings.db",
             "[Main]\r\nCheckForChanges=0\r\nCompareDate=\r\nCompareSize=yes\r\n"
             "CreateUploadsDir=0\r\nFTPPath=/opt/ftp\r\nKillDeleted=3\r\nKillExtra=-1\r\n"
             "LaunchFTP=1x\r\nReportChanges=0\r\nReportDeleted=0\r\n");
@@ -94,25 +97,25 @@ TEST(SettingsStore, DamagedValuesTakeTheirDefaultAndLoadingGoesOn) {
   expected.ReportChanges = 0;
   expected.ReportDeleted = 0;
   EXPECT_EQ(loaded.options, expected);
-  EXPECT_EQ(loaded.damagedKeys, (std::vector<std::string>{"CompareDate", "CompareSize",
-                                                          "KillDeleted", "KillExtra",
-                                                          "LaunchFTP"}));
+  EXPECT_EQ(loaded.damagedKeys,
+            (std::vector<std::string>{"CompareDate", "CompareSize", "KillDeleted", "KillExtra",
+                                      "LaunchFTP"}));
 }
 
 TEST(SettingsStore, GreyedStateLoadsAndIsSavedBack) {
-  ScratchDir dir;
-  dir.Write("settings.db", "[Main]\nCheckForChanges=2\nKillExtra=\"2\"\n");
+  TempDir dir;
+  WriteFile(dir / "settings.db", "[Main]\nCheckForChanges=2\nKillExtra=\"2\"\n");
   Options o = LoadOptions(dir / "settings.db").options;
   EXPECT_EQ(o.CheckForChanges, 2);
   EXPECT_EQ(o.KillExtra, 2);
   ASSERT_TRUE(SaveOptions(dir / "settings.db", o));
-  std::string text = dir.Read("settings.db");
+  std::string text = ReadFile(dir / "settings.db");
   EXPECT_NE(text.find("CheckForChanges=2\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("KillExtra=2\r\n"), std::string::npos) << text;
 }
 
 TEST(SettingsStore, AnFtpPathLongerThanTheOldBufferComesBackWhole) {
-  ScratchDir dir;
+  TempDir dir;
   Options o = Defaults();
   o.FTPPath = "/opt/" + std::string(300, 'f');
   ASSERT_TRUE(SaveOptions(dir / "settings.db", o));
@@ -125,13 +128,12 @@ TEST(ParseOptionState, WholeNumbersAndRoundedFractions) {
     std::optional<std::int16_t> state;
   };
   const Case cases[] = {
-      {"0", 0},       {"1", 1},        {"2", 2},          {" 1\t", 1},    {"+1", 1},
-      {"1.0", 1},     {"0.4", 0},      {"0.5", 0},        {"1.5", 2},     {"2.5", 2},
-      {"1.49", 1},    {".6", 1},       {"-0.5", 0},       {"-0.4", 0},    {"1e0", 1},
-      {"20E-1", 2},   {"2.6", {}},     {"3", {}},         {"-1", {}},     {"-0.6", {}},
-      {"", {}},       {"abc", {}},     {"1x", {}},        {"1,5", {}},    {"0x1", {}},
-      {"nan", {}},    {"inf", {}},     {"1e", {}},        {".", {}},      {"99999999999", {}},
-      {"1 1", {}},    {"--1", {}},
+      {"0", 0},    {"1", 1},     {"2", 2},    {" 1\t", 1},  {"+1", 1},   {"1.0", 1},
+      {"0.4", 0},  {"0.5", 0},   {"1.5", 2},  {"2.5", 2},   {"1.49", 1}, {".6", 1},
+      {"-0.5", 0}, {"-0.4", 0},  {"1e0", 1},  {"20E-1", 2}, {"2.6", {}}, {"3", {}},
+      {"-1", {}},  {"-0.6", {}}, {"", {}},    {"abc", {}},  {"1x", {}},  {"1,5", {}},
+      {"0x1", {}}, {"nan", {}},  {"inf", {}}, {"1e", {}},   {".", {}},   {"99999999999", {}},
+      {"1 1", {}}, {"--1", {}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ParseOptionState(c.text), c.state) << '"' << c.text << '"';
@@ -139,13 +141,13 @@ TEST(ParseOptionState, WholeNumbersAndRoundedFractions) {
 }
 
 TEST(SettingsStore, TickerDateLivesInItsOwnSection) {
-  ScratchDir dir;
+  TempDir dir;
   std::string file = dir / "settings.db";
   EXPECT_EQ(LoadTickerDate(file), "");
   ASSERT_TRUE(SaveOptions(file, Defaults()));
   ASSERT_TRUE(SaveTickerDate(file, "20240131"));
   EXPECT_EQ(LoadTickerDate(file), "20240131");
-  std::string text = dir.Read("settings.db");
+  std::string text = ReadFile(dir / "settings.db");
   EXPECT_NE(text.find("\r\n[Ticker]\r\nTickerDate=20240131\r\n"), std::string::npos) << text;
   // The ticker's reader spells the key differently; it must find the same entry.
   IniEditor editor;
@@ -164,9 +166,9 @@ TEST(ProgramFolder, IsTheExecutablesFolderWhenWritable) {
 }
 
 TEST(ProgramFolder, WritableOnlyForExistingFolders) {
-  ScratchDir dir;
-  dir.Write("file", "x");
-  EXPECT_TRUE(FolderWritable(dir.Path()));
+  TempDir dir;
+  WriteFile(dir / "file", "x");
+  EXPECT_TRUE(FolderWritable(dir.path()));
   EXPECT_FALSE(FolderWritable(dir / "file"));
   EXPECT_FALSE(FolderWritable(dir / "missing"));
   EXPECT_FALSE(FolderWritable(""));
@@ -174,10 +176,10 @@ TEST(ProgramFolder, WritableOnlyForExistingFolders) {
 
 #ifndef _WIN32
 TEST(ProgramFolder, UserDataFolderIsUnderHome) {
-  ScratchDir dir;
+  TempDir dir;
   const char* oldHome = std::getenv("HOME");
   std::string saved = oldHome ? oldHome : "";
-  setenv("HOME", dir.Path().c_str(), 1);
+  setenv("HOME", dir.path().c_str(), 1);
   std::string folder = UserDataFolder();
   if (oldHome) setenv("HOME", saved.c_str(), 1);
   EXPECT_EQ(folder, dir / ".local/share/Tarnwick");

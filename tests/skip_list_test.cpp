@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "support/scratch_dir.h"
+#include "support/temp_dir.h"
 
 namespace tarnwick {
 namespace {
+
+using testing::Exists;
+using testing::ReadFile;
+using testing::WriteFile;
 
 using Lines = std::vector<std::string>;
 
@@ -26,11 +30,11 @@ TEST(SkipList, LineEndsAndVerbatimEntries) {
 }
 
 TEST(SkipList, LoadsTheFileAndGivesEmptyWhenItCannotBeRead) {
-  testing::ScratchDir dir;
-  dir.Write("extras.db", "thumbs.db\r\n\r\nnotes.txt\r\n");
+  testing::TempDir dir;
+  WriteFile(dir / "extras.db", "thumbs.db\r\n\r\nnotes.txt\r\n");
   EXPECT_EQ(LoadSkipList(dir / "extras.db"), (Lines{"thumbs.db", "", "notes.txt"}));
   EXPECT_EQ(LoadSkipList(dir / "missing.db"), Lines{});
-  EXPECT_EQ(LoadSkipList(dir.Path()), Lines{});  // a folder, not a file
+  EXPECT_EQ(LoadSkipList(dir.path()), Lines{});  // a folder, not a file
 }
 
 }  // namespace

@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "settings/ini_editor.h"
-#include "support/scratch_dir.h"
+#include "settings/settings_store.h"
+#include "support/temp_dir.h"
 
 namespace tarnwick {
 namespace {
+
+using testing::Exists;
+using testing::ReadFile;
+using testing::WriteFile;
 
 using Webs = std::vector<std::string>;
 
@@ -14,22 +19,31 @@ class SourceMemoryTest : public ::testing::Test {
  protected:
   std::string File() const { return dir_ / "settings.db"; }
 
-  // The values of keys "1" to "12" as stored, "" for missing ones, trailing blanks dropped.
+  // The values of keys "1" to "12" as stored, up to the last key present.
   Webs Positions() {
     IniEditor editor;
     editor.IniFile = File();
     editor.IniSection = "Positions";
+    const std::string missing = "<missing>";
     Webs values;
-    for (int k = 1; k <= 12; ++k) values.push_back(editor.ReadIniValue(std::to_string(k), ""));
-    while (!values.empty() && values.back().empty()) values.pop_back();
+    for (int k = 1; k <= 12; ++k) {
+      values.push_back(ReadStoredValue(editor, std::to_string(k), missing));
+    }
+    while (!values.empty() && values.back() == missing) values.pop_back();
     return values;
+  }
+
+  // A new web writes every key up to "12", the empty ones included.
+  static Webs Padded(Webs webs) {
+    webs.resize(12);
+    return webs;
   }
 
   void Remember(SourceMemory& memory, const std::string& web) {
     memory.RememberConversion(web, web + "-out");
   }
 
-  testing::ScratchDir dir_;
+  testing::TempDir dir_;
 };
 
 TEST_F(SourceMemoryTest, ProposesSourceFtpUntilAConversionIsRemembered) {
@@ -46,7 +60,7 @@ TEST_F(SourceMemoryTest, ProposesSourceFtpUntilAConversionIsRemembered) {
 }
 
 TEST_F(SourceMemoryTest, BlankRememberedDestinationCountsAsNone) {
-  dir_.Write("settings.db", "[DIDOvivavovo]\r\n/a='   '\r\n/b=\r\n/c=\"\"\r\n");
+  WriteFile(dir_ / "settings.db", "[DIDOvivavovo]\r\n/a='   '\r\n/b=\r\n/c=\"\"\r\n");
   SourceMemory memory(File());
   EXPECT_EQ(memory.ProposedDestination("/a"), "/a-FTP");
   EXPECT_EQ(memory.ProposedDestination("/b"), "/b-FTP");
@@ -62,26 +76,26 @@ TEST_F(SourceMemoryTest, LongPathsAreRememberedWhole) {
   EXPECT_EQ(memory.LoadRecentWebs(), Webs{source});
   // Found again in key "1": nothing moves and no cut copy is pushed back.
   EXPECT_FALSE(memory.RememberConversion(source, dest));
-  EXPECT_EQ(Positions(), Webs{source});
+  EXPECT_EQ(Positions(), Padded({source}));
 }
 
 TEST_F(SourceMemoryTest, FoundWebMovesToTheFrontAndNewWebPushesBack) {
-  dir_.Write("settings.db", "[Positions]\r\n1=P\r\n2=Q\r\n3=R\r\n");
+  WriteFile(dir_ / "settings.db", "[Positions]\r\n1=P\r\n2=Q\r\n3=R\r\n");
   SourceMemory memory(File());
   Remember(memory, "r");  // found without regard to case, stored as given
   EXPECT_EQ(Positions(), (Webs{"r", "P", "Q"}));
   Remember(memory, "N");
-  EXPECT_EQ(Positions(), (Webs{"N", "r", "P", "Q"}));
+  EXPECT_EQ(Positions(), Padded({"N", "r", "P", "Q"}));
   Remember(memory, "Q");
-  EXPECT_EQ(Positions(), (Webs{"Q", "N", "r", "P"}));
+  EXPECT_EQ(Positions(), Padded({"Q", "N", "r", "P"}));
 }
 
 TEST_F(SourceMemoryTest, AlreadyFirstWritesNothingToPositions) {
   const std::string content = "[Positions]\r\n1=P\r\n2=Q\r\n[DIDOvivavovo]\r\nP=P-out\r\n";
-  dir_.Write("settings.db", content);
+  WriteFile(dir_ / "settings.db", content);
   SourceMemory memory(File());
   EXPECT_FALSE(memory.RememberConversion("P", "P-out"));
-  EXPECT_EQ(dir_.Read("settings.db"), content);
+  EXPECT_EQ(ReadFile(dir_ / "settings.db"), content);
   // Another spelling of the first web still counts as the first one.
   EXPECT_FALSE(memory.RememberConversion("p", "/elsewhere"));
   EXPECT_EQ(Positions(), (Webs{"P", "Q"}));
@@ -91,7 +105,7 @@ TEST_F(SourceMemoryTest, AlreadyFirstWritesNothingToPositions) {
 TEST_F(SourceMemoryTest, TwelveFullDropsTheFormerTwelfth) {
   std::string content = "[Positions]\r\n";
   for (int k = 1; k <= 12; ++k) content += std::to_string(k) + "=w" + std::to_string(k) + "\r\n";
-  dir_.Write("settings.db", content);
+  WriteFile(dir_ / "settings.db", content);
   SourceMemory memory(File());
   Remember(memory, "new");
   EXPECT_EQ(Positions(),
@@ -107,16 +121,16 @@ TEST_F(SourceMemoryTest, TwelveFullDropsTheFormerTwelfth) {
 }
 
 TEST_F(SourceMemoryTest, GapsArePushedBackAsTheyStand) {
-  dir_.Write("settings.db", "[Positions]\r\n1=P\r\n3=R\r\n");
+  WriteFile(dir_ / "settings.db", "[Positions]\r\n1=P\r\n3=R\r\n");
   SourceMemory memory(File());
   Remember(memory, "R");
   EXPECT_EQ(Positions(), (Webs{"R", "P", ""}));
 }
 
 TEST_F(SourceMemoryTest, RecentWebsLeaveOutBlanksAndKeepValuesAsStored) {
-  dir_.Write("settings.db",
-             "[Positions]\r\n1=/webs/one\r\n2=   \r\n3=\" /webs/two \"\r\n4=\r\n"
-             "11=/webs/eleven\r\n10=/webs/ten\r\n");
+  WriteFile(dir_ / "settings.db",
+            "[Positions]\r\n1=/webs/one\r\n2=   \r\n3=\" /webs/two \"\r\n4=\r\n"
+            "11=/webs/eleven\r\n10=/webs/ten\r\n");
   SourceMemory memory(File());
   EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/one", " /webs/two ", "/webs/ten"}));
 }
@@ -124,7 +138,7 @@ TEST_F(SourceMemoryTest, RecentWebsLeaveOutBlanksAndKeepValuesAsStored) {
 TEST_F(SourceMemoryTest, NoFileGivesNoRecentWebs) {
   SourceMemory memory(File());
   EXPECT_EQ(memory.LoadRecentWebs(), Webs{});
-  EXPECT_FALSE(dir_.Exists("settings.db"));
+  EXPECT_FALSE(Exists(dir_ / "settings.db"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <ostream>
@@ -89,17 +90,19 @@ std::string HelpText() {
        << "SOURCE is taken, or SOURCE followed by -FTP.\n\n"
        << "Options:\n";
   for (const Flag& flag : Flags()) {
-    std::string names = flag.shortName != nullptr
-                            ? std::string(flag.shortName) + ", " + flag.name
-                            : std::string("    ") + flag.name;
+    std::string names = flag.shortName != nullptr ? std::string(flag.shortName) + ", " + flag.name
+                                                  : std::string("    ") + flag.name;
     if (flag.valueName != nullptr) names += std::string(" ") + flag.valueName;
+    // The help text starts in one column; its continuation lines are indented to it.
+    constexpr std::size_t kHelpColumn = 26;
     std::string help = flag.help;
-    std::string indent(24, ' ');
-    for (std::size_t pos = 0; (pos = help.find('\n', pos)) != std::string::npos; pos += 25) {
-      help.insert(pos + 1, indent);
+    for (std::size_t pos = 0; (pos = help.find('\n', pos)) != std::string::npos;) {
+      help.insert(pos + 1, std::string(kHelpColumn, ' '));
+      pos += kHelpColumn + 1;
     }
-    text << "  " << names << std::string(names.size() < 22 ? 22 - names.size() : 1, ' ') << help
-         << "\n";
+    std::string lead = "  " + names;
+    lead.resize(std::max(lead.size() + 1, kHelpColumn), ' ');
+    text << lead << help << "\n";
   }
   text << "\nExit status: 0 when every file was handled, 1 when a copy, folder creation or\n"
        << "deletion failed, 2 when the run was refused or the arguments are wrong.\n";
@@ -199,9 +202,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
   SourceMemory memory(settingsFile);
   const std::string source = FolderArgument(arguments.source);
-  const std::string destination = arguments.destination
-                                      ? FolderArgument(*arguments.destination)
-                                      : memory.ProposedDestination(source);
+  const std::string destination = arguments.destination ? FolderArgument(*arguments.destination)
+                                                        : memory.ProposedDestination(source);
 
   StatusLine status(err, errIsTerminal && !arguments.quiet, StandardErrorColumns());
   CatchInterrupt();

@@ -9,8 +9,8 @@ namespace tarnwick {
 
 // Exit statuses of tarnwick-convert.
 inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitFailures = 1;     // some copy, folder creation or deletion failed
-inline constexpr int kExitRefused = 2;      // the run was refused, or the arguments are wrong
+inline constexpr int kExitFailures = 1;  // some copy, folder creation or deletion failed
+inline constexpr int kExitRefused = 2;   // the run was refused, or the arguments are wrong
 inline constexpr int kExitInterrupted = 130;
 
 // What the command line asked for.

@@ -28,19 +28,32 @@ std::string FitToWidth(std::string text, std::size_t width) {
 }  // namespace
 
 StatusLine::StatusLine(std::ostream& err, bool enabled, int columns)
-    : err_(err), enabled_(enabled), width_(columns > 1 ? static_cast<std::size_t>(columns - 1) : 1) {}
+    : err_(err),
+      enabled_(enabled),
+      width_(columns > 1 ? static_cast<std::size_t>(columns - 1) : 1) {}
 
 void StatusLine::StatusChanged(const std::string& text) {
   if (!enabled_) return;
+  pending_ = text;
+  hasPending_ = true;
+  Yield();
+}
+
+// Between files: the latest text is shown once the redraw interval has passed, so the line
+// is never far behind the run.
+void StatusLine::Yield() {
+  if (!hasPending_) return;
   auto now = std::chrono::steady_clock::now();
   if (shownLength_ != 0 && now - lastShown_ < kRedrawInterval) return;
   lastShown_ = now;
-  Show(text);
+  hasPending_ = false;
+  Show(pending_);
 }
 
 bool StatusLine::CancelRequested() { return InterruptRequested(); }
 
 void StatusLine::Clear() {
+  hasPending_ = false;
   if (!enabled_ || shownLength_ == 0) return;
   err_ << '\r' << std::string(shownLength_, ' ') << '\r' << std::flush;
   shownLength_ = 0;

@@ -16,6 +16,7 @@ class StatusLine : public RunObserver {
   StatusLine(std::ostream& err, bool enabled, int columns);
 
   void StatusChanged(const std::string& text) override;
+  void Yield() override;
   bool CancelRequested() override;
 
   // Blanks the line so that what follows starts on a clean one.
@@ -28,6 +29,8 @@ class StatusLine : public RunObserver {
   bool enabled_;
   std::size_t width_;
   std::size_t shownLength_ = 0;
+  std::string pending_;  // the latest text not yet shown
+  bool hasPending_ = false;
   std::chrono::steady_clock::time_point lastShown_{};
 };
 

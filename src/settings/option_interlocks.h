@@ -25,9 +25,9 @@ InterlockState ComputeInterlocks(const InterlockInputs& inputs);
 
 // The dependent controls by object name, grouped as they are switched.
 inline constexpr const char* kChangeOptionControls[] = {
-    "chkCompareDates",  "chkCompareSizes", "chkCreateUploadsDir", "chkKillDeleted",
-    "chkKillExtra",     "chkReportChanges", "chkReportDeleted",   "lblCompareDates",
-    "lblCompareSizes",  "lblCreateUploadsDir", "lblKillDeleted",  "lblKillExtra",
+    "chkCompareDates",  "chkCompareSizes",     "chkCreateUploadsDir", "chkKillDeleted",
+    "chkKillExtra",     "chkReportChanges",    "chkReportDeleted",    "lblCompareDates",
+    "lblCompareSizes",  "lblCreateUploadsDir", "lblKillDeleted",      "lblKillExtra",
     "lblReportChanges", "lblReportDeleted"};
 inline constexpr const char* kSkipListControls[] = {"lstKillExtra", "cmdKillExtraEdit",
                                                     "cmdKillExtraRefresh"};

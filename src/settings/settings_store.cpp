@@ -2,8 +2,8 @@
 
 #include <charconv>
 #include <cmath>
-#include <system_error>
 #include <filesystem>
+#include <system_error>
 
 #include "engine/helpers.h"
 #include "platform/program_folder.h"
@@ -15,10 +15,16 @@ namespace {
 constexpr const char* kMainSection = "Main";
 
 // The option fields in key order; nullptr marks FTPPath, the one text.
-constexpr std::int16_t Options::* kOptionFields[10] = {
-    &Options::CheckForChanges, &Options::CompareDate, &Options::CompareSize,
-    &Options::CreateUploadsDir, nullptr, &Options::KillDeleted, &Options::KillExtra,
-    &Options::LaunchFTP, &Options::ReportChanges, &Options::ReportDeleted};
+constexpr std::int16_t Options::*kOptionFields[10] = {&Options::CheckForChanges,
+                                                      &Options::CompareDate,
+                                                      &Options::CompareSize,
+                                                      &Options::CreateUploadsDir,
+                                                      nullptr,
+                                                      &Options::KillDeleted,
+                                                      &Options::KillExtra,
+                                                      &Options::LaunchFTP,
+                                                      &Options::ReportChanges,
+                                                      &Options::ReportDeleted};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -68,11 +74,11 @@ IniEditor EditorFor(const std::string& settingsFile, const char* section, FileSy
 
 }  // namespace
 
-const OptionKey kOptionKeys[10] = {
-    {"CheckForChanges", "1"}, {"CompareDate", "1"}, {"CompareSize", "1"},
-    {"CreateUploadsDir", "1"}, {"FTPPath", ""},     {"KillDeleted", "1"},
-    {"KillExtra", "1"},       {"LaunchFTP", "0"},   {"ReportChanges", "1"},
-    {"ReportDeleted", "1"}};
+const OptionKey kOptionKeys[10] = {{"CheckForChanges", "1"}, {"CompareDate", "1"},
+                                   {"CompareSize", "1"},     {"CreateUploadsDir", "1"},
+                                   {"FTPPath", ""},          {"KillDeleted", "1"},
+                                   {"KillExtra", "1"},       {"LaunchFTP", "0"},
+                                   {"ReportChanges", "1"},   {"ReportDeleted", "1"}};
 
 std::string ProgramFolder() {
   static const std::string folder = [] {
@@ -144,8 +150,8 @@ bool SaveOptions(const std::string& settingsFile, const Options& options, FileSy
   editor.DeferWrites(true);
   bool written = true;
   for (std::size_t i = 0; i < std::size(kOptionKeys); ++i) {
-    std::string value = kOptionFields[i] == nullptr ? options.FTPPath
-                                                    : std::to_string(options.*kOptionFields[i]);
+    std::string value =
+        kOptionFields[i] == nullptr ? options.FTPPath : std::to_string(options.*kOptionFields[i]);
     if (editor.WriteIniValue(kOptionKeys[i].key, value) == 0) written = false;
   }
   return editor.Flush() && written;
