@@ -54,7 +54,7 @@ TEST(OptionInterlocks, UngovernedControlsAreNotListed) {
   for (const char* free : {"chkCheckForChanges", "lblCheckForChanges", "chkLaunchFTP",
                            "lblLaunchFTP", "cmdSaveSettings"}) {
     EXPECT_TRUE(std::none_of(controls.begin(), controls.end(), [&](const ControlEnabled& c) {
-      return std::string(c.name) == free;
+      return std::string_view(c.name) == free;
     })) << free;
   }
 }
