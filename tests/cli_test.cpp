@@ -125,9 +125,11 @@ TEST_F(CliTest, ConvertsPrintsTheSummaryAndRemembersTheRun) {
   EXPECT_FALSE(Exists(Root("site/about.htm")));
 }
 
-TEST_F(CliTest, ProposesTheSourceFollowedByFtpForARelativeSource) {
-  Outcome outcome = Convert({"web/"});
+TEST_F(CliTest, QuietlyConvertsARelativeSourceIntoSourceFtp) {
+  Outcome outcome = Convert({"-q", "web/"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err, "");
   EXPECT_TRUE(Exists(Root("web-FTP/index.htm")));
   // Remembered as the window would have it: the whole path, no separator at the end.
   EXPECT_EQ(Memory().LoadRecentWebs(), std::vector<std::string>{Web()});
@@ -217,14 +219,6 @@ TEST_F(CliTest, ProgressIsOneLineRewrittenOnATerminal) {
   EXPECT_NE(progress.find("Analysing"), std::string::npos) << progress;
   // The line is blanked before the summary starts.
   EXPECT_EQ(progress.back(), '\r');
-}
-
-TEST_F(CliTest, QuietRunPrintsNothing) {
-  Outcome outcome = Convert({"-q", Web()});
-  EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, "");
-  EXPECT_TRUE(Exists(Root("web-FTP/index.htm")));
 }
 
 TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {

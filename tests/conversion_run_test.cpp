@@ -1,10 +1,9 @@
 #include "engine/conversion_run.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
 
@@ -92,10 +91,9 @@ TEST_F(ConversionRunTest, ScanLeavesOutExtensionFoldersButNotTheirCleanSubfolder
   Put("images/a^b.htm", "caret");
   MakeFolder(SrcFile("empty"));
   ASSERT_TRUE(Convert().Finished());
-  EXPECT_EQ(lastWorkList, (std::vector<std::string>{
-                              "^.htaccess", "^_vti_inf.html", "^index.htm",
-                              P("/_private/docs^readme.htm"), P("/images^a^b.htm"),
-                              P("/images^logo.gif")}));
+  EXPECT_EQ(lastWorkList, (std::vector<std::string>{"^.htaccess", "^_vti_inf.html", "^index.htm",
+                                                    P("/_private/docs^readme.htm"),
+                                                    P("/images^a^b.htm"), P("/images^logo.gif")}));
   // empty, images and _private/docs are listed folders.
   EXPECT_EQ(lastFolderCount, 3);
   EXPECT_EQ(ReadFile(testing::Join(dst, "images/a^b.htm")), "caret");
@@ -112,9 +110,9 @@ TEST_F(ConversionRunTest, RootOnlyWebAndStatusTexts) {
   EXPECT_NE(std::find(observer.statuses.begin(), observer.statuses.end(),
                       "Analysing >>> found 0 folders, containing 2 files."),
             observer.statuses.end());
-  EXPECT_NE(std::find(observer.statuses.begin(), observer.statuses.end(),
-                      "Copying >>> 2 of 2 files."),
-            observer.statuses.end());
+  EXPECT_NE(
+      std::find(observer.statuses.begin(), observer.statuses.end(), "Copying >>> 2 of 2 files."),
+      observer.statuses.end());
   EXPECT_EQ(observer.statuses.back(), "Checking for Deleted Files...");
 }
 
@@ -382,8 +380,9 @@ TEST_F(ConversionRunTest, ReadOnlyTargetIsReportedAndTheRunGoesOn) {
   Put("locked.htm", "old", 1000);
   Put("free.htm", "old", 1000);
   Convert();
-  std::filesystem::permissions(testing::Join(dst, "locked.htm"), std::filesystem::perms::owner_read |
-                                                                     std::filesystem::perms::group_read);
+  std::filesystem::permissions(
+      testing::Join(dst, "locked.htm"),
+      std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
   Put("locked.htm", "new", 2000);
   Put("free.htm", "new", 2000);
   RunResult result = Convert();

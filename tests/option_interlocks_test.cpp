@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 
@@ -46,16 +45,6 @@ TEST(OptionInterlocks, EveryRowOfTheTableForEveryState) {
         EXPECT_EQ(seen.size(), kChangeOptions.size() + kSkipList.size() + kFtpPath.size());
       }
     }
-  }
-}
-
-TEST(OptionInterlocks, UngovernedControlsAreNotListed) {
-  std::vector<ControlEnabled> controls = EnabledControls(ComputeInterlocks({0, 0, 0}));
-  for (const char* free : {"chkCheckForChanges", "lblCheckForChanges", "chkLaunchFTP",
-                           "lblLaunchFTP", "cmdSaveSettings"}) {
-    EXPECT_TRUE(std::none_of(controls.begin(), controls.end(), [&](const ControlEnabled& c) {
-      return std::string_view(c.name) == free;
-    })) << free;
   }
 }
 

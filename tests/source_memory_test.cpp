@@ -49,6 +49,7 @@ class SourceMemoryTest : public ::testing::Test {
 TEST_F(SourceMemoryTest, ProposesSourceFtpUntilAConversionIsRemembered) {
   SourceMemory memory(File());
   EXPECT_EQ(memory.ProposedDestination("/webs/Site"), "/webs/Site-FTP");
+  EXPECT_EQ(memory.LoadRecentWebs(), Webs{});
   EXPECT_TRUE(memory.RememberConversion("/webs/Site", "/srv/upload/site"));
   EXPECT_EQ(memory.ProposedDestination("/webs/Site"), "/srv/upload/site");
   // Keys match without regard to case, as the window has always done.
@@ -120,25 +121,12 @@ TEST_F(SourceMemoryTest, TwelveFullDropsTheFormerTwelfth) {
             (Webs{"w9", "w11", "new", "w1", "w2", "w3", "w4", "w5", "w6", "w7", "w8", "w10"}));
 }
 
-TEST_F(SourceMemoryTest, GapsArePushedBackAsTheyStand) {
-  WriteFile(dir_ / "settings.db", "[Positions]\r\n1=P\r\n3=R\r\n");
-  SourceMemory memory(File());
-  Remember(memory, "R");
-  EXPECT_EQ(Positions(), (Webs{"R", "P", ""}));
-}
-
 TEST_F(SourceMemoryTest, RecentWebsLeaveOutBlanksAndKeepValuesAsStored) {
   WriteFile(dir_ / "settings.db",
             "[Positions]\r\n1=/webs/one\r\n2=   \r\n3=\" /webs/two \"\r\n4=\r\n"
             "11=/webs/eleven\r\n10=/webs/ten\r\n");
   SourceMemory memory(File());
   EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/one", " /webs/two ", "/webs/ten"}));
-}
-
-TEST_F(SourceMemoryTest, NoFileGivesNoRecentWebs) {
-  SourceMemory memory(File());
-  EXPECT_EQ(memory.LoadRecentWebs(), Webs{});
-  EXPECT_FALSE(Exists(dir_ / "settings.db"));
 }
 
 }  // namespace
