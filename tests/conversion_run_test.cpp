@@ -423,13 +423,24 @@ TEST_F(ConversionRunTest, FileThatVanishedAfterTheScanIsNeitherCopiedNorReported
   EXPECT_EQ(ReadFile(DestLog()).find("b.htm"), std::string::npos);
 }
 
-TEST_F(ConversionRunTest, MissingDestinationParentFailsVisibly) {
+TEST_F(ConversionRunTest, MissingDestinationParentIsRefused) {
   Put("a.htm", "a");
   ConversionRun run(AllOn(), {});
   RunResult result = run.Run(src, dir / "no/such/place");
-  EXPECT_FALSE(result.failures.empty());
+  EXPECT_EQ(result.refusal.kind, RefusalKind::kDestinationParentMissing);
+  EXPECT_FALSE(Exists(dir / "no"));
+}
+
+TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsOneFailure) {
+  Put("sub/a.htm", "a");
+  Put("sub/b.htm", "b");
+  Put("c.htm", "c");
+  MakeFolder(dst);
+  WriteFile(testing::Join(dst, "sub"), "a file in the way");
+  RunResult result = Convert();
+  ASSERT_EQ(result.failures.size(), 1u);
   EXPECT_EQ(result.failures[0].operation, "create folder");
-  EXPECT_EQ(result.copied, 0);
+  EXPECT_EQ(result.copied, 1);
 }
 
 TEST_F(ConversionRunTest, CancelStopsAfterTheFileInProgress) {
