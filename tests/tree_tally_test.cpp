@@ -1,183 +1,139 @@
 #include "report/tree_tally.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
-#include "support/report_fixture.h"
+#include "support/temp_dir.h"
 
 namespace tarnwick {
 namespace {
 
-using testing::TempTree;
+using testing::MakeFolder;
+using testing::TempDir;
+using testing::WriteFile;
 
-// The machine's file system, with every read and look-up counted.
+// The machine's file system with reads and look-ups counted, and one folder refused.
 class CountingFileSystem : public FileSystem {
  public:
-  bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) override {
+  bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* e) override {
     ++reads;
-    return SystemFileSystem().ReadFolder(folder, listing, error);
+    return folder != refused && real.ReadFolder(folder, listing, e);
   }
   std::optional<FindEntry> LookUp(const std::string& path) override {
     ++lookUps[path];
-    return SystemFileSystem().LookUp(path);
+    return real.LookUp(path);
   }
-  bool CreateFolder(const std::string& path, std::string* error) override {
-    return SystemFileSystem().CreateFolder(path, error);
+  bool CreateFolder(const std::string& p, std::string* e) override {
+    return real.CreateFolder(p, e);
   }
-  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
-    return SystemFileSystem().CopyFile(from, to, error);
+  bool CopyFile(const std::string& a, const std::string& b, std::string* e) override {
+    return real.CopyFile(a, b, e);
   }
-  bool DeleteFile(const std::string& path, std::string* error) override {
-    return SystemFileSystem().DeleteFile(path, error);
+  bool DeleteFile(const std::string& p, std::string* e) override { return real.DeleteFile(p, e); }
+  bool ReadTextFile(const std::string& p, std::string& c, std::string* e) override {
+    return real.ReadTextFile(p, c, e);
   }
-  bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override {
-    return SystemFileSystem().ReadTextFile(path, content, error);
+  bool ReplaceFile(const std::string& p, const std::string& c, std::string* e) override {
+    return real.ReplaceFile(p, c, e);
   }
-  bool ReplaceFile(const std::string& path, const std::string& content,
-                   std::string* error) override {
-    return SystemFileSystem().ReplaceFile(path, content, error);
-  }
-  bool AppendToFile(const std::string& path, const std::string& content,
-                    std::string* error) override {
-    return SystemFileSystem().AppendToFile(path, content, error);
+  bool AppendToFile(const std::string& p, const std::string& c, std::string* e) override {
+    return real.AppendToFile(p, c, e);
   }
 
+  FileSystem& real = SystemFileSystem();
+  std::string refused;
   int reads = 0;
   std::map<std::string, int> lookUps;
 };
 
-// A small web: 3 counted sub-folders (one of them a FrontPage folder and one empty), a
-// hidden file, and a dot folder whose content must not count.
-void MakeWeb(const TempTree& tree) {
-  tree.WriteFile("web/index.htm", std::string(100, 'x'));
-  tree.WriteFile("web/.htaccess", std::string(7, 'x'));
-  tree.WriteFile("web/_vti_cnf/index.htm", std::string(20, 'x'));
-  tree.WriteFile("web/images/logo.gif", std::string(300, 'x'));
-  tree.MakeFolder("web/images/empty");
-  tree.WriteFile("web/.cache/big.bin", std::string(5000, 'x'));
-  tree.MakeFolder("web/.cache/deeper");
+// 3 counted sub-folders (a FrontPage one and an empty one), a hidden file, and a dot folder
+// whose content must not count.
+void MakeWeb(const TempDir& tree) {
+  WriteFile(tree / "web/index.htm", std::string(100, 'x'));
+  WriteFile(tree / "web/.htaccess", std::string(7, 'x'));
+  WriteFile(tree / "web/_vti_cnf/index.htm", std::string(20, 'x'));
+  WriteFile(tree / "web/images/logo.gif", std::string(300, 'x'));
+  MakeFolder(tree / "web/images/empty");
+  WriteFile(tree / "web/.cache/big.bin", std::string(5000, 'x'));
+  MakeFolder(tree / "web/.cache/deeper");
 }
 
 TEST(TreeTallyTest, CountsFoldersFilesAndBytesBelowTheRoot) {
-  TempTree tree;
+  TempDir tree;
   MakeWeb(tree);
-  for (const std::string& root : {tree.Path("web"), tree.Path("web") + kPathSeparator}) {
-    TreeTally tally;
+  for (const std::string& root : {tree / "web", (tree / "web") + kPathSeparator}) {
+    TreeTally tally{1, 2, 3};  // the walk adds to what the tally holds
     TallyTree(SystemFileSystem(), root, tally, false);
-    EXPECT_EQ(tally.Folders, 3) << root;
-    EXPECT_EQ(tally.Files, 4) << root;
-    EXPECT_EQ(tally.Bytes, 427) << root;
+    EXPECT_EQ(tally.Folders, 4) << root;
+    EXPECT_EQ(tally.Files, 6) << root;
+    EXPECT_EQ(tally.Bytes, 430) << root;
   }
-}
+  TreeTally below;
+  TallySubfolders(SystemFileSystem(), (tree / "web") + kPathSeparator, below);
+  EXPECT_EQ(below.Folders, 3);
+  EXPECT_EQ(below.Files, 2);
+  EXPECT_EQ(below.Bytes, 320);
 
-TEST(TreeTallyTest, AddsToWhatTheTallyHolds) {
-  TempTree tree;
-  MakeWeb(tree);
-  TreeTally tally{10, 20, 30};
-  TallyTree(SystemFileSystem(), tree.Path("web"), tally, false);
-  EXPECT_EQ(tally.Folders, 13);
-  EXPECT_EQ(tally.Files, 24);
-  EXPECT_EQ(tally.Bytes, 457);
-}
-
-TEST(TreeTallyTest, SubfolderWalkLeavesTheRootFilesOut) {
-  TempTree tree;
-  MakeWeb(tree);
-  TreeTally tally;
-  TallySubfolders(SystemFileSystem(), tree.Path("web") + kPathSeparator, tally);
-  EXPECT_EQ(tally.Folders, 3);
-  EXPECT_EQ(tally.Files, 2);
-  EXPECT_EQ(tally.Bytes, 320);
+  TreeTally none;  // an empty text must not be taken for the file system's root
+  TallyTree(SystemFileSystem(), "", none, false);
+  TallyTree(SystemFileSystem(), tree / "missing", none, false);
+  EXPECT_EQ(none.Folders + none.Files + none.Bytes, 0);
 }
 
 TEST(TreeTallyTest, RootChangeLogIsLeftOutOnlyWhenAsked) {
-  TempTree tree;
-  tree.WriteFile("up/Changes.INI", std::string(50, 'x'));
-  tree.WriteFile("up/page.htm", std::string(10, 'x'));
-  tree.WriteFile("up/sub/changes.ini", std::string(3, 'x'));
-
-  TreeTally uploads;
-  TallyTree(SystemFileSystem(), tree.Path("up"), uploads, true);
+  TempDir tree;
+  WriteFile(tree / "up/Changes.INI", std::string(50, 'x'));
+  WriteFile(tree / "up/page.htm", std::string(10, 'x'));
+  WriteFile(tree / "up/sub/changes.ini", std::string(3, 'x'));
+  TreeTally uploads, destination;
+  TallyTree(SystemFileSystem(), tree / "up", uploads, true);
+  TallyTree(SystemFileSystem(), tree / "up", destination, false);
   EXPECT_EQ(uploads.Files, 2);
   EXPECT_EQ(uploads.Bytes, 13);
-
-  TreeTally destination;
-  TallyTree(SystemFileSystem(), tree.Path("up"), destination, false);
   EXPECT_EQ(destination.Files, 3);
   EXPECT_EQ(destination.Bytes, 63);
 }
 
-TEST(TreeTallyTest, MissingOrEmptyRootCountsNothing) {
-  TempTree tree;
+TEST(TreeTallyTest, OnlyRegularFilesAndRealFoldersCountWithSixtyFourBitSizes) {
+  TempDir tree;
+  WriteFile(tree / "other/inside.htm", std::string(1000, 'x'));
+  WriteFile(tree / "web/huge.bin", "");
+  std::filesystem::resize_file(tree / "web/huge.bin", 5000000000u);  // sparse
+#ifndef _WIN32
+  ASSERT_EQ(mkfifo((tree / "web/pipe").c_str(), 0600), 0);
+  std::filesystem::create_directory_symlink(tree / "other", tree / "web/linked");
+  std::filesystem::create_directory_symlink(tree / "web", tree / "web/loop");
+#endif
   TreeTally tally;
-  TallyTree(SystemFileSystem(), tree.Path("missing"), tally, false);
-  // An empty text must not be taken for the file system's root.
-  TallyTree(SystemFileSystem(), "", tally, false);
-  TallySubfolders(SystemFileSystem(), tree.Path("missing") + kPathSeparator, tally);
-  EXPECT_EQ(tally.Folders, 0);
-  EXPECT_EQ(tally.Files, 0);
-  EXPECT_EQ(tally.Bytes, 0);
-}
-
-TEST(TreeTallyTest, OnlyRegularFilesAndRealFoldersCount) {
-  TempTree tree;
-  tree.WriteFile("other/inside.htm", std::string(1000, 'x'));
-  tree.WriteFile("web/page.htm", std::string(10, 'x'));
-  ASSERT_EQ(mkfifo(tree.Path("web/pipe").c_str(), 0600), 0);
-  std::filesystem::create_directory_symlink(tree.Path("other"), tree.Path("web/linked"));
-  // A link back to the root would loop if it were followed.
-  std::filesystem::create_directory_symlink(tree.Path("web"), tree.Path("web/loop"));
-
-  TreeTally tally;
-  TallyTree(SystemFileSystem(), tree.Path("web"), tally, false);
+  TallyTree(SystemFileSystem(), tree / "web", tally, false);
   EXPECT_EQ(tally.Folders, 0);
   EXPECT_EQ(tally.Files, 1);
-  EXPECT_EQ(tally.Bytes, 10);
+  EXPECT_EQ(tally.Bytes, 5000000000);
 }
 
-TEST(TreeTallyTest, SizesAndTotalsAreSixtyFourBit) {
-  TempTree tree;
-  tree.WriteSizedFile("web/huge.bin", 5000000000u);
-  tree.WriteSizedFile("web/sub/large.bin", 3000000000u);
-  TreeTally tally;
-  TallyTree(SystemFileSystem(), tree.Path("web"), tally, false);
-  EXPECT_EQ(tally.Files, 2);
-  EXPECT_EQ(tally.Bytes, 8000000000);
-}
-
-TEST(TreeTallyTest, AnUnreadableFolderDoesNotEndTheCount) {
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not hold for root";
-  TempTree tree;
-  tree.WriteFile("web/a/secret.htm", std::string(5, 'x'));
-  tree.WriteFile("web/b/page.htm", std::string(10, 'x'));
-  ASSERT_EQ(chmod(tree.Path("web/a").c_str(), 0), 0);
-  TreeTally tally;
-  TallyTree(SystemFileSystem(), tree.Path("web"), tally, false);
-  chmod(tree.Path("web/a").c_str(), 0700);
-  EXPECT_EQ(tally.Folders, 1);
-  EXPECT_EQ(tally.Files, 1);
-  EXPECT_EQ(tally.Bytes, 10);
-}
-
-TEST(TreeTallyTest, OneReadPerFolderAndOneLookUpPerFile) {
-  TempTree tree;
+TEST(TreeTallyTest, OneReadPerFolderOneLookUpPerFileAndAFailedReadEndsOnlyItsBranch) {
+  TempDir tree;
   MakeWeb(tree);
-  tree.WriteFile("web/changes.ini", "x");
+  WriteFile(tree / "web/changes.ini", "x");
+  WriteFile(tree / "web/locked/deeper/page.htm", "x");
   CountingFileSystem fs;
+  fs.refused = (tree / "web/locked") + kPathSeparator;
   int yields = 0;
   TreeTally tally;
-  TallyTree(fs, tree.Path("web"), tally, true, [&] { ++yields; });
+  TallyTree(fs, tree / "web", tally, true, [&] { ++yields; });
+  EXPECT_EQ(tally.Folders, 3);
   EXPECT_EQ(tally.Files, 4);
-  // The root and its three counted sub-folders; the dot folder is never read.
-  EXPECT_EQ(fs.reads, 4);
+  EXPECT_EQ(tally.Bytes, 427);
+  // The root, three counted sub-folders and the refused one; the dot folder is never read.
+  EXPECT_EQ(fs.reads, 5);
   EXPECT_EQ(fs.lookUps.size(), 4u);
   for (const auto& [path, count] : fs.lookUps) EXPECT_EQ(count, 1) << path;
-  // The window gets a turn after every file.
-  EXPECT_GE(yields, 4);
+  EXPECT_GE(yields, 4);  // the window gets a turn after every file
 }
 
 }  // namespace

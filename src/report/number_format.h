@@ -10,7 +10,8 @@ namespace tarnwick {
 //   N2 "###,###,###.00"   two decimals, no digit before the mark below one (".95")
 //   N3 "###,###,###,##0"  whole numbers, zero prints as "0"
 //   N4 "###,###,##0.00"   two decimals, zero prints as "0.00"
-// Values are rounded to the digits shown; negative values get a leading minus sign.
+// Values are rounded to the digits shown, halves away from zero (2.5 shows as 3); negative
+// values get a leading minus sign, but a value that rounds to zero shows as zero.
 class NumberFormat {
  public:
   NumberFormat() = default;  // English marks
