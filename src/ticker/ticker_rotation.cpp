@@ -37,8 +37,7 @@ void TickerRotation::ShowNextTickerItem() {
   outgoing.top = 0;
   current.top = outgoing.height + kTickerEntryGap;
 
-  // Wrap on any position past the end, not only on the exact count, so a list that shrank
-  // without a reset cannot index past its end.
+  // Past the end (not only at it), so a position kept over an emptied list cannot overrun.
   if (tickerIndex_ >= items_.size()) tickerIndex_ = 0;
   const TickerItem item = items_.empty() ? TickerItem{} : items_[tickerIndex_];
   current.caption = item.caption;
