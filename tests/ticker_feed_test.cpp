@@ -8,8 +8,8 @@
 
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
+#include "support/temp_dir.h"
 #include "ticker/news_ticker.h"
-#include "ticker_temp_folder.h"
 
 namespace tarnwick {
 namespace {
@@ -46,12 +46,12 @@ TEST(TickerFeedTest, DateTextsAndDailyDecision) {
 }
 
 TEST(TickerFeedTest, StoringWritesTextAsReceivedAndTheDay) {
-  TickerTempFolder folder;
-  const TickerFiles files{folder.File("ticker.db"), folder.File("settings.db")};
-  folder.Write("settings.db", "[Main]\r\nCheckForChanges=1\r\n");
+  testing::TempDir folder;
+  const TickerFiles files{(folder / "ticker.db"), (folder / "settings.db")};
+  testing::WriteFile(folder / "settings.db", "[Main]\r\nCheckForChanges=1\r\n");
 
   EXPECT_EQ(StoreTickerText(SystemFileSystem(), files, kFeed, kToday), TickerUpdate::kStored);
-  EXPECT_EQ(folder.Read("ticker.db"), kFeed);
+  EXPECT_EQ(testing::ReadFile(folder / "ticker.db"), kFeed);
   EXPECT_EQ(ReadTickerDate(SystemFileSystem(), files.settingsFile), "20240307");
   // Read back under the other spelling, as the daily check names the key.
   IniEditor editor;
@@ -64,16 +64,16 @@ TEST(TickerFeedTest, StoringWritesTextAsReceivedAndTheDay) {
   // A second download replaces the whole file.
   EXPECT_EQ(StoreTickerText(SystemFileSystem(), files, "short", {2024, 3, 8}),
             TickerUpdate::kStored);
-  EXPECT_EQ(folder.Read("ticker.db"), "short");
+  EXPECT_EQ(testing::ReadFile(folder / "ticker.db"), "short");
   EXPECT_EQ(ReadTickerDate(SystemFileSystem(), files.settingsFile), "20240308");
 }
 
 TEST(TickerFeedTest, EmptyOrUnwritableTextRecordsNoDay) {
-  TickerTempFolder folder;
-  const TickerFiles files{folder.File("ticker.db"), folder.File("settings.db")};
+  testing::TempDir folder;
+  const TickerFiles files{(folder / "ticker.db"), (folder / "settings.db")};
   EXPECT_EQ(StoreTickerText(SystemFileSystem(), files, "", kToday), TickerUpdate::kNothingFetched);
-  EXPECT_FALSE(folder.Exists("ticker.db"));
-  EXPECT_FALSE(folder.Exists("settings.db"));
+  EXPECT_FALSE(testing::Exists(folder / "ticker.db"));
+  EXPECT_FALSE(testing::Exists(folder / "settings.db"));
 
   // ticker.db cannot be replaced: the day stays unrecorded, so the next check tries again.
   std::filesystem::create_directory(files.tickerFile);
@@ -125,14 +125,14 @@ class NewsTickerTest : public ::testing::Test {
     return fetching;
   }
 
-  TickerTempFolder folder;
-  TickerFiles files{folder.File("ticker.db"), folder.File("settings.db")};
+  testing::TempDir folder;
+  TickerFiles files{(folder / "ticker.db"), (folder / "settings.db")};
   ScriptedPlatform platform;
 };
 
 TEST_F(NewsTickerTest, StaleDayFetchesAt61AndRetriesAMinuteLaterAfterEmptyAnswer) {
   StoreDay(" 20240306");
-  folder.Write("ticker.db", "old\r\n'Starts here'\r\nOld item^\r\n\r\n\r\n");
+  testing::WriteFile(folder / "ticker.db", "old\r\n'Starts here'\r\nOld item^\r\n\r\n\r\n");
   NewsTicker ticker(platform, files);
   ticker.LoadTicker();
   ASSERT_EQ(ticker.Rotation().Items().size(), 2u);
@@ -146,7 +146,7 @@ TEST_F(NewsTickerTest, StaleDayFetchesAt61AndRetriesAMinuteLaterAfterEmptyAnswer
 
   platform.answers = {kFeed};
   EXPECT_EQ(RunUntil(ticker, tick, 121), std::vector<int>{121});
-  EXPECT_EQ(folder.Read("ticker.db"), kFeed);
+  EXPECT_EQ(testing::ReadFile(folder / "ticker.db"), kFeed);
   EXPECT_EQ(ReadTickerDate(SystemFileSystem(), files.settingsFile), "20240307");
   EXPECT_EQ(ticker.Rotation().Items(),
             ParseTickerText(kFeed));  // reloaded, rotation back at the first item
@@ -177,7 +177,7 @@ TEST_F(NewsTickerTest, TodayOrOfflineMeansNoFetch) {
 }
 
 TEST_F(NewsTickerTest, StartUpShowsFirstItemAtFourthTickAndCloseRequestStopsAll) {
-  folder.Write("ticker.db", kFeed);
+  testing::WriteFile(folder / "ticker.db", kFeed);
   NewsTicker ticker(platform, files);
   ticker.LoadTicker();
   EXPECT_FALSE(ticker.IsOnline());  // unknown until the first tick asks

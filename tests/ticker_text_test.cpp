@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "ticker_temp_folder.h"
+#include "support/temp_dir.h"
 
 namespace tarnwick {
 namespace {
@@ -97,19 +97,19 @@ TEST(TickerTextTest, SplitLinesKeepsInnerBlankLinesOnly) {
 }
 
 TEST(TickerTextTest, LoadsTickerFileFromDisk) {
-  TickerTempFolder folder;
-  const std::string path = TickerFilePath(folder.Path());
-  EXPECT_EQ(path, folder.File("ticker.db"));
-  EXPECT_EQ(TickerFilePath(folder.Path() + "/"), path);
+  testing::TempDir folder;
+  const std::string path = TickerFilePath(folder.path());
+  EXPECT_EQ(path, (folder / "ticker.db"));
+  EXPECT_EQ(TickerFilePath(folder.path() + "/"), path);
 
   EXPECT_FALSE(LoadTickerFile(SystemFileSystem(), path).has_value());
 
-  folder.Write("ticker.db", SampleText(2));
+  testing::WriteFile(folder / "ticker.db", SampleText(2));
   const auto items = LoadTickerFile(SystemFileSystem(), path);
   ASSERT_TRUE(items.has_value());
   EXPECT_EQ(*items, (std::vector<TickerItem>{kNewsOne, kAlert, kPause}));
 
-  folder.Write("ticker.db", "");
+  testing::WriteFile(folder / "ticker.db", "");
   EXPECT_EQ(LoadTickerFile(SystemFileSystem(), path), (std::vector<TickerItem>{kPause}));
 
   // Something that exists but cannot be read as a file shows the pause alone.

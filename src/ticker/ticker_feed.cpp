@@ -64,7 +64,11 @@ std::string FormatYyyymmdd(const CalendarDay& day) {
   return text;
 }
 
-std::string TickerDateText(const CalendarDay& day) { return " " + FormatYyyymmdd(day); }
+std::string TickerDateText(const CalendarDay& day) {
+  std::string text(1, ' ');
+  text += FormatYyyymmdd(day);
+  return text;
+}
 
 bool DailyCheckFetches(std::string_view storedTickerDate, const CalendarDay& today, bool isOnline) {
   return isOnline && TrimBlanks(storedTickerDate) != FormatYyyymmdd(today);
