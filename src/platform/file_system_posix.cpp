@@ -124,12 +124,10 @@ bool CopyContent(int in, int out, std::uint64_t size) {
 
 class PosixFileSystem final : public FileSystem {
  public:
-  bool ReadFolder(const std::string& folder, FolderListing& listing,
-                  std::string* error) override {
+  bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) override {
     listing.files.clear();
     listing.folders.clear();
-    int dirFd = ::open(folder.empty() ? "." : folder.c_str(),
-                       O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) {
       SetError(error, errno);
       return false;
@@ -150,10 +148,14 @@ class PosixFileSystem final : public FileSystem {
         struct stat st;
         if (type == DT_UNKNOWN) {
           if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-          if (S_ISLNK(st.st_mode)) type = DT_LNK;
-          else if (S_ISDIR(st.st_mode)) type = DT_DIR;
-          else if (S_ISREG(st.st_mode)) type = DT_REG;
-          else continue;
+          if (S_ISLNK(st.st_mode))
+            type = DT_LNK;
+          else if (S_ISDIR(st.st_mode))
+            type = DT_DIR;
+          else if (S_ISREG(st.st_mode))
+            type = DT_REG;
+          else
+            continue;
         }
         if (type == DT_LNK) {
           if (::fstatat(dirFd, name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
