@@ -42,25 +42,36 @@ bool EndsWithSeparator(const std::string& path) {
 #endif
 }
 
-// The profile syntax cannot hold "=" or line breaks in a key; such names are written with
-// those characters percent-encoded so the log still records the file.
-std::string LogKey(const std::string& path) {
-  if (path.find_first_of("=\r\n") == std::string::npos) return path;
-  std::string key;
-  for (char c : path) {
-    if (c == '=')
-      key += "%3D";
-    else if (c == '\r')
-      key += "%0D";
-    else if (c == '\n')
-      key += "%0A";
-    else
-      key += c;
-  }
-  return key;
+void AppendEscape(std::string& key, char c) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  key += '%';
+  key += kHex[static_cast<unsigned char>(c) >> 4];
+  key += kHex[static_cast<unsigned char>(c) & 0x0F];
 }
 
 }  // namespace
+
+// The profile syntax cannot hold "=" or line breaks in a key, drops blanks at its ends and
+// takes a line starting with "[" or ";" for something else. Those characters are written
+// percent-encoded, so the log still records the file. A "%" is left as it is: names such as
+// "my%20page.htm" are common in webs and stay readable.
+std::string LogKey(const std::string& path) {
+  const std::size_t first = path.find_first_not_of(" \t");
+  const std::size_t last = path.find_last_not_of(" \t");
+  std::string key;
+  key.reserve(path.size());
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const char c = path[i];
+    const bool atEnd = first == std::string::npos || i < first || i > last;
+    if (c == '=' || c == '\r' || c == '\n' || (atEnd && (c == ' ' || c == '\t')) ||
+        (i == first && (c == '[' || c == ';'))) {
+      AppendEscape(key, c);
+    } else {
+      key += c;
+    }
+  }
+  return key;
+}
 
 ConversionRun::ConversionRun(const Options& options, std::vector<std::string> skipList,
                              RunObserver* observer, FileSystem& fs)
@@ -304,6 +315,12 @@ bool ConversionRun::EnsureFolderChain(const std::string& base, const std::string
       Fail("create folder", path, error);
       return false;
     }
+    // A link to a folder put in the way would carry the copies out of the FTP web.
+    std::optional<FindEntry> made = fs_.LookUp(path);
+    if (!made || !made->IsFolder()) {
+      Fail("create folder", path, "a link or other entry is in the way");
+      return false;
+    }
     pos = next;
   }
   memo.ok = true;
@@ -326,7 +343,13 @@ void ConversionRun::ProcessEntry(std::size_t index) {
   if (checking && options_.KillExtra != 0 && SkipListed(name)) return;
 
   std::optional<FindEntry> s = fs_.LookUp(sourceFile);
-  if (!s || s->IsFolder()) return;  // vanished since the scan: nothing to copy or report
+  if (!s || s->IsFolder()) {
+    // Vanished since the scan: nothing to copy or report. One that is there but cannot be
+    // examined is a failure the user must hear of.
+    std::string reason;
+    if (fs_.Inaccessible(sourceFile, &reason)) Fail("copy", sourceFile, reason);
+    return;
+  }
   std::optional<FindEntry> d = fs_.LookUp(destFile);
   const bool isNew = !d || d->IsFolder();
   const bool dateChanged = !isNew && options_.CompareDate != 0 && CompareWriteTimes(*s, *d) != 0;
@@ -359,8 +382,10 @@ void ConversionRun::ProcessEntry(std::size_t index) {
     }
   }
   if (options_.ReportChanges != 0) {
-    WriteLogs(LogKey(sourceFile), finding);
-    pending_.push_back(PendingAction{sourceFile, destFile});
+    if (WriteLogs(LogKey(sourceFile), finding))
+      pending_.push_back(PendingAction{sourceFile, destFile});
+    else
+      Fail("copy", destFile, "withheld because the change log could not be written");
   } else {
     CopyIntoFtpWeb(sourceFile, destFile);
   }
@@ -374,11 +399,17 @@ void ConversionRun::CopyIntoFtpWeb(const std::string& from, const std::string& t
     Fail("copy", to, error);
 }
 
-void ConversionRun::WriteLogs(const std::string& key, const std::string& value) {
-  if (!destLog_.WriteIniValue(key, value))
+bool ConversionRun::WriteLogs(const std::string& key, const std::string& value) {
+  bool ok = true;
+  if (!destLog_.WriteIniValue(key, value)) {
     Fail("write log", destLog_.IniFile, destLog_.LastError());
-  if (options_.CreateUploadsDir != 0 && !uploadsLog_.WriteIniValue(key, value))
+    ok = false;
+  }
+  if (options_.CreateUploadsDir != 0 && !uploadsLog_.WriteIniValue(key, value)) {
     Fail("write log", uploadsLog_.IniFile, uploadsLog_.LastError());
+    ok = false;
+  }
+  return ok;
 }
 
 void ConversionRun::MaybeFlush() {
@@ -472,23 +503,28 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
   const bool remove = checking && options_.KillDeleted != 0;
   for (const std::string& name : files) {
     if (Cancelled()) return;
-    std::optional<FindEntry> counterpart =
-        fs_.LookUp(sourceRoot_ + relative + kPathSeparator + name);
+    const std::string sourceFile = sourceRoot_ + relative + kPathSeparator + name;
+    std::optional<FindEntry> counterpart = fs_.LookUp(sourceFile);
     const bool isLog = LowerCase(name) == kLogName;
     // The run's own latest-run log has no source counterpart and is no deleted file.
     if (isLog && relative.empty()) continue;
-    if (!counterpart || counterpart->IsFolder()) {
+    std::string reason;
+    if (!counterpart && fs_.Inaccessible(sourceFile, &reason)) {
+      // A source file that cannot be examined may well be there: never sweep on a guess.
+      Fail("check", sourceFile, reason);
+    } else if (!counterpart || counterpart->IsFolder()) {
       const std::string destFile = destRoot_ + relative + kPathSeparator + name;
       ++result_.deletedFound;
-      bool logged = false;
+      bool logged = true;
       if (report) {
         std::optional<FindEntry> entry = fs_.LookUp(destFile);
-        WriteLogs(LogKey(destFile), std::to_string(entry ? FileSizeOf(*entry) : 0));
-        logged = true;
+        logged = WriteLogs(LogKey(destFile), std::to_string(entry ? FileSizeOf(*entry) : 0));
       }
       if (remove && !isLog) {
         // The size is logged before the file goes, and the file goes only once it is logged.
-        if (logged)
+        if (!logged)
+          Fail("delete", destFile, "withheld because the change log could not be written");
+        else if (report)
           pending_.push_back(PendingAction{std::string(), destFile});
         else
           DeleteFromFtpWeb(destFile);

@@ -48,6 +48,11 @@ struct Refusal {
   explicit operator bool() const { return kind != RefusalKind::kNone; }
 };
 
+// The change-log key of a file path: the path itself, with the characters a profile key
+// cannot hold percent-encoded ("=" as %3D, CR and LF, blanks at the ends, a leading "[" or
+// ";").
+std::string LogKey(const std::string& path);
+
 // One operation that did not succeed during a run.
 struct RunFailure {
   std::string operation;  // "copy", "create folder", "delete", "write log"
@@ -114,7 +119,7 @@ class ConversionRun {
   void ProcessEntry(std::size_t index);
   void CopyIntoFtpWeb(const std::string& from, const std::string& to);
   void DeleteFromFtpWeb(const std::string& path);
-  void WriteLogs(const std::string& key, const std::string& value);
+  bool WriteLogs(const std::string& key, const std::string& value);
   void SweepFiles(const std::string& relative, const std::vector<std::string>& files);
   void SweepListing(const std::string& relative, const FolderListing& listing);
   struct FolderMemo {

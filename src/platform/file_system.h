@@ -36,6 +36,11 @@ class FileSystem {
   // The entry at path, not following a final symbolic link unless it leads to a file.
   virtual std::optional<FindEntry> LookUp(const std::string& path) = 0;
 
+  // Asked after LookUp or ReadTextFile found nothing usable at path: true when that is not
+  // because nothing is there (no access to the entry or a folder on the way, a special file,
+  // an I/O error), with the reason. Callers then must not act as if the file were gone.
+  virtual bool Inaccessible(const std::string& /*path*/, std::string* /*reason*/) { return false; }
+
   // Creates the last folder of path. True when the folder exists afterwards.
   virtual bool CreateFolder(const std::string& path, std::string* error) = 0;
 
@@ -50,7 +55,8 @@ class FileSystem {
   // Replaces the file atomically: a temporary file in the same folder, renamed over it.
   virtual bool ReplaceFile(const std::string& path, const std::string& content,
                            std::string* error) = 0;
-  // Adds bytes at the end of the file (creating it) in one write.
+  // Adds bytes at the end of the file (creating it) in one write. A write that fails part
+  // way leaves the file as it was before.
   virtual bool AppendToFile(const std::string& path, const std::string& content,
                             std::string* error) = 0;
 };

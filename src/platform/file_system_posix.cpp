@@ -93,12 +93,14 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-// Copies from the start of in over the start of out; returns the bytes copied, or -1.
+// Copies at most size bytes from the start of in over the start of out; returns the bytes
+// copied, or -1. The limit keeps a file that grows while it is copied from holding the copy
+// forever; the caller sees the growth and reports it.
 std::int64_t CopyContent(int in, int out, std::uint64_t size) {
   std::int64_t copied = 0;
+  std::uint64_t left = size;
 #ifdef __linux__
   // The kernel copies without the data passing through this process.
-  std::uint64_t left = size;
   while (left > 0) {
     ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, left, 0);
     if (n < 0) {
@@ -106,18 +108,15 @@ std::int64_t CopyContent(int in, int out, std::uint64_t size) {
       if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) break;
       return -1;
     }
-    if (n == 0) break;  // the source shrank while we copied
+    if (n == 0) return copied;  // the source shrank while we copied
     left -= static_cast<std::uint64_t>(n);
     copied += n;
   }
-#else
-  (void)size;
 #endif
-  // Whatever the kernel path did not copy (or all of it elsewhere) goes through a buffer,
-  // up to the end of the source as it is now.
+  // Whatever the kernel path did not copy (or all of it elsewhere) goes through a buffer.
   char buffer[1 << 16];
-  for (;;) {
-    ssize_t n = ::read(in, buffer, sizeof buffer);
+  while (left > 0) {
+    ssize_t n = ::read(in, buffer, std::min<std::uint64_t>(sizeof buffer, left));
     if (n < 0) {
       if (errno == EINTR) continue;
       return -1;
@@ -125,7 +124,13 @@ std::int64_t CopyContent(int in, int out, std::uint64_t size) {
     if (n == 0) return copied;
     if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) return -1;
     copied += n;
+    left -= static_cast<std::uint64_t>(n);
   }
+  return copied;
+}
+
+bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -264,18 +269,53 @@ class PosixFileSystem final : public FileSystem {
       return false;
     }
     ::fchmod(out.get(), opened.st_mode & 07777);
-    // The next run's date comparison relies on the copy keeping the source's time.
+    // The next run's date comparison relies on the copy keeping the source's time. It is the
+    // time from before the copy: were it taken afterwards, a change made during the copy would
+    // carry the new time on old content and never be seen again.
     struct timespec times[2] = {opened.st_atim, opened.st_mtim};
-    struct stat after;
-    if (::fstat(in.get(), &after) == 0) times[1] = after.st_mtim;
     if (::futimens(out.get(), times) != 0) {
       SetError(error, errno);
+      return false;
+    }
+    struct stat after;
+    if (::fstat(in.get(), &after) == 0 &&
+        (!SameTime(after.st_mtim, opened.st_mtim) || after.st_size != opened.st_size ||
+         copied != opened.st_size)) {
+      // The copy holds a mix; its old time makes the next run copy the file again.
+      if (error) *error = "the file changed while it was copied";
       return false;
     }
     if (::close(out.release()) != 0) {
       SetError(error, errno);
       return false;
     }
+    return true;
+  }
+
+  bool Inaccessible(const std::string& path, std::string* reason) override {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) {
+      if (errno == ENOENT || errno == ENOTDIR) return false;
+      SetError(reason, errno);
+      return true;
+    }
+    if (S_ISLNK(st.st_mode)) {
+      if (::stat(path.c_str(), &st) != 0) return false;  // a dangling link leads nowhere
+      if (S_ISDIR(st.st_mode)) {
+        if (reason) *reason = "a link to a folder";
+        return true;
+      }
+    }
+    if (S_ISREG(st.st_mode)) {
+      // There, but it could not be read.
+      if (::access(path.c_str(), R_OK) != 0) {
+        SetError(reason, errno);
+        return true;
+      }
+      return false;
+    }
+    if (S_ISDIR(st.st_mode)) return false;
+    if (reason) *reason = "a special file (pipe, socket or device)";
     return true;
   }
 
@@ -360,12 +400,19 @@ class PosixFileSystem final : public FileSystem {
       return false;
     }
     struct stat st;
-    if (::fstat(fd.get(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (::fstat(fd.get(), &st) != 0) {
+      SetError(error, errno);
+      return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
       if (error) *error = "not a regular file";
       return false;
     }
     if (!WriteAll(fd.get(), content.data(), content.size())) {
-      SetError(error, errno);
+      // A disk that fills part way must not leave half a line at the end of the file.
+      int code = errno;
+      if (::ftruncate(fd.get(), st.st_size) != 0) code = errno;
+      SetError(error, code);
       return false;
     }
     if (::close(fd.release()) != 0) {

@@ -51,12 +51,24 @@ void IniEditor::Load(Document& doc, const std::string& path) {
   doc = Document();
   doc.loaded = true;
   doc.sections.emplace_back();  // the lines before the first header
-  std::optional<FindEntry> entry = fs_.LookUp(path);
   std::string content;
-  if (!entry || entry->IsFolder() || !fs_.ReadTextFile(path, content, nullptr)) return;
+  std::string error;
+  if (!fs_.ReadTextFile(path, content, &error)) {
+    // A file that is there but cannot be read is not an empty one: writing into it would
+    // replace everything it holds with the one new key.
+    std::string reason;
+    if (fs_.Inaccessible(path, &reason)) {
+      doc.unreadable = true;
+      doc.readError = "cannot read the file: " + (reason.empty() ? error : reason);
+    }
+    return;
+  }
   doc.exists = true;
-  doc.size = static_cast<std::int64_t>(entry->size);
-  doc.writeTime = entry->lastWriteTime;
+  // Without a look-up the size stays unknown, so the next use reads the file afresh.
+  if (std::optional<FindEntry> entry = fs_.LookUp(path)) {
+    doc.size = static_cast<std::int64_t>(entry->size);
+    doc.writeTime = entry->lastWriteTime;
+  }
   std::size_t pos = 0;
   while (pos < content.size()) {
     std::size_t end = content.find_first_of("\r\n", pos);
@@ -100,7 +112,7 @@ IniEditor::Document& IniEditor::Current() {
   if (!doc.loaded) {
     Load(doc, IniFile);
   } else if (!entry || entry->IsFolder()) {
-    if (doc.exists) Load(doc, IniFile);
+    if (doc.exists || doc.unreadable) Load(doc, IniFile);
   } else if (!doc.exists || static_cast<std::int64_t>(entry->size) != doc.size ||
              entry->lastWriteTime != doc.writeTime) {
     Load(doc, IniFile);
@@ -172,13 +184,17 @@ std::int16_t IniEditor::WriteIniValue(const std::string& key, const std::string&
   std::string_view trimmedKey = TrimBlanks(key);
   std::string_view sectionName = TrimBlanks(IniSection);
   if (trimmedKey.empty() || HasLineBreak(key) || key.find('=') != std::string::npos ||
-      trimmedKey.front() == '[' || trimmedKey.front() == ';' || HasLineBreak(value) ||
-      sectionName.empty() || HasLineBreak(IniSection) ||
-      sectionName.find(']') != std::string::npos) {
+      key.find('\0') != std::string::npos || trimmedKey.front() == '[' ||
+      trimmedKey.front() == ';' || HasLineBreak(value) || sectionName.empty() ||
+      HasLineBreak(IniSection) || sectionName.find(']') != std::string::npos) {
     lastError_ = "the name or value cannot be stored in a profile file";
     return 0;
   }
   Document& doc = Current();
+  if (doc.unreadable) {
+    lastError_ = doc.readError;
+    return 0;
+  }
   std::string text = key + "=" + value;
   std::string name = LowerCase(trimmedKey);
   auto appendText = [&doc](const std::string& line) {

@@ -48,8 +48,10 @@ class IniEditor {
   std::vector<std::pair<std::string, std::string>> ReadWholeSection();
 
   // Sets the key; creates file and section when missing. Nonzero on success. A key or value
-  // that the file syntax cannot hold (line breaks, "=" in a key, a key that starts with "[")
-  // is refused with 0 rather than written so that it reads back as something else.
+  // that the file syntax cannot hold (line breaks, "=" or NUL in a key, a key that starts
+  // with "[" or ";") is refused with 0 rather than written so that it reads back as something
+  // else. Like the old functions, blanks around a value and one pair of matching quotes are
+  // not part of it when it is read back. A file that exists but cannot be read is refused.
   std::int16_t WriteIniValue(const std::string& key, const std::string& value);
 
   // While deferred, writes change the parsed copy only; Flush puts them on disk in one
@@ -81,6 +83,9 @@ class IniEditor {
     std::vector<Section> sections;
     std::unordered_map<std::string, std::size_t> sectionIndex;  // first of duplicates wins
     bool endsWithBreak = true;
+    // There but not readable: writes are refused rather than replacing what it holds.
+    bool unreadable = false;
+    std::string readError;
     // Changes not yet on disk: bytes to append at the end, or a full rewrite.
     bool dirty = false;
     bool rewriteNeeded = false;
