@@ -266,8 +266,11 @@ void ConversionRun::CopyChangedFiles() {
   if (options_.CreateUploadsDir != 0 && checking && !fs_.CreateFolder(UploadsPath, &error))
     Fail("create folder", UploadsPath, error);
   const std::size_t n = WorkList.size();
-  if (fs_.LookUp(destLog_.IniFile) && !fs_.DeleteFile(destLog_.IniFile, &error))
+  if (fs_.LookUp(destLog_.IniFile) && !fs_.DeleteFile(destLog_.IniFile, &error)) {
     Fail("delete", destLog_.IniFile, error);
+    // Emptied instead, the latest-run log still describes this run alone.
+    fs_.ReplaceFile(destLog_.IniFile, std::string(), &error);
+  }
 
   destLog_.DeferWrites(true);
   uploadsLog_.DeferWrites(true);

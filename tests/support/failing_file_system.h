@@ -1,0 +1,75 @@
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tarnwick::testing {
+
+// The file-system operations a double can make fail.
+enum class FsOp {
+  kReadFolder,
+  kLookUp,
+  kCreateFolder,
+  kCopyFile,
+  kDeleteFile,
+  kReadTextFile,
+  kReplaceFile,
+  kAppendToFile
+};
+
+const char* FsOpName(FsOp op);
+
+// Passes every call to a real file system, except the calls a test has chosen to fail. A
+// failed call changes nothing on disk and reports "injected failure"; a failed look-up or
+// read leaves its path inaccessible (something is there that cannot be examined), as a
+// folder without access or a disk error would.
+class FailingFileSystem : public FileSystem {
+ public:
+  explicit FailingFileSystem(FileSystem& inner = SystemFileSystem());
+
+  // Fails the calls of op whose path (for a copy: either path) contains pathPart ("" for
+  // every path): the first `skip` matching calls pass, then `count` fail (-1: all of them).
+  void FailWhen(FsOp op, std::string pathPart, int skip = 0, int count = -1);
+  void Clear();
+
+  int Calls(FsOp op) const;
+  int Failed(FsOp op) const;
+  // Every path (for a copy, the target) of a failed call, in order.
+  const std::vector<std::string>& FailedPaths() const { return failedPaths_; }
+
+  bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) override;
+  std::optional<FindEntry> LookUp(const std::string& path) override;
+  bool Inaccessible(const std::string& path, std::string* reason) override;
+  bool CreateFolder(const std::string& path, std::string* error) override;
+  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override;
+  bool DeleteFile(const std::string& path, std::string* error) override;
+  bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override;
+  bool ReplaceFile(const std::string& path, const std::string& content,
+                   std::string* error) override;
+  bool AppendToFile(const std::string& path, const std::string& content,
+                    std::string* error) override;
+
+ private:
+  struct Rule {
+    FsOp op;
+    std::string pathPart;
+    int skip;
+    int count;
+    int matched = 0;
+  };
+  // True when this call is to fail; counts the call either way.
+  bool ShouldFail(FsOp op, const std::string& path, const std::string& other, std::string* error);
+
+  FileSystem& inner_;
+  std::vector<Rule> rules_;
+  std::map<FsOp, int> calls_;
+  std::map<FsOp, int> failed_;
+  std::vector<std::string> failedPaths_;
+  std::set<std::string> inaccessible_;
+};
+
+}  // namespace tarnwick::testing
