@@ -1,0 +1,234 @@
+// Runs of tarnwick-convert killed without warning (SIGKILL) at many moments, each followed by
+// a complete run: no change may be lost, the FTP web must follow the source, and no profile
+// file may be left half written. TARNWICK_KILL_ROUNDS and TARNWICK_KILL_FILES make it longer.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "engine/conversion_run.h"
+#include "engine/helpers.h"
+#include "engine/source_memory.h"
+#include "settings/settings_store.h"
+#include "support/temp_dir.h"
+#include "support/web_check.h"
+
+namespace tarnwick {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using testing::Exists;
+using testing::Join;
+using testing::ReadFile;
+using testing::StrictProfile;
+using testing::TempDir;
+
+int EnvNumber(const char* name, int fallback) {
+  const char* text = std::getenv(name);
+  return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : fallback;
+}
+
+struct Outcome {
+  bool killed = false;  // the kill found the run still going
+  int status = -1;      // exit status of a run that ended by itself
+  double seconds = 0;
+};
+
+// Starts the tool; with a delay, kills it that long after the start.
+Outcome RunTool(const std::vector<std::string>& args, std::optional<Clock::duration> killAfter) {
+  const char* tool = std::getenv("TARNWICK_CONVERT");
+  Outcome outcome;
+  if (tool == nullptr) return outcome;
+  Clock::time_point start = Clock::now();
+  pid_t child = fork();
+  if (child == 0) {
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(tool));
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(tool, argv.data());
+    _exit(127);
+  }
+  if (killAfter) {
+    std::this_thread::sleep_until(start + *killAfter);
+    kill(child, SIGKILL);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) {
+    outcome.killed = true;
+  } else if (WIFEXITED(status)) {
+    outcome.status = WEXITSTATUS(status);
+  }
+  return outcome;
+}
+
+// A profile file the program wrote: well formed line by line. Because a kill can land in the
+// middle of a write of several pages, at most the last line of an interrupted append may be
+// cut; it must then be the file's very end, and nothing may depend on it.
+std::string ProfileProblem(const std::string& path) {
+  StrictProfile profile = testing::ReadStrictProfile(path);
+  return profile.problem;
+}
+
+class InterruptedRunTest : public ::testing::Test {
+ protected:
+  InterruptedRunTest()
+      : src(dir / "Web"),
+        dst(dir / "Web-FTP"),
+        up(dir / "Web-FTP-Uploads"),
+        settings(dir / "settings") {
+    testing::MakeFolder(settings);
+  }
+  std::vector<std::string> Args() const {
+    return {"--settings-dir", settings, "--quiet", src, dst};
+  }
+
+  TempDir dir;
+  std::string src, dst, up, settings;
+};
+
+TEST_F(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb) {
+  ASSERT_NE(std::getenv("TARNWICK_CONVERT"), nullptr) << "TARNWICK_CONVERT names the tool";
+  const int rounds = EnvNumber("TARNWICK_KILL_ROUNDS", 24);
+  const int files = EnvNumber("TARNWICK_KILL_FILES", 1500);
+  testing::WebBuilder web(src, 20240607);
+  web.Build(files);
+
+  ASSERT_EQ(RunTool(Args(), std::nullopt).status, 0);
+  // Later runs copy every file again, but over existing ones, which is much faster than the
+  // first run that creates them; one such run sets the scale of the kill moments.
+  web.Edit(12);
+  Outcome calibration = RunTool(Args(), std::nullopt);
+  ASSERT_EQ(calibration.status, 0);
+  double runSeconds = calibration.seconds;
+  std::filesystem::remove_all(up);  // uploaded
+  std::map<std::string, std::string> ftpWebAtLastRun = testing::ExpectedFtpWeb(src);
+
+  int killedWhileRunning = 0;
+  std::set<std::string> changed, removed;
+  for (int round = 0; round < rounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    testing::WebEdits edits = web.Edit(12);
+    for (const std::string& file : edits.removed) changed.erase(file);
+    changed.insert(edits.changed.begin(), edits.changed.end());
+    removed.insert(edits.removed.begin(), edits.removed.end());
+
+    // Moments spread from the start of the process to just past the usual end of a run; every
+    // third round kills the following run too, before its complete rerun.
+    const double fraction = (round + 0.5) / rounds * 1.1;
+    auto delay = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(runSeconds * fraction));
+    Outcome cut = RunTool(Args(), delay);
+    if (cut.killed) ++killedWhileRunning;
+    if (round % 3 == 2) {
+      Outcome again = RunTool(Args(), delay / 2);
+      if (again.killed) ++killedWhileRunning;
+    }
+    for (const std::string& log :
+         {Join(dst, "changes.ini"), Join(up, "changes.ini"), Join(settings, "settings.db")}) {
+      EXPECT_EQ(ProfileProblem(log), "") << log << " after a kill";
+    }
+
+    Outcome complete = RunTool(Args(), std::nullopt);
+    ASSERT_EQ(complete.status, 0);
+    runSeconds = (runSeconds * 3 + complete.seconds) / 4;
+
+    std::map<std::string, std::string> ftpWeb = testing::TreeContents(dst);
+    ftpWeb.erase("changes.ini");
+    std::map<std::string, std::string> expected = testing::ExpectedFtpWeb(src);
+    EXPECT_EQ(ftpWeb.size(), expected.size());
+    EXPECT_TRUE(ftpWeb == expected) << "the FTP web does not equal the source";
+
+    StrictProfile uploadsLog = testing::ReadStrictProfile(Join(up, "changes.ini"));
+    EXPECT_EQ(uploadsLog.problem, "");
+    for (const std::string& file : changed) {
+      EXPECT_TRUE(uploadsLog.Has("changed", LowerCase(LogKey(Join(src, file))))) << file;
+      ASSERT_TRUE(Exists(Join(up, file))) << file << " is missing from the uploads folder";
+      EXPECT_EQ(ReadFile(Join(up, file)), expected[file]) << file;
+    }
+    for (const std::string& file : removed) {
+      if (ftpWebAtLastRun.count(file) == 0) continue;  // added and removed between runs
+      EXPECT_TRUE(uploadsLog.Has("deleted", LowerCase(LogKey(Join(dst, file))))) << file;
+    }
+    // Every key of the log names a change: nothing is logged that did not happen.
+    for (const auto& [key, value] : uploadsLog.sections["changed"]) {
+      std::string relative = key.substr(LowerCase(src).size() + 1);
+      EXPECT_TRUE(changed.count(relative) != 0 || value == "Date Changed")
+          << key << "=" << value << " was logged without a change";
+    }
+    for (const auto& [key, value] : uploadsLog.sections["deleted"]) {
+      std::string relative = key.substr(LowerCase(dst).size() + 1);
+      EXPECT_TRUE(removed.count(relative) != 0) << key << " was logged as deleted";
+    }
+    EXPECT_EQ(ProfileProblem(Join(settings, "settings.db")), "");
+    EXPECT_TRUE(testing::LeftoverTempFiles(dst).empty());
+
+    std::filesystem::remove_all(up);
+    changed.clear();
+    removed.clear();
+    ftpWebAtLastRun = expected;
+  }
+  // Most kills must have struck a running conversion, or the test proves little.
+  EXPECT_GE(killedWhileRunning, rounds * 3 / 4) << "runs took " << runSeconds << " s";
+  std::cout << killedWhileRunning << " kills struck a running conversion of " << files << " files ("
+            << runSeconds << " s a run)\n";
+}
+
+// The settings file rewritten over and over by a child process that is killed at random
+// moments: what is left is always one whole version of the file.
+TEST(InterruptedRewriteTest, KilledRewritesNeverLeaveATruncatedSettingsFile) {
+  TempDir dir;
+  const std::string file = dir / "settings.db";
+  const int webs = 3000;  // a large file, so a rewrite takes long enough to be hit
+  {
+    SourceMemory memory(file);
+    IniEditor editor;
+    editor.IniFile = file;
+    editor.IniSection = "DIDOvivavovo";
+    editor.DeferWrites(true);
+    for (int i = 0; i < webs; ++i)
+      editor.WriteIniValue("/webs/site" + std::to_string(i), "/ftp/site" + std::to_string(i));
+    ASSERT_TRUE(editor.Flush());
+    ASSERT_TRUE(SaveOptions(file, Options()));
+  }
+  std::mt19937 random(7);
+  const int rounds = EnvNumber("TARNWICK_KILL_ROUNDS", 24);
+  for (int round = 0; round < rounds; ++round) {
+    pid_t child = fork();
+    if (child == 0) {
+      Options options;
+      for (int n = 0;; ++n) {
+        options.CompareDate = static_cast<std::int16_t>(n % 3);
+        options.FTPPath = "/usr/bin/ftp" + std::to_string(n);
+        SaveOptions(file, options);
+        SourceMemory(file).RememberConversion("/webs/site" + std::to_string(n % webs),
+                                              "/ftp/site" + std::to_string(n % webs));
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(2000 + random() % 40000));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    StrictProfile profile = testing::ReadStrictProfile(file);
+    ASSERT_EQ(profile.problem, "") << "round " << round;
+    EXPECT_EQ(profile.sections["didovivavovo"].size(), static_cast<std::size_t>(webs));
+    EXPECT_EQ(profile.sections["main"].size(), 10u);
+    EXPECT_FALSE(LoadOptions(file).options.FTPPath.empty());
+  }
+  // Temporary files of rewrites the kill cut short may remain; they never replace the file.
+  for (const std::string& name : testing::LeftoverTempFiles(dir.path()))
+    std::filesystem::remove(Join(dir.path(), name));
+}
+
+}  // namespace
+}  // namespace tarnwick
