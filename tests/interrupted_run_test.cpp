@@ -173,6 +173,7 @@ TEST_F(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb
     }
     EXPECT_EQ(ProfileProblem(Join(settings, "settings.db")), "");
     EXPECT_TRUE(testing::LeftoverTempFiles(dst).empty());
+    EXPECT_TRUE(testing::LeftoverTempFiles(up).empty());
 
     std::filesystem::remove_all(up);
     changed.clear();
@@ -183,6 +184,30 @@ TEST_F(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb
   EXPECT_GE(killedWhileRunning, rounds * 3 / 4) << "runs took " << runSeconds << " s";
   std::cout << killedWhileRunning << " kills struck a running conversion of " << files << " files ("
             << runSeconds << " s a run)\n";
+}
+
+// What a kill during the atomic rewrite of a change log leaves: a temporary file beside it.
+// The next run clears it; it is no file of the web, so it is neither logged as deleted nor
+// left in the uploads folder to be uploaded.
+TEST(InterruptedRewriteTest, LeftoversOfAnInterruptedLogRewriteAreClearedNotLogged) {
+  TempDir dir;
+  const std::string src = dir / "Web", dst = dir / "Web-FTP", up = dir / "Web-FTP-Uploads";
+  testing::WriteFile(Join(src, "index.htm"), "home");
+  Options options;
+  options.CheckForChanges = options.CompareDate = options.CompareSize = 1;
+  options.CreateUploadsDir = options.KillDeleted = options.ReportChanges = 1;
+  options.ReportDeleted = 1;
+  ASSERT_TRUE(ConversionRun(options, {}).Run(src, dst).failures.empty());
+  const std::string leftover = ReplaceTempPrefix("changes.ini") + "123456";
+  testing::WriteFile(Join(dst, leftover), "[Changed]\r\n/web/x");
+  testing::WriteFile(Join(up, leftover), "[Changed]\r\n/web/x");
+  testing::WriteFile(Join(src, "index.htm"), "home, edited");
+  RunResult result = ConversionRun(options, {}).Run(src, dst);
+  EXPECT_TRUE(result.failures.empty());
+  EXPECT_EQ(result.deletedFound, 0);
+  EXPECT_FALSE(Exists(Join(dst, leftover)));
+  EXPECT_FALSE(Exists(Join(up, leftover)));
+  EXPECT_EQ(testing::ReadStrictProfile(Join(up, "changes.ini")).sections.count("deleted"), 0u);
 }
 
 // The settings file rewritten over and over by a child process that is killed at random

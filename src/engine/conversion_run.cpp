@@ -25,6 +25,13 @@ bool IsExcludedFolder(const std::string& name) {
   return false;
 }
 
+// A temporary file of a rewrite of a change log that a killed run left behind. It is ours: it
+// is neither a deleted file of the web nor anything to upload.
+bool IsLogLeftover(const std::string& name) {
+  static const std::string prefix = ReplaceTempPrefix(kLogName);
+  return LowerCase(name).rfind(prefix, 0) == 0;
+}
+
 bool IsInside(const std::string& inner, const std::string& outer) {
   if (inner == outer) return true;
   std::string prefix = outer;
@@ -272,6 +279,13 @@ void ConversionRun::CopyChangedFiles() {
     fs_.ReplaceFile(destLog_.IniFile, std::string(), &error);
   }
 
+  for (const std::string& folder : {destRoot_, UploadsPath}) {
+    for (const std::string& name : ListFiles(fs_, folder)) {
+      std::string path = folder + kPathSeparator + name;
+      if (IsLogLeftover(name) && !fs_.DeleteFile(path, &error)) Fail("delete", path, error);
+    }
+  }
+
   destLog_.DeferWrites(true);
   uploadsLog_.DeferWrites(true);
   lastFlush_ = std::chrono::steady_clock::now();
@@ -510,7 +524,7 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
     std::optional<FindEntry> counterpart = fs_.LookUp(sourceFile);
     const bool isLog = LowerCase(name) == kLogName;
     // The run's own latest-run log has no source counterpart and is no deleted file.
-    if (isLog && relative.empty()) continue;
+    if ((isLog || IsLogLeftover(name)) && relative.empty()) continue;
     std::string reason;
     if (!counterpart && fs_.Inaccessible(sourceFile, &reason)) {
       // A source file that cannot be examined may well be there: never sweep on a guess.

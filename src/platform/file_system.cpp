@@ -23,6 +23,8 @@ bool NameLess(const std::string& a, const std::string& b) {
 
 void SortNames(std::vector<std::string>& names) { std::sort(names.begin(), names.end(), NameLess); }
 
+std::string ReplaceTempPrefix(const std::string& fileName) { return "." + fileName + ".tmp"; }
+
 std::vector<std::string> ListFiles(FileSystem& fs, const std::string& folder) {
   FolderListing listing;
   if (!fs.ReadFolder(folder, listing, nullptr)) return {};

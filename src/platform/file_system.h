@@ -64,6 +64,10 @@ class FileSystem {
 // The machine's own file system.
 FileSystem& SystemFileSystem();
 
+// The start of the temporary files ReplaceFile writes beside fileName (".NAME.tmp"), so that
+// the ones a killed process left behind can be known and cleared.
+std::string ReplaceTempPrefix(const std::string& fileName);
+
 // The regular files of one folder, sorted like ReadFolder; empty when it cannot be read.
 std::vector<std::string> ListFiles(FileSystem& fs, const std::string& folder);
 

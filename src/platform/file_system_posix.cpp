@@ -366,7 +366,8 @@ class PosixFileSystem final : public FileSystem {
     int fd = -1;
     static std::mt19937_64 random{std::random_device{}()};
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-      temp = folder + "/." + BaseName(path) + ".tmp" + std::to_string(random() % 1000000000);
+      temp =
+          folder + "/" + ReplaceTempPrefix(BaseName(path)) + std::to_string(random() % 1000000000);
       fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (fd < 0 && errno != EEXIST) break;
     }
