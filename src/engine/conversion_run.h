@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,44 +96,48 @@ class ConversionRun {
   const RunResult& Result() const { return result_; }
 
  private:
-  void ListListedFiles(const std::string& folder, const std::vector<std::string>& files);
-  void ScanListing(const std::string& path, const FolderListing& listing);
+  struct PendingAction {
+    std::string from;  // empty for a deletion
+    std::string to;
+  };
+
+  void AddEntries(const std::string& relative, const std::vector<std::string>& files);
+  void ScanListing(const std::string& relative, const FolderListing& listing);
   void ProcessEntry(std::size_t index);
-  void ReportFinding(const std::string& sourceFile, const std::string& uploadsFolder,
-                     const std::string& uploadsFile, const std::string& relative,
-                     const char* value);
-  void SweepFiles(const std::string& folder, const std::vector<std::string>& files);
-  void SweepListing(const std::string& path, const FolderListing& listing);
-  bool EnsureFolderChain(const std::string& base, const std::string& relative);
-  void WriteLog(IniEditor& log, const std::string& section, const std::string& key,
-                const std::string& value);
+  void CopyIntoFtpWeb(const std::string& from, const std::string& to);
+  void DeleteFromFtpWeb(const std::string& path);
+  void WriteLogs(const std::string& key, const std::string& value);
+  void SweepFiles(const std::string& relative, const std::vector<std::string>& files);
+  void SweepListing(const std::string& relative, const FolderListing& listing);
+  bool EnsureFolderChain(const std::string& base, const std::string& relative,
+                         std::optional<std::string>& created);
+  void MaybeFlush();
+  void FlushLogs();
   void Fail(const char* operation, const std::string& path, const std::string& reason);
   void Status(const std::string& text);
   void Yield();
   bool Cancelled();
-  void FlushLogs();
-  void FinishPendingCopies();
   bool SkipListed(const std::string& fileName) const;
   std::string RelativeFolder(const std::string& folder, const std::string& root) const;
 
   Options options_;
   std::vector<std::string> skipList_;  // lowered
-  RunObserver* observer_;
   RunObserver nullObserver_;
+  RunObserver* observer_;
   FileSystem& fs_;
   RunResult result_;
 
+  std::vector<std::size_t> workSplit_;  // where each work entry's folder part ends
   std::string sourceRoot_;  // SourcePath without trailing separators, for composing paths
   std::string destRoot_;
   IniEditor destLog_;
   IniEditor uploadsLog_;
-  struct PendingCopy {
-    std::string from;
-    std::string to;
-  };
-  // Destination copies of reported files wait until their log lines are on disk, so that an
-  // interrupted run cannot lose a change: the next run still sees the file as changed.
-  std::vector<PendingCopy> pendingCopies_;
+  std::optional<std::string> createdDestFolder_;
+  std::optional<std::string> createdUploadsFolder_;
+  // Destination copies and deletions of logged files wait until their log lines are on disk,
+  // so that an interrupted run cannot lose a change: the next run still sees it.
+  std::vector<PendingAction> pending_;
+  std::chrono::steady_clock::time_point lastFlush_;
 };
 
 }  // namespace tarnwick

@@ -1,0 +1,495 @@
+#include "engine/conversion_run.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+
+#include "engine/helpers.h"
+
+namespace tarnwick {
+namespace {
+
+// Folder names holding the editor's server-extension data, tested as lowered substrings.
+constexpr std::array<const char*, 5> kExclusionWords = {"_vti", "_private", "_fpclass",
+                                                        "_borders", "_overlay"};
+constexpr const char* kLogName = "changes.ini";
+
+// Log lines wait at most this long, or for this many files, before they go to disk together.
+constexpr std::size_t kMaxPendingActions = 256;
+constexpr auto kMaxPendingTime = std::chrono::milliseconds(250);
+
+bool IsExcludedFolder(const std::string& name) {
+  std::string lowered = LowerCase(name);
+  for (const char* word : kExclusionWords)
+    if (lowered.find(word) != std::string::npos) return true;
+  return false;
+}
+
+bool IsInside(const std::string& inner, const std::string& outer) {
+  if (inner == outer) return true;
+  std::string prefix = outer;
+  if (prefix.empty() || prefix.back() != kPathSeparator) prefix += kPathSeparator;
+  return inner.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool EndsWithSeparator(const std::string& path) {
+  if (path.empty()) return false;
+  char last = path.back();
+#ifdef _WIN32
+  return last == '\\' || last == '/';
+#else
+  return last == '/';
+#endif
+}
+
+// The profile syntax cannot hold "=" or line breaks in a key; such names are written with
+// those characters percent-encoded so the log still records the file.
+std::string LogKey(const std::string& path) {
+  if (path.find_first_of("=\r\n") == std::string::npos) return path;
+  std::string key;
+  for (char c : path) {
+    if (c == '=') key += "%3D";
+    else if (c == '\r') key += "%0D";
+    else if (c == '\n') key += "%0A";
+    else key += c;
+  }
+  return key;
+}
+
+}  // namespace
+
+ConversionRun::ConversionRun(const Options& options, std::vector<std::string> skipList,
+                             RunObserver* observer, FileSystem& fs)
+    : options_(options),
+      observer_(observer ? observer : &nullObserver_),
+      fs_(fs),
+      destLog_(fs),
+      uploadsLog_(fs) {
+  for (std::string& item : skipList) skipList_.push_back(LowerCase(item));
+}
+
+bool ConversionRun::SweepWanted(const Options& options) {
+  return options.ReportDeleted != 0 || (options.KillDeleted != 0 && options.CheckForChanges != 0);
+}
+
+bool ConversionRun::FtpClientWanted(const Options& options) {
+  return !options.FTPPath.empty() && options.LaunchFTP != 0;
+}
+
+Refusal ConversionRun::CheckFolders(const std::string& source, const std::string& destination) {
+  auto refuse = [](RefusalKind kind, std::string message) {
+    return Refusal{kind, std::move(message)};
+  };
+  if (TrimSpaces(source).empty())
+    return refuse(RefusalKind::kEmptySource, "Please choose the FrontPage web to convert.");
+  if (TrimSpaces(destination).empty())
+    return refuse(RefusalKind::kEmptyDestination,
+                  "Please choose the destination folder for the FTP web.");
+  if (LowerCase(source) == LowerCase(destination))
+    return refuse(RefusalKind::kSameFolders, kSameFoldersMessage);
+
+  FileSystem& fs = SystemFileSystem();
+  std::optional<FindEntry> sourceEntry = fs.LookUp(source);
+  if (!sourceEntry || !sourceEntry->IsFolder())
+    return refuse(RefusalKind::kSourceMissing,
+                  "The FrontPage web \"" + source + "\" does not exist or is not a folder.");
+  FolderListing listing;
+  std::string error;
+  if (!fs.ReadFolder(source, listing, &error))
+    return refuse(RefusalKind::kSourceMissing,
+                  "The FrontPage web \"" + source + "\" cannot be read: " + error + ".");
+  if (SameFileIdentity(source, destination))
+    return refuse(RefusalKind::kSameFolders, kSameFoldersMessage);
+  if (EndsWithSeparator(destination))
+    return refuse(RefusalKind::kUploadsInsideDestination,
+                  "The destination \"" + destination +
+                      "\" ends with a folder separator, so its uploads folder would lie inside "
+                      "the FTP web and be swept away. Please remove the separator at the end.");
+
+  std::string s = CanonicalPath(source);
+  std::string d = CanonicalPath(destination);
+  std::string u = CanonicalPath(destination + "-Uploads");
+#ifdef _WIN32
+  s = LowerCase(s);
+  d = LowerCase(d);
+  u = LowerCase(u);
+#endif
+  if (s == d) return refuse(RefusalKind::kSameFolders, kSameFoldersMessage);
+  if (IsInside(d, s) || IsInside(u, s))
+    return refuse(RefusalKind::kNested,
+                  "The destination \"" + destination +
+                      "\" or its uploads folder lies inside the FrontPage web. The FTP web would "
+                      "be copied into itself. Please choose a folder outside the web.");
+  if (IsInside(s, d) || IsInside(s, u))
+    return refuse(RefusalKind::kNested,
+                  "The FrontPage web \"" + source +
+                      "\" lies inside the destination or its uploads folder, where the sweep "
+                      "would remove it. Please choose a destination outside the web.");
+  return Refusal{};
+}
+
+RunResult ConversionRun::Run(const std::string& source, const std::string& destination) {
+  SourcePath = source;
+  DestPath = destination;
+  UploadsPath = DestPath + "-Uploads";
+  result_ = RunResult();
+  result_.refusal = CheckFolders(source, destination);
+  if (result_.refusal) return result_;
+
+  WorkList.clear();
+  workSplit_.clear();
+  WalkRoot = AddBackslash(SourcePath);
+  FolderPattern = "*";
+  FolderCount = 0;
+  sourceRoot_ = StripTrailingSeparators(SourcePath);
+  destRoot_ = StripTrailingSeparators(DestPath);
+
+  FolderListing root;
+  std::string error;
+  if (!fs_.ReadFolder(sourceRoot_, root, &error)) {
+    Fail("read folder", sourceRoot_, error);
+  } else {
+    AddEntries(std::string(), root.files);
+    ScanListing(std::string(), root);
+  }
+  result_.entries = static_cast<std::int64_t>(WorkList.size());
+  if (Cancelled()) return result_;
+
+  CopyChangedFiles();
+  if (!result_.cancelled && SweepWanted(options_)) SweepDeletedFiles();
+  return result_;
+}
+
+// ---- scan -------------------------------------------------------------------------------
+
+std::string ConversionRun::RelativeFolder(const std::string& folder,
+                                          const std::string& root) const {
+  std::string f = StripTrailingSeparators(folder);
+  if (f.size() <= root.size()) return std::string();
+  return f.substr(root.size());
+}
+
+void ConversionRun::ListFolderFiles(const std::string& folder) {
+  if (sourceRoot_.empty()) sourceRoot_ = StripTrailingSeparators(SourcePath);
+  FolderListing listing;
+  std::string error;
+  if (!fs_.ReadFolder(folder, listing, &error)) {
+    Fail("read folder", folder, error);
+    return;
+  }
+  AddEntries(RelativeFolder(folder, sourceRoot_), listing.files);
+}
+
+void ConversionRun::ScanFolder(const std::string& path) {
+  if (sourceRoot_.empty()) sourceRoot_ = StripTrailingSeparators(SourcePath);
+  FolderListing listing;
+  std::string error;
+  if (!fs_.ReadFolder(StripTrailingSeparators(path), listing, &error)) {
+    Fail("read folder", path, error);
+    return;
+  }
+  ScanListing(RelativeFolder(path, sourceRoot_), listing);
+}
+
+void ConversionRun::AddEntries(const std::string& relative, const std::vector<std::string>& files) {
+  for (const std::string& name : files) {
+    WorkList.push_back(relative + "^" + name);
+    workSplit_.push_back(relative.size());
+    observer_->EntryAdded(WorkList.back());
+    Status("Analysing >>> found " + std::to_string(FolderCount) + " folders, containing " +
+           std::to_string(WorkList.size()) + " files.");
+    Yield();
+  }
+}
+
+void ConversionRun::ScanListing(const std::string& relative, const FolderListing& listing) {
+  // One read per folder serves both the listing of its files and the walk of its sub-folders.
+  for (const std::string& name : listing.folders) {
+    if (name.empty() || name[0] == '.') continue;
+    if (Cancelled()) return;
+    std::string childRelative = relative + kPathSeparator + name;
+    FolderListing child;
+    std::string error;
+    if (!fs_.ReadFolder(sourceRoot_ + childRelative, child, &error)) {
+      Fail("read folder", sourceRoot_ + childRelative, error);
+      continue;
+    }
+    if (MatchSpec(name, FolderPattern) && !IsExcludedFolder(name)) {
+      AddEntries(childRelative, child.files);
+      ++FolderCount;
+    }
+    ScanListing(childRelative, child);
+  }
+}
+
+// ---- copy phase ---------------------------------------------------------------------------
+
+void ConversionRun::CopyChangedFiles() {
+  if (sourceRoot_.empty()) sourceRoot_ = StripTrailingSeparators(SourcePath);
+  if (destRoot_.empty()) destRoot_ = StripTrailingSeparators(DestPath);
+  const bool checking = options_.CheckForChanges != 0;
+  destLog_.IniFile = destRoot_ + kPathSeparator + kLogName;
+  destLog_.IniSection = "Changed";
+  uploadsLog_.IniFile = UploadsPath + kPathSeparator + kLogName;
+  uploadsLog_.IniSection = "Changed";
+
+  std::string error;
+  if (!fs_.CreateFolder(DestPath, &error)) Fail("create folder", DestPath, error);
+  if (options_.CreateUploadsDir != 0 && checking && !fs_.CreateFolder(UploadsPath, &error))
+    Fail("create folder", UploadsPath, error);
+  const std::size_t n = WorkList.size();
+  if (fs_.LookUp(destLog_.IniFile) && !fs_.DeleteFile(destLog_.IniFile, &error))
+    Fail("delete", destLog_.IniFile, error);
+
+  destLog_.DeferWrites(true);
+  uploadsLog_.DeferWrites(true);
+  lastFlush_ = std::chrono::steady_clock::now();
+  createdDestFolder_.reset();
+  createdUploadsFolder_.reset();
+  const std::string total = " of " + std::to_string(n) + " files.";
+  for (std::size_t i = 0; i < n; ++i) {
+    if (Cancelled()) break;
+    ProcessEntry(i);
+    MaybeFlush();
+    Status("Copying >>> " + std::to_string(i + 1) + total);
+    Yield();
+  }
+  FlushLogs();
+  destLog_.DeferWrites(false);
+  uploadsLog_.DeferWrites(false);
+}
+
+bool ConversionRun::SkipListed(const std::string& fileName) const {
+  if (skipList_.empty()) return false;
+  std::string lowered = LowerCase(fileName);
+  return std::find(skipList_.begin(), skipList_.end(), lowered) != skipList_.end();
+}
+
+bool ConversionRun::EnsureFolderChain(const std::string& base, const std::string& relative,
+                                      std::optional<std::string>& created) {
+  if (created && *created == relative) return true;
+  std::string path = base;
+  std::string error;
+  if (!fs_.CreateFolder(path, &error)) {
+    Fail("create folder", path, error);
+    return false;
+  }
+  std::size_t pos = 0;
+  while (pos < relative.size()) {
+    std::size_t next = relative.find(kPathSeparator, pos + 1);
+    if (next == std::string::npos) next = relative.size();
+    path = base + relative.substr(0, next);
+    if (!fs_.CreateFolder(path, &error)) {
+      Fail("create folder", path, error);
+      return false;
+    }
+    pos = next;
+  }
+  created = relative;
+  return true;
+}
+
+void ConversionRun::ProcessEntry(std::size_t index) {
+  observer_->EntrySelected(index);
+  const std::string& entry = WorkList[index];
+  // The scan remembers where the folder ends, so "^" and blanks in names survive the split.
+  std::size_t split = index < workSplit_.size() ? workSplit_[index] : entry.find('^');
+  if (split == std::string::npos || split >= entry.size() || entry[split] != '^') return;
+  const std::string relative = entry.substr(0, split);
+  const std::string name = entry.substr(split + 1);
+  const std::string sourceFile = sourceRoot_ + relative + kPathSeparator + name;
+  const std::string destFile = destRoot_ + relative + kPathSeparator + name;
+
+  EnsureFolderChain(destRoot_, relative, createdDestFolder_);
+  const bool checking = options_.CheckForChanges != 0;
+  if (checking && options_.KillExtra != 0 && SkipListed(name)) return;
+
+  std::optional<FindEntry> s = fs_.LookUp(sourceFile);
+  if (!s || s->IsFolder()) return;  // vanished since the scan: nothing to copy or report
+  std::optional<FindEntry> d = fs_.LookUp(destFile);
+  const bool isNew = !d || d->IsFolder();
+  const bool dateChanged = !isNew && options_.CompareDate != 0 && CompareWriteTimes(*s, *d) != 0;
+  const bool sizeChanged = !isNew && options_.CompareSize != 0 && FileSizeOf(*s) != FileSizeOf(*d);
+
+  const char* finding = nullptr;
+  if (checking) {
+    if (isNew) finding = "NEW Entry";
+    // Date and size both changed is recorded twice under one key; the size finding stands.
+    else if (sizeChanged) finding = "Size Changed";
+    else if (dateChanged) finding = "Date Changed";
+  }
+  if (!finding) {
+    CopyIntoFtpWeb(sourceFile, destFile);
+    return;
+  }
+  ++result_.reported;
+
+  if (options_.CreateUploadsDir != 0) {
+    const std::string uploadsFile = UploadsPath + relative + kPathSeparator + name;
+    std::string error;
+    if (!EnsureFolderChain(UploadsPath, relative, createdUploadsFolder_) ||
+        !fs_.CopyFile(sourceFile, uploadsFile, &error)) {
+      if (!error.empty()) Fail("copy", uploadsFile, error);
+      // Leaving the FTP web copy as it was keeps the change visible to the next run.
+      Fail("copy", destFile, "not updated, so that the next run retries the uploads copy");
+      return;
+    }
+  }
+  if (options_.ReportChanges != 0) {
+    WriteLogs(LogKey(sourceFile), finding);
+    pending_.push_back(PendingAction{sourceFile, destFile});
+  } else {
+    CopyIntoFtpWeb(sourceFile, destFile);
+  }
+}
+
+void ConversionRun::CopyIntoFtpWeb(const std::string& from, const std::string& to) {
+  std::string error;
+  if (fs_.CopyFile(from, to, &error)) ++result_.copied;
+  else Fail("copy", to, error);
+}
+
+void ConversionRun::WriteLogs(const std::string& key, const std::string& value) {
+  if (!destLog_.WriteIniValue(key, value)) Fail("write log", destLog_.IniFile, destLog_.LastError());
+  if (options_.CreateUploadsDir != 0 && !uploadsLog_.WriteIniValue(key, value))
+    Fail("write log", uploadsLog_.IniFile, uploadsLog_.LastError());
+}
+
+void ConversionRun::MaybeFlush() {
+  if (pending_.empty()) return;
+  if (pending_.size() >= kMaxPendingActions ||
+      std::chrono::steady_clock::now() - lastFlush_ >= kMaxPendingTime)
+    FlushLogs();
+}
+
+void ConversionRun::FlushLogs() {
+  lastFlush_ = std::chrono::steady_clock::now();
+  bool ok = true;
+  if (!destLog_.Flush()) {
+    Fail("write log", destLog_.IniFile, destLog_.LastError());
+    ok = false;
+  }
+  if (!uploadsLog_.Flush()) {
+    Fail("write log", uploadsLog_.IniFile, uploadsLog_.LastError());
+    ok = false;
+  }
+  std::vector<PendingAction> actions;
+  actions.swap(pending_);
+  for (const PendingAction& action : actions) {
+    if (!ok) {
+      // Without its log line the change would be forgotten; the next run finds it again.
+      Fail(action.from.empty() ? "delete" : "copy", action.to,
+           "withheld because the change log could not be written");
+    } else if (action.from.empty()) {
+      DeleteFromFtpWeb(action.to);
+    } else {
+      CopyIntoFtpWeb(action.from, action.to);
+    }
+  }
+}
+
+// ---- sweep --------------------------------------------------------------------------------
+
+void ConversionRun::SweepDeletedFiles() {
+  if (sourceRoot_.empty()) sourceRoot_ = StripTrailingSeparators(SourcePath);
+  if (destRoot_.empty()) destRoot_ = StripTrailingSeparators(DestPath);
+  Status("Checking for Deleted Files...");
+  Yield();
+  destLog_.IniFile = destRoot_ + kPathSeparator + kLogName;
+  destLog_.IniSection = "Deleted";
+  uploadsLog_.IniFile = UploadsPath + kPathSeparator + kLogName;
+  uploadsLog_.IniSection = "Deleted";
+  WalkRoot = AddBackslash(DestPath);
+
+  destLog_.DeferWrites(true);
+  uploadsLog_.DeferWrites(true);
+  lastFlush_ = std::chrono::steady_clock::now();
+  FolderListing root;
+  std::string error;
+  if (fs_.ReadFolder(destRoot_, root, &error)) {
+    SweepFiles(std::string(), root.files);
+    SweepListing(std::string(), root);
+  }
+  FlushLogs();
+  destLog_.DeferWrites(false);
+  uploadsLog_.DeferWrites(false);
+}
+
+void ConversionRun::SweepFolder(const std::string& path) {
+  if (sourceRoot_.empty()) sourceRoot_ = StripTrailingSeparators(SourcePath);
+  if (destRoot_.empty()) destRoot_ = StripTrailingSeparators(DestPath);
+  FolderListing listing;
+  std::string error;
+  if (!fs_.ReadFolder(StripTrailingSeparators(path), listing, &error)) return;
+  SweepListing(RelativeFolder(path, destRoot_), listing);
+}
+
+void ConversionRun::SweepListing(const std::string& relative, const FolderListing& listing) {
+  for (const std::string& name : listing.folders) {
+    if (name.empty() || name[0] == '.') continue;
+    if (Cancelled()) return;
+    std::string childRelative = relative + kPathSeparator + name;
+    FolderListing child;
+    std::string error;
+    if (!fs_.ReadFolder(destRoot_ + childRelative, child, &error)) {
+      Fail("read folder", destRoot_ + childRelative, error);
+      continue;
+    }
+    SweepFiles(childRelative, child.files);
+    SweepListing(childRelative, child);
+  }
+}
+
+void ConversionRun::SweepFiles(const std::string& relative, const std::vector<std::string>& files) {
+  const bool checking = options_.CheckForChanges != 0;
+  const bool report = checking && options_.ReportDeleted != 0;
+  const bool remove = checking && options_.KillDeleted != 0;
+  for (const std::string& name : files) {
+    if (Cancelled()) return;
+    std::optional<FindEntry> counterpart = fs_.LookUp(sourceRoot_ + relative + kPathSeparator + name);
+    const bool isLog = LowerCase(name) == kLogName;
+    // The run's own latest-run log has no source counterpart and is no deleted file.
+    if (isLog && relative.empty()) continue;
+    if (!counterpart || counterpart->IsFolder()) {
+      const std::string destFile = destRoot_ + relative + kPathSeparator + name;
+      ++result_.deletedFound;
+      bool logged = false;
+      if (report) {
+        std::optional<FindEntry> entry = fs_.LookUp(destFile);
+        WriteLogs(LogKey(destFile), std::to_string(entry ? FileSizeOf(*entry) : 0));
+        logged = true;
+      }
+      if (remove && !isLog) {
+        // The size is logged before the file goes, and the file goes only once it is logged.
+        if (logged) pending_.push_back(PendingAction{std::string(), destFile});
+        else DeleteFromFtpWeb(destFile);
+      }
+      MaybeFlush();
+    }
+    Yield();
+  }
+}
+
+void ConversionRun::DeleteFromFtpWeb(const std::string& path) {
+  std::string error;
+  if (fs_.DeleteFile(path, &error)) ++result_.deleted;
+  else Fail("delete", path, error);
+}
+
+// ---- reporting ----------------------------------------------------------------------------
+
+void ConversionRun::Fail(const char* operation, const std::string& path,
+                         const std::string& reason) {
+  result_.failures.push_back(RunFailure{operation, path, reason});
+}
+
+void ConversionRun::Status(const std::string& text) { observer_->StatusChanged(text); }
+
+void ConversionRun::Yield() { observer_->Yield(); }
+
+bool ConversionRun::Cancelled() {
+  if (!result_.cancelled && observer_->CancelRequested()) result_.cancelled = true;
+  return result_.cancelled;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,421 @@
+#ifndef _WIN32
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+#include "platform/file_system.h"
+#include "platform/name_order.h"
+
+#ifdef __linux__
+#include <sys/sendfile.h>
+#endif
+
+namespace tarnwick {
+namespace {
+
+void SetError(std::string* error, int code) {
+  if (error) *error = std::strerror(code);
+}
+
+std::int64_t ToNanoseconds(const struct timespec& t) {
+  return static_cast<std::int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+
+FindEntry EntryFromStat(const struct stat& st, std::string name) {
+  FindEntry entry;
+  entry.name = std::move(name);
+  if (S_ISDIR(st.st_mode)) entry.attributes |= kAttrDirectory;
+  if ((st.st_mode & S_IWUSR) == 0) entry.attributes |= kAttrReadOnly;
+  if (!entry.name.empty() && entry.name[0] == '.') entry.attributes |= kAttrHidden;
+  if (entry.attributes == 0) entry.attributes = kAttrNormal;
+  entry.creationTime = ToNanoseconds(st.st_ctim);
+  entry.lastAccessTime = ToNanoseconds(st.st_atim);
+  entry.lastWriteTime = ToNanoseconds(st.st_mtim);
+  entry.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
+  return entry;
+}
+
+std::string BaseName(const std::string& path) {
+  std::size_t end = path.size();
+  while (end > 1 && path[end - 1] == '/') --end;
+  std::size_t slash = path.rfind('/', end - 1);
+  return path.substr(slash == std::string::npos ? 0 : slash + 1,
+                     end - (slash == std::string::npos ? 0 : slash + 1));
+}
+
+std::string ParentFolder(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// Closes a descriptor on every path out of a function.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool CopyContent(int in, int out, std::uint64_t size) {
+#ifdef __linux__
+  // The kernel copies without the data passing through this process.
+  std::uint64_t left = size;
+  while (left > 0) {
+    ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, left, 0);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) break;
+      return false;
+    }
+    if (n == 0) break;  // the source shrank while we copied
+    left -= static_cast<std::uint64_t>(n);
+  }
+#endif
+  // Whatever the kernel path did not copy (or all of it elsewhere) goes through a buffer,
+  // up to the end of the source as it is now.
+  char buffer[1 << 16];
+  for (;;) {
+    ssize_t n = ::read(in, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) return false;
+  }
+}
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  bool ReadFolder(const std::string& folder, FolderListing& listing,
+                  std::string* error) override {
+    listing.files.clear();
+    listing.folders.clear();
+    int dirFd = ::open(folder.empty() ? "." : folder.c_str(),
+                       O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
+      SetError(error, errno);
+      return false;
+    }
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+      SetError(error, errno);
+      ::close(dirFd);
+      return false;
+    }
+    while (struct dirent* d = ::readdir(dir)) {
+      const char* name = d->d_name;
+      if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+      unsigned char type = d->d_type;
+      if (type == DT_UNKNOWN || type == DT_LNK) {
+        // Links count by what they lead to, but only for files: a link to a folder is
+        // never entered, so no walk can loop.
+        struct stat st;
+        if (type == DT_UNKNOWN) {
+          if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+          if (S_ISLNK(st.st_mode)) type = DT_LNK;
+          else if (S_ISDIR(st.st_mode)) type = DT_DIR;
+          else if (S_ISREG(st.st_mode)) type = DT_REG;
+          else continue;
+        }
+        if (type == DT_LNK) {
+          if (::fstatat(dirFd, name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
+          type = DT_REG;
+        }
+      }
+      if (type == DT_DIR) {
+        listing.folders.emplace_back(name);
+      } else if (type == DT_REG) {
+        listing.files.emplace_back(name);
+      }
+    }
+    ::closedir(dir);
+    SortNames(listing.files);
+    SortNames(listing.folders);
+    return true;
+  }
+
+  std::optional<FindEntry> LookUp(const std::string& path) override {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
+    if (S_ISLNK(st.st_mode)) {
+      struct stat target;
+      if (::stat(path.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) return std::nullopt;
+      st = target;
+    }
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return std::nullopt;
+    return EntryFromStat(st, BaseName(path));
+  }
+
+  bool CreateFolder(const std::string& path, std::string* error) override {
+    if (::mkdir(path.c_str(), 0777) == 0) return true;
+    int code = errno;
+    struct stat st;
+    if (code == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+    SetError(error, code);
+    return false;
+  }
+
+  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
+    // Decide by lstat before opening: opening a named pipe would block.
+    struct stat srcInfo;
+    if (::stat(from.c_str(), &srcInfo) != 0) {
+      SetError(error, errno);
+      return false;
+    }
+    if (!S_ISREG(srcInfo.st_mode)) {
+      if (error) *error = "not a regular file";
+      return false;
+    }
+    struct stat dstInfo;
+    bool targetExists = ::lstat(to.c_str(), &dstInfo) == 0;
+    if (targetExists) {
+      if (S_ISDIR(dstInfo.st_mode)) {
+        if (error) *error = "a folder of that name is in the way";
+        return false;
+      }
+      if (S_ISLNK(dstInfo.st_mode)) {
+        // Never write through a link: it could lead outside the FTP web.
+        if (::unlink(to.c_str()) != 0) {
+          SetError(error, errno);
+          return false;
+        }
+        targetExists = false;
+      } else if (!S_ISREG(dstInfo.st_mode)) {
+        if (error) *error = "a special file of that name is in the way";
+        return false;
+      } else if (dstInfo.st_dev == srcInfo.st_dev && dstInfo.st_ino == srcInfo.st_ino) {
+        // Truncating the target would empty the source.
+        if (error) *error = "source and target are the same file";
+        return false;
+      } else if ((dstInfo.st_mode & S_IWUSR) == 0) {
+        // Like the read-only attribute: refused even for the administrator.
+        if (error) *error = "the target is read-only";
+        return false;
+      }
+    }
+    Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (in.get() < 0) {
+      SetError(error, errno);
+      return false;
+    }
+    struct stat opened;
+    if (::fstat(in.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) {
+      if (error) *error = "not a regular file";
+      return false;
+    }
+    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW,
+                  opened.st_mode & 07777));
+    if (out.get() < 0) {
+      SetError(error, errno);
+      return false;
+    }
+    if (!CopyContent(in.get(), out.get(), static_cast<std::uint64_t>(opened.st_size))) {
+      SetError(error, errno);
+      return false;
+    }
+    ::fchmod(out.get(), opened.st_mode & 07777);
+    // The next run's date comparison relies on the copy keeping the source's time.
+    struct timespec times[2] = {opened.st_atim, opened.st_mtim};
+    struct stat after;
+    if (::fstat(in.get(), &after) == 0) times[1] = after.st_mtim;
+    if (::futimens(out.get(), times) != 0) {
+      SetError(error, errno);
+      return false;
+    }
+    if (::close(out.release()) != 0) {
+      SetError(error, errno);
+      return false;
+    }
+    return true;
+  }
+
+  bool DeleteFile(const std::string& path, std::string* error) override {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+      if (error) *error = "is a folder";
+      return false;
+    }
+    if (::unlink(path.c_str()) == 0) return true;
+    SetError(error, errno);
+    return false;
+  }
+
+  bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override {
+    content.clear();
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+      SetError(error, errno);
+      return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      if (error) *error = "not a regular file";
+      return false;
+    }
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+      SetError(error, errno);
+      return false;
+    }
+    char buffer[1 << 16];
+    for (;;) {
+      ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        SetError(error, errno);
+        return false;
+      }
+      if (n == 0) return true;
+      content.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+
+  bool ReplaceFile(const std::string& path, const std::string& content,
+                   std::string* error) override {
+    std::string folder = ParentFolder(path);
+    std::string temp;
+    int fd = -1;
+    static std::mt19937_64 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+      temp = folder + "/." + BaseName(path) + ".tmp" + std::to_string(random() % 1000000000);
+      fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+      SetError(error, errno);
+      return false;
+    }
+    Fd guard(fd);
+    struct stat old;
+    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+    if (!WriteAll(fd, content.data(), content.size()) || ::fsync(fd) != 0) {
+      int code = errno;
+      ::unlink(temp.c_str());
+      SetError(error, code);
+      return false;
+    }
+    if (::close(guard.release()) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+      int code = errno;
+      ::unlink(temp.c_str());
+      SetError(error, code);
+      return false;
+    }
+    return true;
+  }
+
+  bool AppendToFile(const std::string& path, const std::string& content,
+                    std::string* error) override {
+    Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0666));
+    if (fd.get() < 0) {
+      SetError(error, errno);
+      return false;
+    }
+    struct stat st;
+    if (::fstat(fd.get(), &st) == 0 && !S_ISREG(st.st_mode)) {
+      if (error) *error = "not a regular file";
+      return false;
+    }
+    if (!WriteAll(fd.get(), content.data(), content.size())) {
+      SetError(error, errno);
+      return false;
+    }
+    if (::close(fd.release()) != 0) {
+      SetError(error, errno);
+      return false;
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+  static PosixFileSystem fs;
+  return fs;
+}
+
+bool SameFileIdentity(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::string CanonicalPath(const std::string& path) {
+  std::string absolute = path;
+  if (absolute.empty() || absolute[0] != '/') {
+    char cwd[PATH_MAX];
+    if (::getcwd(cwd, sizeof cwd)) absolute = std::string(cwd) + "/" + absolute;
+  }
+  // Resolve the longest existing prefix, then append the rest, normalising "." and "..".
+  std::vector<std::string> parts;
+  std::size_t pos = 0;
+  while (pos <= absolute.size()) {
+    std::size_t next = absolute.find('/', pos);
+    if (next == std::string::npos) next = absolute.size();
+    std::string part = absolute.substr(pos, next - pos);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    pos = next + 1;
+  }
+  std::string resolved = "/";
+  std::size_t used = 0;
+  for (std::size_t i = parts.size(); i > 0; --i) {
+    std::string prefix;
+    for (std::size_t j = 0; j < i; ++j) prefix += "/" + parts[j];
+    char buffer[PATH_MAX];
+    if (::realpath(prefix.c_str(), buffer)) {
+      resolved = buffer;
+      used = i;
+      break;
+    }
+  }
+  for (std::size_t j = used; j < parts.size(); ++j) {
+    if (resolved.back() != '/') resolved += '/';
+    resolved += parts[j];
+  }
+  return resolved;
+}
+
+}  // namespace tarnwick
+
+#endif  // !_WIN32
