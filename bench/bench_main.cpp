@@ -75,8 +75,7 @@ ProcessTime TimeProcess(const std::vector<std::string>& args, bool quiet = false
   int status = 0;
   rusage usage{};
   if (wait4(pid, &status, 0, &usage) != pid) return result;
-  result.seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   result.maxRssKb = usage.ru_maxrss;
   if (!result.ok) std::fprintf(stderr, "%s failed (status %d)\n", argv[0], status);
@@ -128,8 +127,7 @@ int ConvertChild(const std::string& source, const std::string& dest, const std::
        << result.entries << "\ncopied " << result.copied << "\nreported " << result.reported
        << "\ndeleted_found " << result.deletedFound << "\ndeleted " << result.deleted
        << "\nfailures " << result.failures.size() << "\nlog_writes " << counting.logWrites
-       << "\nlog_bytes " << counting.logBytes << "\nrefused " << (result.refusal ? 1 : 0)
-       << "\n";
+       << "\nlog_bytes " << counting.logBytes << "\nrefused " << (result.refusal ? 1 : 0) << "\n";
   for (const tarnwick::RunFailure& f : result.failures) {
     std::fprintf(stderr, "%s %s: %s\n", f.operation.c_str(), f.path.c_str(), f.reason.c_str());
   }
@@ -311,8 +309,8 @@ void PrintRow(const char* step, const RunReport& ours, const ProcessTime& refere
 }
 
 // The run's own counts against what the generator did; a wrong result makes a time worthless.
-bool CheckCounts(const char* step, const RunReport& run, std::int64_t copied,
-                 std::int64_t reported, std::int64_t deleted) {
+bool CheckCounts(const char* step, const RunReport& run, std::int64_t copied, std::int64_t reported,
+                 std::int64_t deleted) {
   bool ok = run.process.ok && run.Value("refused") == 0 && run.Value("failures") == 0 &&
             run.Value("copied") == static_cast<double>(copied) &&
             run.Value("reported") == static_cast<double>(reported) &&
@@ -390,11 +388,12 @@ int RunBenchmark(const Options& options) {
     cleanUp();
     return 1;
   }
-  std::printf("every option on (LaunchFTP off), skip list of %zu names; reference: cp -a of the "
-              "%lld kept files\n\n",
-              kSkipList.size(), static_cast<long long>(counts.keptFiles));
-  std::printf("%-34s %9s %11s %7s  %-14s %9s\n", "step", "ours (s)", "cp -a (s)", "ratio",
-              "target", "peak (MB)");
+  std::printf(
+      "every option on (LaunchFTP off), skip list of %zu names; reference: cp -a of the "
+      "%lld kept files\n\n",
+      kSkipList.size(), static_cast<long long>(counts.keptFiles));
+  std::printf("%-34s %9s %11s %7s  %-14s %9s\n", "step", "ours (s)", "cp -a (s)", "ratio", "target",
+              "peak (MB)");
 
   bool countsOk = true;
   auto logSize = [&] {
@@ -457,9 +456,8 @@ int RunBenchmark(const Options& options) {
                 "tally of the web (ref. du -s)", "-", du.seconds);
   }
 
-  double peakMb = std::max({first.Value("peak_kb"), second.Value("peak_kb"),
-                            third.Value("peak_kb")}) /
-                  1024.0;
+  double peakMb =
+      std::max({first.Value("peak_kb"), second.Value("peak_kb"), third.Value("peak_kb")}) / 1024.0;
   std::printf("\npeak memory of a run: %.1f MB (target < %.0f MB for 100,000 files) %s\n", peakMb,
               kMemoryTargetMb, Verdict(peakMb < kMemoryTargetMb).c_str());
   std::printf("change logs (both logs counted):\n");

@@ -43,14 +43,14 @@ constexpr std::int64_t kEditBaseTime = 1167609600;  // 2007-01-01 00:00:00 UTC
 constexpr int kMaxDepth = 4;
 
 constexpr std::array<const char*, 16> kFolderWords = {
-    "images",  "products", "news",     "archive", "docs",     "gallery", "events",   "staff",
-    "photos",  "download", "media",    "about",   "services", "projects", "support", "articles"};
+    "images", "products", "news",  "archive", "docs",     "gallery",  "events",  "staff",
+    "photos", "download", "media", "about",   "services", "projects", "support", "articles"};
 constexpr std::array<const char*, 5> kPageStems = {"page", "article", "item", "story", "report"};
 constexpr std::array<const char*, 5> kPictureStems = {"photo", "logo", "banner", "icon", "pic"};
 constexpr std::array<const char*, 24> kWords = {
-    "the",     "web",    "site",   "page",   "news",    "product", "service", "contact",
-    "welcome", "home",   "about",  "our",    "company", "team",    "event",   "gallery",
-    "photo",   "update", "online", "order",  "price",   "offer",   "quality", "support"};
+    "the",     "web",    "site",   "page",  "news",    "product", "service", "contact",
+    "welcome", "home",   "about",  "our",   "company", "team",    "event",   "gallery",
+    "photo",   "update", "online", "order", "price",   "offer",   "quality", "support"};
 
 const char* const kVtiInf =
     "<!-- _lcid=\"1033\" _version=\"5.0.2.6790\" -->\r\n"
@@ -175,8 +175,8 @@ bool WriteBytes(const std::string& path, const std::string& bytes, std::int64_t 
     return false;
   }
   std::error_code ec;
-  auto when = std::chrono::file_clock::from_sys(
-      std::chrono::sys_seconds(std::chrono::seconds(writeTime)));
+  auto when =
+      std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(writeTime)));
   fs::last_write_time(path, when, ec);
   if (ec) {
     if (error) *error = "cannot set the time of " + path + ": " + ec.message();
@@ -245,8 +245,8 @@ void WebGenerator::Plan() {
         1;
     std::uint64_t kind = fileRng.Below(20);
     if (kind < 12) {
-      file.name = std::string(kPageStems[fileRng.Below(kPageStems.size())]) + std::to_string(i) +
-                  ".htm";
+      file.name =
+          std::string(kPageStems[fileRng.Below(kPageStems.size())]) + std::to_string(i) + ".htm";
     } else {
       file.name = std::string(kPictureStems[fileRng.Below(kPictureStems.size())]) +
                   std::to_string(i) + (kind < 17 ? ".gif" : ".jpg");
@@ -268,8 +268,7 @@ std::string WebGenerator::RelativePath(const File& file) const {
   return folders_[static_cast<std::size_t>(file.folder)] + "/" + file.name;
 }
 
-bool WebGenerator::WriteFile(const std::string& root, const File& file,
-                             std::string* error) const {
+bool WebGenerator::WriteFile(const std::string& root, const File& file, std::string* error) const {
   std::string path = FolderPath(root, file.folder) + "/" + file.name;
   Kind kind = KindOf(file.name);
   std::string content;
@@ -293,8 +292,8 @@ bool WebGenerator::WriteMirror(const std::string& root, const File& file,
                      MetaTime(kBaseTime) + "\r\nvti_filesize:IR|" + std::to_string(file.size) +
                      "\r\n";
   if (KindOf(file.name) == Kind::kPage) {
-    meta += "vti_title:SR|" + file.name + "\r\nvti_backlinkinfo:VX|\r\nvti_cacheddtm:TX|" +
-            stamp + "\r\n";
+    meta += "vti_title:SR|" + file.name + "\r\nvti_backlinkinfo:VX|\r\nvti_cacheddtm:TX|" + stamp +
+            "\r\n";
   }
   return WriteBytes(path, meta, file.writeTime, error);
 }
@@ -305,20 +304,34 @@ bool WebGenerator::WriteExtensionFolders(const std::string& root, std::string* e
     std::int64_t size;
   };
   static const Item kItems[] = {
-      {"_vti_pvt/service.cnf", 420},     {"_vti_pvt/services.cnf", 12},
-      {"_vti_pvt/access.cnf", 160},      {"_vti_pvt/botinfs.cnf", 310},
-      {"_vti_pvt/bots.cnf", 120},        {"_vti_pvt/deptodoc.btr", 2400},
-      {"_vti_pvt/doctodep.btr", 2600},   {"_vti_pvt/linkinfo.btr", 3100},
-      {"_vti_pvt/structure.cnf", 900},   {"_vti_pvt/writeto.cnf", 80},
-      {"_vti_pvt/service.lck", 0},       {"_vti_pvt/frontpg.lck", 0},
-      {"_vti_pvt/_x_todo.htm", 1200},    {"_vti_pvt/_x_todoh.htm", 900},
-      {"_vti_bin/shtml.exe", 24000},     {"_vti_bin/_vti_adm/admin.exe", 24000},
-      {"_vti_bin/_vti_aut/author.exe", 24000}, {"_private/form_results.htm", 640},
-      {"_private/index.htm", 320},       {"_borders/top.htm", 700},
-      {"_borders/left.htm", 560},        {"_borders/bottom.htm", 480},
-      {"_borders/_vti_cnf/top.htm", 300}, {"_borders/_vti_cnf/left.htm", 300},
-      {"_borders/_vti_cnf/bottom.htm", 300}, {"_overlay/button1.gif", 1400},
-      {"_overlay/button2.gif", 1400},    {"_fpclass/fphover.class", 9300},
+      {"_vti_pvt/service.cnf", 420},
+      {"_vti_pvt/services.cnf", 12},
+      {"_vti_pvt/access.cnf", 160},
+      {"_vti_pvt/botinfs.cnf", 310},
+      {"_vti_pvt/bots.cnf", 120},
+      {"_vti_pvt/deptodoc.btr", 2400},
+      {"_vti_pvt/doctodep.btr", 2600},
+      {"_vti_pvt/linkinfo.btr", 3100},
+      {"_vti_pvt/structure.cnf", 900},
+      {"_vti_pvt/writeto.cnf", 80},
+      {"_vti_pvt/service.lck", 0},
+      {"_vti_pvt/frontpg.lck", 0},
+      {"_vti_pvt/_x_todo.htm", 1200},
+      {"_vti_pvt/_x_todoh.htm", 900},
+      {"_vti_bin/shtml.exe", 24000},
+      {"_vti_bin/_vti_adm/admin.exe", 24000},
+      {"_vti_bin/_vti_aut/author.exe", 24000},
+      {"_private/form_results.htm", 640},
+      {"_private/index.htm", 320},
+      {"_borders/top.htm", 700},
+      {"_borders/left.htm", 560},
+      {"_borders/bottom.htm", 480},
+      {"_borders/_vti_cnf/top.htm", 300},
+      {"_borders/_vti_cnf/left.htm", 300},
+      {"_borders/_vti_cnf/bottom.htm", 300},
+      {"_overlay/button1.gif", 1400},
+      {"_overlay/button2.gif", 1400},
+      {"_fpclass/fphover.class", 9300},
       {"_fpclass/fphoverx.class", 1600},
   };
   for (const std::string& name : ExtensionFolderNames()) {
@@ -331,8 +344,8 @@ bool WebGenerator::WriteExtensionFolders(const std::string& root, std::string* e
   for (const Item& item : kItems) {
     std::string name(item.path);
     Kind kind = KindOf(name);
-    std::string content =
-        kind == Kind::kPage ? PageContent(name, item.size, rng) : BinaryContent(kind, item.size, rng);
+    std::string content = kind == Kind::kPage ? PageContent(name, item.size, rng)
+                                              : BinaryContent(kind, item.size, rng);
     if (!WriteBytes(root + "/" + name, content, kBaseTime, error)) return false;
     ++counts_.extensionFiles;
   }

@@ -17,7 +17,7 @@ struct WebShape {
 
 // What a generated web holds on disk.
 struct WebCounts {
-  std::int64_t keptFiles = 0;       // files outside the server-extension folders
+  std::int64_t keptFiles = 0;  // files outside the server-extension folders
   std::int64_t keptBytes = 0;
   std::int64_t contentFolders = 0;  // folders below the root outside the extension folders
   std::int64_t mirrorFiles = 0;     // the _vti_cnf meta files
@@ -39,12 +39,12 @@ class WebGenerator {
   // Edits the given fraction of the live content files: new content, for half of them also
   // a new size, and always a new (later) last-write time; the _vti_cnf mirror follows. The
   // choice follows from seed. Returns the relative paths edited.
-  std::vector<std::string> EditFiles(const std::string& root, double fraction,
-                                     std::uint64_t seed, std::string* error);
+  std::vector<std::string> EditFiles(const std::string& root, double fraction, std::uint64_t seed,
+                                     std::string* error);
 
   // Deletes the given fraction of the live content files (and their mirrors).
-  std::vector<std::string> DeleteFiles(const std::string& root, double fraction,
-                                       std::uint64_t seed, std::string* error);
+  std::vector<std::string> DeleteFiles(const std::string& root, double fraction, std::uint64_t seed,
+                                       std::string* error);
 
   // Relative paths ("/" separated) of the files a conversion copies, in generation order;
   // deleted files are left out.

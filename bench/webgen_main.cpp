@@ -72,11 +72,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   const tarnwick::WebCounts& counts = generator.Counts();
-  std::printf("%lld files (%lld bytes) in %lld folders, %lld _vti_cnf files, %lld extension-folder "
-              "files written to %s\n",
-              static_cast<long long>(counts.keptFiles), static_cast<long long>(counts.keptBytes),
-              static_cast<long long>(counts.contentFolders),
-              static_cast<long long>(counts.mirrorFiles),
-              static_cast<long long>(counts.extensionFiles), out.c_str());
+  std::printf(
+      "%lld files (%lld bytes) in %lld folders, %lld _vti_cnf files, %lld extension-folder "
+      "files written to %s\n",
+      static_cast<long long>(counts.keptFiles), static_cast<long long>(counts.keptBytes),
+      static_cast<long long>(counts.contentFolders), static_cast<long long>(counts.mirrorFiles),
+      static_cast<long long>(counts.extensionFiles), out.c_str());
   return 0;
 }
