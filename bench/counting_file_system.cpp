@@ -4,12 +4,18 @@
 
 namespace tarnwick {
 
-void CountingFileSystem::CountLog(const std::string& path, std::size_t bytes) {
+namespace {
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+bool CountingFileSystem::IsLog(const std::string& path) const {
   std::size_t cut = path.find_last_of("/\\");
   std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-  if (LowerCase(name) != "changes.ini") return;
-  ++logWrites;
-  logBytes += static_cast<std::int64_t>(bytes);
+  return LowerCase(name) == "changes.ini";
 }
 
 bool CountingFileSystem::ReadFolder(const std::string& folder, FolderListing& listing,
@@ -28,7 +34,10 @@ bool CountingFileSystem::CreateFolder(const std::string& path, std::string* erro
 bool CountingFileSystem::CopyFile(const std::string& from, const std::string& to,
                                   std::string* error) {
   ++copies;
-  return inner_.CopyFile(from, to, error);
+  auto start = std::chrono::steady_clock::now();
+  bool ok = inner_.CopyFile(from, to, error);
+  copySeconds += SecondsSince(start);
+  return ok;
 }
 
 bool CountingFileSystem::DeleteFile(const std::string& path, std::string* error) {
@@ -42,14 +51,24 @@ bool CountingFileSystem::ReadTextFile(const std::string& path, std::string& cont
 
 bool CountingFileSystem::ReplaceFile(const std::string& path, const std::string& content,
                                      std::string* error) {
-  CountLog(path, content.size());
-  return inner_.ReplaceFile(path, content, error);
+  if (!IsLog(path)) return inner_.ReplaceFile(path, content, error);
+  ++logWrites;
+  logBytes += static_cast<std::int64_t>(content.size());
+  auto start = std::chrono::steady_clock::now();
+  bool ok = inner_.ReplaceFile(path, content, error);
+  logSeconds += SecondsSince(start);
+  return ok;
 }
 
 bool CountingFileSystem::AppendToFile(const std::string& path, const std::string& content,
                                       std::string* error) {
-  CountLog(path, content.size());
-  return inner_.AppendToFile(path, content, error);
+  if (!IsLog(path)) return inner_.AppendToFile(path, content, error);
+  ++logWrites;
+  logBytes += static_cast<std::int64_t>(content.size());
+  auto start = std::chrono::steady_clock::now();
+  bool ok = inner_.AppendToFile(path, content, error);
+  logSeconds += SecondsSince(start);
+  return ok;
 }
 
 }  // namespace tarnwick

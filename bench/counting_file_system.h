@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -26,10 +27,12 @@ class CountingFileSystem : public FileSystem {
 
   std::int64_t logWrites = 0;  // rewrites and appends of a changes.ini
   std::int64_t logBytes = 0;   // bytes those writes put on disk
+  double logSeconds = 0;       // time spent in those writes
   std::int64_t copies = 0;
+  double copySeconds = 0;
 
  private:
-  void CountLog(const std::string& path, std::size_t bytes);
+  bool IsLog(const std::string& path) const;
 
   FileSystem& inner_;
 };
