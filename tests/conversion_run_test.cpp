@@ -1,0 +1,463 @@
+#include "engine/conversion_run.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::Exists;
+using testing::MakeFolder;
+using testing::ReadFile;
+using testing::SetWriteTime;
+using testing::TempDir;
+using testing::WriteFile;
+using testing::WriteTimeOf;
+
+const std::string kSep(1, kPathSeparator);
+
+// Turns "/" in an expected relative path into the platform separator.
+std::string P(std::string text) {
+  for (char& c : text)
+    if (c == '/') c = kPathSeparator;
+  return text;
+}
+
+Options AllOn() {
+  Options o;
+  o.CheckForChanges = o.CompareDate = o.CompareSize = o.CreateUploadsDir = 1;
+  o.KillDeleted = o.KillExtra = o.ReportChanges = o.ReportDeleted = 1;
+  return o;
+}
+
+class RecordingObserver : public RunObserver {
+ public:
+  void StatusChanged(const std::string& text) override { statuses.push_back(text); }
+  bool CancelRequested() override { return cancelAfter >= 0 && ++asked > cancelAfter; }
+  std::vector<std::string> statuses;
+  int cancelAfter = -1;
+  int asked = 0;
+};
+
+class ConversionRunTest : public ::testing::Test {
+ protected:
+  ConversionRunTest() : src(dir / "Web"), dst(dir / "Web-FTP"), up(dir / "Web-FTP-Uploads") {
+    MakeFolder(src);
+  }
+
+  void Put(const std::string& relative, const std::string& content, std::int64_t time = 1000000) {
+    WriteFile(testing::Join(src, relative), content);
+    SetWriteTime(testing::Join(src, relative), time);
+  }
+
+  RunResult Convert(const Options& options = AllOn(), std::vector<std::string> skip = {}) {
+    ConversionRun run(options, std::move(skip), &observer);
+    RunResult result = run.Run(src, dst);
+    lastWorkList = run.WorkList;
+    lastFolderCount = run.FolderCount;
+    return result;
+  }
+
+  std::string DestLog() const { return testing::Join(dst, "changes.ini"); }
+  std::string UploadsLog() const { return testing::Join(up, "changes.ini"); }
+  std::string SrcFile(const std::string& relative) const { return testing::Join(src, relative); }
+
+  TempDir dir;
+  std::string src, dst, up;
+  RecordingObserver observer;
+  std::vector<std::string> lastWorkList;
+  std::int64_t lastFolderCount = 0;
+};
+
+// ---- scan ---------------------------------------------------------------------------------
+
+TEST_F(ConversionRunTest, ScanLeavesOutExtensionFoldersButNotTheirCleanSubfolders) {
+  Put("index.htm", "i");
+  Put("_vti_inf.html", "v");
+  Put("images/logo.gif", "g");
+  Put("images/_vti_cnf/logo.gif", "meta");
+  Put("_VTI_PVT/service.cnf", "x");
+  Put("my_borders_old/b.htm", "x");
+  Put("_private/secret.htm", "x");
+  Put("_private/docs/readme.htm", "r");
+  Put("_fpclass/c.class", "x");
+  Put("_overlay/o.gif", "x");
+  Put(".git/config", "x");
+  Put(".htaccess", "h");
+  Put("images/a^b.htm", "caret");
+  MakeFolder(SrcFile("empty"));
+  ASSERT_TRUE(Convert().Finished());
+  EXPECT_EQ(lastWorkList, (std::vector<std::string>{"^.htaccess", "^_vti_inf.html", "^index.htm",
+                                                    P("/_private/docs^readme.htm"),
+                                                    P("/images^a^b.htm"), P("/images^logo.gif")}));
+  // empty, images and _private/docs are listed folders.
+  EXPECT_EQ(lastFolderCount, 3);
+  EXPECT_EQ(ReadFile(testing::Join(dst, "images/a^b.htm")), "caret");
+  EXPECT_FALSE(Exists(testing::Join(dst, "_private/secret.htm")));
+  EXPECT_TRUE(Exists(testing::Join(dst, "_private/docs/readme.htm")));
+  EXPECT_FALSE(Exists(testing::Join(dst, ".git")));
+}
+
+TEST_F(ConversionRunTest, RootOnlyWebAndStatusTexts) {
+  Put("a.htm", "a");
+  Put("b.htm", "b");
+  ASSERT_TRUE(Convert().Finished());
+  EXPECT_EQ(lastFolderCount, 0);
+  EXPECT_NE(std::find(observer.statuses.begin(), observer.statuses.end(),
+                      "Analysing >>> found 0 folders, containing 2 files."),
+            observer.statuses.end());
+  EXPECT_NE(
+      std::find(observer.statuses.begin(), observer.statuses.end(), "Copying >>> 2 of 2 files."),
+      observer.statuses.end());
+  EXPECT_EQ(observer.statuses.back(), "Checking for Deleted Files...");
+}
+
+TEST_F(ConversionRunTest, TrailingSeparatorOnSourceGivesSameEntriesAndKeys) {
+  Put("sub/page.htm", "p");
+  ConversionRun run(AllOn(), {});
+  ASSERT_TRUE(run.Run(src + kSep, dst).Finished());
+  EXPECT_EQ(run.WorkList, std::vector<std::string>{P("/sub^page.htm")});
+  EXPECT_NE(ReadFile(DestLog()).find(testing::Join(src, "sub/page.htm") + "=NEW Entry"),
+            std::string::npos);
+}
+
+TEST_F(ConversionRunTest, NamesWithBlanksAndCaretsInFoldersSurvive) {
+  Put(" spaced ^dir/ name .htm", "n");
+  ASSERT_TRUE(Convert().Finished());
+  EXPECT_EQ(ReadFile(testing::Join(dst, " spaced ^dir/ name .htm")), "n");
+  EXPECT_EQ(ReadFile(testing::Join(up, " spaced ^dir/ name .htm")), "n");
+}
+
+// ---- copy and change detection ------------------------------------------------------------
+
+TEST_F(ConversionRunTest, FirstRunCopiesEverythingAsNewKeepingTimes) {
+  Put("index.htm", "home", 1234567);
+  Put("a/b/c/deep.gif", "deep");
+  RunResult result = Convert();
+  EXPECT_EQ(result.copied, 2);
+  EXPECT_EQ(result.reported, 2);
+  EXPECT_TRUE(result.failures.empty());
+  EXPECT_EQ(WriteTimeOf(testing::Join(dst, "index.htm")), 1234567);
+  EXPECT_EQ(ReadFile(testing::Join(up, "a/b/c/deep.gif")), "deep");
+  std::string expected = "[Changed]\r\n" + SrcFile("index.htm") + "=NEW Entry\r\n" +
+                         SrcFile("a/b/c/deep.gif") + "=NEW Entry\r\n";
+  EXPECT_EQ(ReadFile(DestLog()), expected);
+  EXPECT_EQ(ReadFile(UploadsLog()), expected);
+}
+
+TEST_F(ConversionRunTest, SecondRunWithNothingChangedLeavesNoLatestLog) {
+  Put("index.htm", "home");
+  Convert();
+  std::string accumulated = ReadFile(UploadsLog());
+  RunResult result = Convert();
+  EXPECT_EQ(result.copied, 1);  // copied again, overwriting
+  EXPECT_EQ(result.reported, 0);
+  EXPECT_FALSE(Exists(DestLog()));
+  EXPECT_EQ(ReadFile(UploadsLog()), accumulated);
+}
+
+TEST_F(ConversionRunTest, FindingsFollowTheOptions) {
+  Put("date.htm", "same", 1000);
+  Put("older.htm", "same", 5000);
+  Put("size.htm", "short", 1000);
+  Put("both.htm", "short", 1000);
+  Put("plain.htm", "p", 1000);
+  Convert();
+  std::filesystem::remove_all(up);
+  Put("date.htm", "SAME", 2000);
+  Put("older.htm", "SAME", 4000);  // restored from a backup: older than the copy
+  Put("size.htm", "longer", 1000);
+  Put("both.htm", "longer", 3000);
+  RunResult result = Convert();
+  EXPECT_EQ(result.reported, 4);
+  EXPECT_EQ(ReadFile(DestLog()), "[Changed]\r\n" + SrcFile("both.htm") + "=Size Changed\r\n" +
+                                     SrcFile("date.htm") + "=Date Changed\r\n" +
+                                     SrcFile("older.htm") + "=Date Changed\r\n" +
+                                     SrcFile("size.htm") + "=Size Changed\r\n");
+  EXPECT_FALSE(Exists(testing::Join(up, "plain.htm")));
+  EXPECT_EQ(ReadFile(testing::Join(up, "date.htm")), "SAME");
+
+  // Date comparison off: only the size findings remain; size off too: nothing.
+  Put("date.htm", "DATE", 9000);
+  Put("size.htm", "longest", 1000);
+  Options noDate = AllOn();
+  noDate.CompareDate = 0;
+  EXPECT_EQ(Convert(noDate).reported, 1);
+  EXPECT_EQ(ReadFile(DestLog()), "[Changed]\r\n" + SrcFile("size.htm") + "=Size Changed\r\n");
+  EXPECT_EQ(ReadFile(testing::Join(dst, "date.htm")), "DATE");  // still copied
+  Put("size.htm", "x", 1000);
+  noDate.CompareSize = 0;
+  EXPECT_EQ(Convert(noDate).reported, 0);
+  EXPECT_EQ(ReadFile(testing::Join(dst, "size.htm")), "x");
+}
+
+TEST_F(ConversionRunTest, AccumulatedLogKeepsOneKeyWithTheLatestValue) {
+  Put("page.htm", "one", 1000);
+  Put("other.htm", "o", 1000);
+  Convert();
+  Put("page.htm", "two", 2000);
+  Convert();
+  EXPECT_EQ(ReadFile(UploadsLog()), "[Changed]\r\n" + SrcFile("other.htm") + "=NEW Entry\r\n" +
+                                        SrcFile("page.htm") + "=Date Changed\r\n");
+  EXPECT_EQ(ReadFile(DestLog()), "[Changed]\r\n" + SrcFile("page.htm") + "=Date Changed\r\n");
+  EXPECT_EQ(ReadFile(testing::Join(up, "page.htm")), "two");
+}
+
+TEST_F(ConversionRunTest, CheckForChangesOffCopiesOnly) {
+  Put("Thumbs.db", "t");
+  Put("index.htm", "i");
+  WriteFile(DestLog(), "[Changed]\r\nstale=NEW Entry\r\n");
+  Options options = AllOn();
+  options.CheckForChanges = 0;
+  RunResult result = Convert(options, {"thumbs.db"});
+  EXPECT_EQ(result.copied, 2);  // the skip list is not applied either
+  EXPECT_FALSE(Exists(up));
+  EXPECT_FALSE(Exists(DestLog()));
+}
+
+TEST_F(ConversionRunTest, SkipListMatchesWholeNamesWithoutRegardToCase) {
+  Put("Thumbs.db", "t");
+  Put("sub/THUMBS.DB", "t");
+  Put("star.txt", "s");
+  Put("*.txt", "literal star");
+  Put("keep.htm", "k");
+  RunResult result = Convert(AllOn(), {"thumbs.db", "*.txt", ""});
+  EXPECT_EQ(result.copied, 2);
+  EXPECT_FALSE(Exists(testing::Join(dst, "Thumbs.db")));
+  EXPECT_FALSE(Exists(testing::Join(dst, "sub/THUMBS.DB")));
+  EXPECT_FALSE(Exists(testing::Join(dst, "*.txt")));
+  EXPECT_TRUE(Exists(testing::Join(dst, "star.txt")));
+  EXPECT_EQ(ReadFile(DestLog()).find("Thumbs"), std::string::npos);
+}
+
+TEST_F(ConversionRunTest, UploadsAndLogsCanBeSwitchedOffSeparately) {
+  Put("a.htm", "a");
+  Options noUploads = AllOn();
+  noUploads.CreateUploadsDir = 0;
+  Convert(noUploads);
+  EXPECT_FALSE(Exists(up));
+  EXPECT_TRUE(Exists(DestLog()));
+
+  Put("a.htm", "changed", 5000);
+  Options noReport = AllOn();
+  noReport.ReportChanges = 0;
+  noReport.ReportDeleted = 0;
+  Convert(noReport);
+  EXPECT_EQ(ReadFile(testing::Join(up, "a.htm")), "changed");
+  EXPECT_FALSE(Exists(DestLog()));
+  EXPECT_FALSE(Exists(UploadsLog()));
+}
+
+TEST_F(ConversionRunTest, NamesTheLogCannotHoldAreStillRecorded) {
+  Put("a=b.htm", "x");
+  RunResult result = Convert();
+  EXPECT_TRUE(result.failures.empty());
+  EXPECT_NE(ReadFile(DestLog()).find(SrcFile("a%3Db.htm") + "=NEW Entry"), std::string::npos);
+  EXPECT_EQ(ReadFile(testing::Join(dst, "a=b.htm")), "x");
+}
+
+// ---- deleted-file sweep ------------------------------------------------------------------
+
+TEST_F(ConversionRunTest, SweepLogsSizesThenDeletes) {
+  Put("keep.htm", "k");
+  Put("old.htm", std::string(2048, 'o'));
+  Put("sub/gone.htm", "123");
+  Convert();
+  std::filesystem::remove(SrcFile("old.htm"));
+  std::filesystem::remove(SrcFile("sub/gone.htm"));
+  Put("new.htm", "n");
+  RunResult result = Convert();
+  EXPECT_EQ(result.deletedFound, 2);
+  EXPECT_EQ(result.deleted, 2);
+  EXPECT_FALSE(Exists(testing::Join(dst, "old.htm")));
+  EXPECT_TRUE(Exists(testing::Join(dst, "sub")));  // empty folders stay
+  std::string latest = "[Changed]\r\n" + SrcFile("new.htm") + "=NEW Entry\r\n[Deleted]\r\n" +
+                       testing::Join(dst, "old.htm") + "=2048\r\n" +
+                       testing::Join(dst, "sub/gone.htm") + "=3\r\n";
+  EXPECT_EQ(ReadFile(DestLog()), latest);
+  EXPECT_NE(ReadFile(UploadsLog()).find("[Deleted]\r\n" + testing::Join(dst, "old.htm") + "=2048"),
+            std::string::npos);
+}
+
+TEST_F(ConversionRunTest, SweepOptionCombinations) {
+  Put("keep.htm", "k");
+  Put("gone.htm", "g");
+  Convert();
+  std::filesystem::remove(SrcFile("gone.htm"));
+  const std::string gone = testing::Join(dst, "gone.htm");
+
+  Options reportOnly = AllOn();
+  reportOnly.KillDeleted = 0;
+  Convert(reportOnly);
+  EXPECT_TRUE(Exists(gone));
+  EXPECT_NE(ReadFile(DestLog()).find(gone + "=1"), std::string::npos);
+  Convert(reportOnly);  // logged again on every run while it stays
+  EXPECT_NE(ReadFile(DestLog()).find(gone + "=1"), std::string::npos);
+
+  Options checksOff = AllOn();
+  checksOff.CheckForChanges = 0;
+  Convert(checksOff);
+  EXPECT_TRUE(Exists(gone));
+  EXPECT_FALSE(Exists(DestLog()));
+
+  Options deleteOnly = AllOn();
+  deleteOnly.ReportDeleted = 0;
+  Convert(deleteOnly);
+  EXPECT_FALSE(Exists(gone));
+  EXPECT_FALSE(Exists(DestLog()));
+}
+
+TEST_F(ConversionRunTest, ChangeLogsAreNeverDeleted) {
+  Put("page.htm", "p");
+  Convert();
+  WriteFile(testing::Join(dst, "sub/changes.ini"), "[x]\r\n");
+  WriteFile(testing::Join(dst, ".hidden.htm"), "h");
+  WriteFile(testing::Join(dst, ".dotfolder/f.htm"), "f");
+  Put("page.htm", "changed!", 99999);
+  Convert();
+  EXPECT_TRUE(Exists(testing::Join(dst, "sub/changes.ini")));
+  EXPECT_FALSE(Exists(testing::Join(dst, ".hidden.htm")));
+  EXPECT_TRUE(Exists(testing::Join(dst, ".dotfolder/f.htm")));
+  std::string log = ReadFile(DestLog());
+  EXPECT_NE(log.find(testing::Join(dst, "sub/changes.ini") + "="), std::string::npos);
+  EXPECT_EQ(log.find(DestLog() + "="), std::string::npos);
+  EXPECT_TRUE(Exists(DestLog()));
+}
+
+TEST_F(ConversionRunTest, EmptiedSourceSweepsEverythingButLogs) {
+  Put("a.htm", "a");
+  Put("b/c.htm", "c");
+  Convert();
+  std::filesystem::remove_all(src);
+  MakeFolder(src);
+  RunResult result = Convert();
+  EXPECT_EQ(result.deleted, 2);
+  EXPECT_TRUE(Exists(DestLog()));
+}
+
+// ---- refusals and failures ---------------------------------------------------------------
+
+TEST_F(ConversionRunTest, Refusals) {
+  EXPECT_EQ(ConversionRun::CheckFolders(src, src).kind, RefusalKind::kSameFolders);
+  EXPECT_EQ(ConversionRun::CheckFolders(src, src).message, kSameFoldersMessage);
+  std::string upper = src;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(ConversionRun::CheckFolders(src, upper).kind, RefusalKind::kSameFolders);
+  EXPECT_EQ(ConversionRun::CheckFolders(src, src + kSep).kind, RefusalKind::kSameFolders);
+  EXPECT_EQ(ConversionRun::CheckFolders("", dst).kind, RefusalKind::kEmptySource);
+  EXPECT_EQ(ConversionRun::CheckFolders(src, "  ").kind, RefusalKind::kEmptyDestination);
+  EXPECT_EQ(ConversionRun::CheckFolders(dir / "nowhere", dst).kind, RefusalKind::kSourceMissing);
+  EXPECT_EQ(ConversionRun::CheckFolders(src, testing::Join(src, "inner")).kind,
+            RefusalKind::kNested);
+  EXPECT_EQ(ConversionRun::CheckFolders(testing::Join(dst, "web"), dst).kind,
+            RefusalKind::kSourceMissing);
+  MakeFolder(testing::Join(up, "web"));
+  EXPECT_EQ(ConversionRun::CheckFolders(testing::Join(up, "web"), dst).kind, RefusalKind::kNested);
+  EXPECT_EQ(ConversionRun::CheckFolders(src, dst + kSep).kind,
+            RefusalKind::kUploadsInsideDestination);
+  EXPECT_FALSE(ConversionRun::CheckFolders(src, dst));
+  EXPECT_FALSE(ConversionRun::CheckFolders(src + kSep, dst));
+
+  Put("a.htm", "a");
+  ConversionRun run(AllOn(), {});
+  EXPECT_EQ(run.Run(src, src).refusal.kind, RefusalKind::kSameFolders);
+  EXPECT_TRUE(run.WorkList.empty());
+  EXPECT_FALSE(Exists(src + "-Uploads"));
+}
+
+#ifndef _WIN32
+TEST_F(ConversionRunTest, SymlinkToTheSourceIsTheSameFolder) {
+  std::filesystem::create_directory_symlink(src, dst);
+  EXPECT_EQ(ConversionRun::CheckFolders(src, dst).kind, RefusalKind::kSameFolders);
+}
+#endif
+
+TEST_F(ConversionRunTest, ReadOnlyTargetIsReportedAndTheRunGoesOn) {
+  Put("locked.htm", "old", 1000);
+  Put("free.htm", "old", 1000);
+  Convert();
+  std::filesystem::permissions(
+      testing::Join(dst, "locked.htm"),
+      std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+  Put("locked.htm", "new", 2000);
+  Put("free.htm", "new", 2000);
+  RunResult result = Convert();
+  ASSERT_EQ(result.failures.size(), 1u);
+  EXPECT_EQ(result.failures[0].operation, "copy");
+  EXPECT_EQ(result.failures[0].path, testing::Join(dst, "locked.htm"));
+  EXPECT_EQ(ReadFile(testing::Join(dst, "free.htm")), "new");
+  EXPECT_EQ(ReadFile(testing::Join(dst, "locked.htm")), "old");
+  // The change is in the uploads folder and both logs even though the FTP web copy failed.
+  EXPECT_EQ(ReadFile(testing::Join(up, "locked.htm")), "new");
+  EXPECT_NE(ReadFile(DestLog()).find(SrcFile("locked.htm") + "=Date Changed"), std::string::npos);
+}
+
+class VanishingObserver : public RunObserver {
+ public:
+  explicit VanishingObserver(std::string path) : path_(std::move(path)) {}
+  void StatusChanged(const std::string& text) override {
+    if (text.rfind("Copying", 0) == 0 && !done_) {
+      std::filesystem::remove(path_);
+      done_ = true;
+    }
+  }
+
+ private:
+  std::string path_;
+  bool done_ = false;
+};
+
+TEST_F(ConversionRunTest, FileThatVanishedAfterTheScanIsNeitherCopiedNorReported) {
+  Put("a.htm", "a");
+  Put("b.htm", "b");
+  VanishingObserver vanish(SrcFile("b.htm"));
+  ConversionRun run(AllOn(), {}, &vanish);
+  RunResult result = run.Run(src, dst);
+  EXPECT_EQ(result.copied, 1);
+  EXPECT_EQ(result.reported, 1);
+  EXPECT_TRUE(result.failures.empty());
+  EXPECT_EQ(ReadFile(DestLog()).find("b.htm"), std::string::npos);
+}
+
+TEST_F(ConversionRunTest, MissingDestinationParentIsRefused) {
+  Put("a.htm", "a");
+  ConversionRun run(AllOn(), {});
+  RunResult result = run.Run(src, dir / "no/such/place");
+  EXPECT_EQ(result.refusal.kind, RefusalKind::kDestinationParentMissing);
+  EXPECT_FALSE(Exists(dir / "no"));
+}
+
+TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsOneFailure) {
+  Put("sub/a.htm", "a");
+  Put("sub/b.htm", "b");
+  Put("c.htm", "c");
+  MakeFolder(dst);
+  WriteFile(testing::Join(dst, "sub"), "a file in the way");
+  RunResult result = Convert();
+  ASSERT_EQ(result.failures.size(), 1u);
+  EXPECT_EQ(result.failures[0].operation, "create folder");
+  EXPECT_EQ(result.copied, 1);
+}
+
+TEST_F(ConversionRunTest, CancelStopsAfterTheFileInProgress) {
+  for (int i = 0; i < 10; ++i) Put("f" + std::to_string(i) + ".htm", "x");
+  Convert();
+  for (int i = 0; i < 10; ++i) Put("f" + std::to_string(i) + ".htm", "changed", 5000);
+  observer.cancelAfter = 3;
+  RunResult result = Convert();
+  EXPECT_TRUE(result.cancelled);
+  EXPECT_FALSE(result.Finished());
+  EXPECT_LT(result.copied, 10);
+  // Whatever reached the FTP web is in the log: nothing is lost.
+  EXPECT_EQ(result.copied, result.reported);
+  observer.cancelAfter = -1;
+  RunResult rest = Convert();
+  EXPECT_EQ(rest.reported, 10 - result.copied);
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,158 @@
+#include "settings/ini_editor.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+class IniEditorTest : public ::testing::Test {
+ protected:
+  IniEditorTest() {
+    ini.IniFile = dir / "test.ini";
+    ini.IniSection = "Main";
+  }
+  TempDir dir;
+  IniEditor ini;
+};
+
+TEST_F(IniEditorTest, MissingFileSectionOrKeyGivesDefault) {
+  EXPECT_EQ(ini.ReadIniValue("CompareDate", "1"), "1");
+  EXPECT_EQ(ini.ReadIniValue("CompareDate", ""), "");
+  WriteFile(ini.IniFile, "[Other]\r\nCompareDate=0\r\n");
+  EXPECT_EQ(ini.ReadIniValue("CompareDate", "1"), "1");
+}
+
+TEST_F(IniEditorTest, EmptyValueIsNotTheDefault) {
+  WriteFile(ini.IniFile, "[Main]\r\nCompareDate=\r\n");
+  EXPECT_EQ(ini.ReadIniValue("CompareDate", "1"), "");
+}
+
+TEST_F(IniEditorTest, BlanksQuotesCaseAndLineEnds) {
+  WriteFile(ini.IniFile,
+            "[ main ]\n  Key One =  spaced value \t\rQuoted=\"in quotes\"\r\n"
+            "Single='x'\nMixed=\"x'\n[Main]\nKey One=second\n");
+  EXPECT_EQ(ini.ReadIniValue("key one", ""), "spaced value");
+  EXPECT_EQ(ini.ReadIniValue("QUOTED", ""), "in quotes");
+  EXPECT_EQ(ini.ReadIniValue("single", ""), "x");
+  EXPECT_EQ(ini.ReadIniValue("mixed", ""), "\"x'");
+  ini.IniSection = "MAIN";
+  EXPECT_EQ(ini.ReadIniValue("Key One", ""), "spaced value");  // the first section wins
+}
+
+TEST_F(IniEditorTest, LongValuesAreCutToTheBuffer) {
+  WriteFile(ini.IniFile, "[Main]\r\nLong=" + std::string(300, 'v') + "\r\n");
+  EXPECT_EQ(ini.ReadIniValue("Long", ""), std::string(254, 'v'));
+  EXPECT_EQ(ini.ReadIniValue("Missing", std::string(300, 'd')), std::string(254, 'd'));
+  EXPECT_EQ(ini.ReadWholeSection().at(0).second, std::string(300, 'v'));
+}
+
+TEST_F(IniEditorTest, WriteCreatesFileReplacesInPlaceAndAppends) {
+  ASSERT_NE(ini.WriteIniValue("A", "1"), 0);
+  EXPECT_EQ(ReadFile(ini.IniFile), "[Main]\r\nA=1\r\n");
+  ini.WriteIniValue("B", "2");
+  ini.IniSection = "Second";
+  ini.WriteIniValue("C", "3");
+  ini.IniSection = "main";
+  ini.WriteIniValue("a", "changed");  // replaced in place, name as written now
+  ini.WriteIniValue("D", "4");        // after the last key of its section
+  EXPECT_EQ(ReadFile(ini.IniFile), "[Main]\r\na=changed\r\nB=2\r\nD=4\r\n[Second]\r\nC=3\r\n");
+}
+
+TEST_F(IniEditorTest, NewKeyGoesAfterLastKeyNotAfterTrailingLines) {
+  WriteFile(ini.IniFile, "; note\n[Main]\nA=1\n\n; comment\n[Next]\nX=y");
+  ini.WriteIniValue("B", "2");
+  ini.IniSection = "Next";
+  ini.WriteIniValue("Z", "z");
+  EXPECT_EQ(ReadFile(ini.IniFile),
+            "; note\r\n[Main]\r\nA=1\r\nB=2\r\n\r\n; comment\r\n[Next]\r\nX=y\r\nZ=z\r\n");
+}
+
+TEST_F(IniEditorTest, SeesEditsMadeByAnotherProgram) {
+  ini.WriteIniValue("A", "1");
+  EXPECT_EQ(ini.ReadIniValue("A", ""), "1");
+  WriteFile(ini.IniFile, "[Main]\r\nA=edited elsewhere\r\n");
+  EXPECT_EQ(ini.ReadIniValue("A", ""), "edited elsewhere");
+  ini.WriteIniValue("B", "2");
+  EXPECT_EQ(ReadFile(ini.IniFile), "[Main]\r\nA=edited elsewhere\r\nB=2\r\n");
+}
+
+TEST_F(IniEditorTest, ReadIniSectionGivesKeysInFileOrder) {
+  WriteFile(ini.IniFile, "[Deleted]\r\nc=100\r\na=2048\r\nb=\r\n");
+  ini.IniSection = "Deleted";
+  IniSectionTable table{{"old"}, {"old"}};
+  ASSERT_EQ(ini.ReadIniSection(table), 3);
+  EXPECT_EQ(table.keys, (std::vector<std::string>{"c", "a", "b"}));
+  EXPECT_EQ(table.values, (std::vector<std::string>{"100", "2048", ""}));
+}
+
+TEST_F(IniEditorTest, ReadIniSectionOnMissingFileOrSectionLeavesTableAlone) {
+  IniSectionTable table{{"k"}, {"v"}};
+  EXPECT_EQ(ini.ReadIniSection(table), 0);
+  WriteFile(ini.IniFile, "[Other]\r\nx=1\r\n");
+  EXPECT_EQ(ini.ReadIniSection(table), 0);
+  EXPECT_EQ(table.keys, std::vector<std::string>{"k"});
+}
+
+TEST_F(IniEditorTest, ReadIniSectionCutsTheKeyListAt4096Characters) {
+  // 100 keys of 99 characters plus NUL each: 10,000 characters, far over the buffer.
+  std::string content = "[S]\r\n";
+  for (int i = 0; i < 100; ++i) {
+    std::string key = std::to_string(1000 + i) + std::string(95, 'k');
+    content += key + "=" + std::to_string(i) + "\r\n";
+  }
+  WriteFile(ini.IniFile, content);
+  ini.IniSection = "S";
+  IniSectionTable table;
+  std::int16_t count = ini.ReadIniSection(table);
+  // 4094 characters are kept: 40 whole names and the cut 41st, which names no key.
+  ASSERT_EQ(count, 41);
+  EXPECT_EQ(table.values[39], "39");
+  EXPECT_EQ(table.keys[40].size(), 4094u - 40 * 100);
+  EXPECT_EQ(table.values[40], "");
+  EXPECT_EQ(ini.ReadWholeSection().size(), 100u);
+}
+
+TEST_F(IniEditorTest, RefusesWhatTheSyntaxCannotHold) {
+  EXPECT_EQ(ini.WriteIniValue("a=b", "1"), 0);
+  EXPECT_EQ(ini.WriteIniValue("line\nbreak", "1"), 0);
+  EXPECT_EQ(ini.WriteIniValue("[x", "1"), 0);
+  EXPECT_EQ(ini.WriteIniValue("k", "two\r\nlines"), 0);
+  EXPECT_FALSE(testing::Exists(ini.IniFile));
+  EXPECT_NE(ini.WriteIniValue("k", "a=b"), 0);  // "=" in a value reads back whole
+  EXPECT_EQ(ini.ReadIniValue("k", ""), "a=b");
+}
+
+TEST_F(IniEditorTest, WriteIntoMissingFolderFails) {
+  ini.IniFile = dir / "missing/test.ini";
+  EXPECT_EQ(ini.WriteIniValue("A", "1"), 0);
+  EXPECT_FALSE(ini.LastError().empty());
+}
+
+TEST_F(IniEditorTest, DeferredWritesLandTogetherAndKeepTheLayout) {
+  WriteFile(ini.IniFile, "[Changed]\r\nold=NEW Entry\r\n[Deleted]\r\nx=1\r\n");
+  ini.IniSection = "Changed";
+  ini.DeferWrites(true);
+  for (int i = 0; i < 1000; ++i) ini.WriteIniValue("k" + std::to_string(i), "NEW Entry");
+  ini.WriteIniValue("old", "Date Changed");
+  // Nothing on disk yet; reads already see the writes.
+  EXPECT_EQ(ReadFile(ini.IniFile), "[Changed]\r\nold=NEW Entry\r\n[Deleted]\r\nx=1\r\n");
+  EXPECT_EQ(ini.ReadIniValue("k999", ""), "NEW Entry");
+  ASSERT_TRUE(ini.Flush());
+  std::string text = ReadFile(ini.IniFile);
+  EXPECT_EQ(text.substr(0, 45), "[Changed]\r\nold=Date Changed\r\nk0=NEW Entry\r\nk1");
+  EXPECT_NE(text.find("k999=NEW Entry\r\n[Deleted]\r\nx=1\r\n"), std::string::npos);
+  ini.DeferWrites(false);
+  IniEditor other;
+  other.IniFile = ini.IniFile;
+  other.IniSection = "changed";
+  EXPECT_EQ(other.ReadWholeSection().size(), 1001u);
+}
+
+}  // namespace
+}  // namespace tarnwick
