@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -28,6 +27,7 @@
 #include "counting_file_system.h"
 #include "engine/conversion_run.h"
 #include "engine/helpers.h"
+#include "report/tree_tally.h"
 #include "settings/options.h"
 #include "web_generator.h"
 
@@ -137,6 +137,19 @@ int ConvertChild(const std::string& source, const std::string& dest, const std::
   return file.good() ? 0 : 1;
 }
 
+// --- the child: one tally of a tree -----------------------------------------------------------
+
+int TallyChild(const std::string& tree, const std::string& out) {
+  tarnwick::TreeTally tally;
+  auto start = std::chrono::steady_clock::now();
+  tarnwick::TallyTree(tarnwick::SystemFileSystem(), tree, tally, false);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::ofstream file(out, std::ios::binary);
+  file << "seconds " << seconds << "\npeak_kb " << PeakResidentKb() << "\nfolders " << tally.Folders
+       << "\nfiles " << tally.Files << "\nbytes " << tally.Bytes << "\n";
+  return file.good() ? 0 : 1;
+}
+
 // --- the parent ---------------------------------------------------------------------------------
 
 struct RunReport {
@@ -154,17 +167,23 @@ std::int64_t FileSize(const std::string& path) {
   return ec ? 0 : static_cast<std::int64_t>(size);
 }
 
-RunReport TimeConversion(const std::string& source, const std::string& dest,
-                         const std::string& resultFile) {
+RunReport TimeChild(const std::vector<std::string>& args, const std::string& resultFile) {
   RunReport report;
+  std::error_code ec;
+  fs::remove(resultFile, ec);
   ::sync();
-  report.process = TimeProcess({SelfPath(), "--convert-child", source, dest, resultFile});
+  report.process = TimeProcess(args);
   std::ifstream in(resultFile);
   std::string key;
   double value = 0;
   while (in >> key >> value) report.values[key] = value;
   if (report.values.empty()) report.process.ok = false;
   return report;
+}
+
+RunReport TimeConversion(const std::string& source, const std::string& dest,
+                         const std::string& resultFile) {
+  return TimeChild({SelfPath(), "--convert-child", source, dest, resultFile}, resultFile);
 }
 
 // Times "cp -a staging fresh" for each fresh folder, then removes the copies (not timed).
@@ -231,10 +250,6 @@ bool BuildStaging(const std::string& web, const std::string& staging) {
   }
   return true;
 }
-
-// Hook for the tally of a tree: returns its wall time once the tree tally of the report
-// module is linked in here. Until then the step prints the reference alone.
-std::optional<double> TimeTally(const std::string& /*tree*/) { return std::nullopt; }
 
 struct Options {
   WebShape shape;
@@ -456,17 +471,19 @@ int RunBenchmark(const Options& options) {
   countsOk &= CheckCounts("(c)", third, after.keptFiles, editedLive,
                           static_cast<std::int64_t>(deleted.size()));
 
-  // Tally of the web against du on the same tree.
+  // Tally of the web, as the comparison report counts it, against du on the same tree.
   ::sync();
   ProcessTime du = TimeProcess({"du", "-s", "--apparent-size", web}, true);
-  std::optional<double> tally = TimeTally(web);
-  if (tally) {
-    double ratio = du.seconds > 0 ? *tally / du.seconds : 0;
-    std::printf("%-34s %9.3f %11.3f %7.2f  <=%.1f %-8s\n", "tally of the web (ref. du -s)", *tally,
-                du.seconds, ratio, kTallyRatioTarget, Verdict(ratio <= kTallyRatioTarget).c_str());
-  } else {
-    std::printf("%-34s %9s %11.3f   (tree tally not linked in yet)\n",
-                "tally of the web (ref. du -s)", "-", du.seconds);
+  RunReport tally = TimeChild({SelfPath(), "--tally-child", web, result}, result);
+  double tallyRatio = du.seconds > 0 ? tally.process.seconds / du.seconds : 0;
+  std::printf("%-34s %9.3f %11.3f %7.2f  <=%.1f %-8s %9.1f\n", "tally of the web (ref. du -s)",
+              tally.process.seconds, du.seconds, tallyRatio, kTallyRatioTarget,
+              Verdict(tallyRatio <= kTallyRatioTarget).c_str(), tally.Value("peak_kb") / 1024.0);
+  const std::int64_t onDisk = after.keptFiles + after.mirrorFiles + after.extensionFiles;
+  if (!tally.process.ok || !du.ok || tally.Value("files") != static_cast<double>(onDisk)) {
+    std::printf("  tally: expected %lld files, counted %.0f\n", static_cast<long long>(onDisk),
+                tally.Value("files"));
+    countsOk = false;
   }
 
   double peakMb =
@@ -492,6 +509,9 @@ int RunBenchmark(const Options& options) {
 int main(int argc, char** argv) {
   if (argc == 5 && std::strcmp(argv[1], "--convert-child") == 0) {
     return ConvertChild(argv[2], argv[3], argv[4]);
+  }
+  if (argc == 4 && std::strcmp(argv[1], "--tally-child") == 0) {
+    return TallyChild(argv[2], argv[3]);
   }
   Options options;
   if (!ParseArgs(argc, argv, options)) {
