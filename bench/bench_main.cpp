@@ -251,7 +251,7 @@ bool BuildStaging(const std::string& web, const std::string& staging) {
   return true;
 }
 
-struct Options {
+struct BenchOptions {
   WebShape shape;
   std::string workParent;
   bool keep = false;
@@ -273,7 +273,7 @@ bool ParseNumber(const char* text, std::int64_t& value) {
   return true;
 }
 
-bool ParseArgs(int argc, char** argv, Options& options) {
+bool ParseArgs(int argc, char** argv, BenchOptions& options) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
@@ -370,7 +370,7 @@ void PrintBreakdown(const char* step, const RunReport& run) {
       step, total, copies, run.Value("copies"), logs, total - copies - logs);
 }
 
-int RunBenchmark(const Options& options) {
+int RunBenchmark(const BenchOptions& options) {
   std::error_code ec;
   std::string parent =
       options.workParent.empty() ? fs::temp_directory_path(ec).string() : options.workParent;
@@ -513,7 +513,8 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "--tally-child") == 0) {
     return TallyChild(argv[2], argv[3]);
   }
-  Options options;
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // rows appear as they are measured
+  BenchOptions options;
   if (!ParseArgs(argc, argv, options)) {
     Usage();
     return 2;

@@ -7,12 +7,14 @@
 #include <map>
 #include <set>
 
+#include "engine/conversion_run.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Exists;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteTimeOf;
@@ -166,6 +168,40 @@ TEST(WebGeneratorTest, EditsAndDeletesTheGivenShareTheSameWayEachTime) {
   EXPECT_EQ(twin.EditFiles(dir / "twin", 0.05, 11, &error), edited);
   EXPECT_EQ(twin.DeleteFiles(dir / "twin", 0.02, 12, &error), deleted);
   EXPECT_EQ(Snapshot(dir / "twin"), after);
+}
+
+// The benchmark's expectations rest on this: a conversion copies exactly the kept files, and
+// after the edits reports exactly the edited ones and sweeps exactly the deleted ones.
+TEST(WebGeneratorTest, AConversionSeesEveryEditAndDeletion) {
+  TempDir dir;
+  WebGenerator generator(WebShape{121, 9, 2});
+  ASSERT_TRUE(generator.Generate(dir / "web", nullptr));
+  Options options;
+  options.CheckForChanges = options.CompareDate = options.CompareSize = 1;
+  options.CreateUploadsDir = options.KillDeleted = options.KillExtra = 1;
+  options.ReportChanges = options.ReportDeleted = 1;
+
+  RunResult first = ConversionRun(options, {}).Run(dir / "web", dir / "ftp");
+  EXPECT_EQ(first.copied, 121);
+  EXPECT_EQ(first.reported, 121);
+  for (const std::string& path : generator.KeptFiles()) {
+    EXPECT_EQ(ReadFile(dir / ("ftp/" + path)), ReadFile(dir / ("web/" + path))) << path;
+  }
+  EXPECT_FALSE(Exists(dir / "ftp/_vti_cnf"));
+  EXPECT_FALSE(Exists(dir / "ftp/_vti_pvt"));
+
+  auto edited = generator.EditFiles(dir / "web", 0.05, 1, nullptr);
+  auto deleted = generator.DeleteFiles(dir / "web", 0.02, 2, nullptr);
+  std::set<std::string> changed(edited.begin(), edited.end());
+  for (const std::string& path : deleted) changed.erase(path);
+  RunResult third = ConversionRun(options, {}).Run(dir / "web", dir / "ftp");
+  EXPECT_TRUE(third.failures.empty());
+  EXPECT_EQ(third.reported, static_cast<std::int64_t>(changed.size()));
+  EXPECT_EQ(third.deleted, static_cast<std::int64_t>(deleted.size()));
+  for (const std::string& path : changed) {
+    EXPECT_EQ(ReadFile(dir / ("ftp-Uploads/" + path)), ReadFile(dir / ("web/" + path))) << path;
+  }
+  for (const std::string& path : deleted) EXPECT_FALSE(Exists(dir / ("ftp/" + path)));
 }
 
 TEST(WebGeneratorTest, RefusesAFolderThatHoldsSomething) {
