@@ -1,10 +1,9 @@
 #include "engine/conversion_run.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
 
@@ -92,10 +91,9 @@ TEST_F(ConversionRunTest, ScanLeavesOutExtensionFoldersButNotTheirCleanSubfolder
   Put("images/a^b.htm", "caret");
   MakeFolder(SrcFile("empty"));
   ASSERT_TRUE(Convert().Finished());
-  EXPECT_EQ(lastWorkList, (std::vector<std::string>{
-                              "^.htaccess", "^_vti_inf.html", "^index.htm",
-                              P("/_private/docs^readme.htm"), P("/images^a^b.htm"),
-                              P("/images^logo.gif")}));
+  EXPECT_EQ(lastWorkList, (std::vector<std::string>{"^.htaccess", "^_vti_inf.html", "^index.htm",
+                                                    P("/_private/docs^readme.htm"),
+                                                    P("/images^a^b.htm"), P("/images^logo.gif")}));
   // empty, images and _private/docs are listed folders.
   EXPECT_EQ(lastFolderCount, 3);
   EXPECT_EQ(ReadFile(testing::Join(dst, "images/a^b.htm")), "caret");
@@ -112,9 +110,9 @@ TEST_F(ConversionRunTest, RootOnlyWebAndStatusTexts) {
   EXPECT_NE(std::find(observer.statuses.begin(), observer.statuses.end(),
                       "Analysing >>> found 0 folders, containing 2 files."),
             observer.statuses.end());
-  EXPECT_NE(std::find(observer.statuses.begin(), observer.statuses.end(),
-                      "Copying >>> 2 of 2 files."),
-            observer.statuses.end());
+  EXPECT_NE(
+      std::find(observer.statuses.begin(), observer.statuses.end(), "Copying >>> 2 of 2 files."),
+      observer.statuses.end());
   EXPECT_EQ(observer.statuses.back(), "Checking for Deleted Files...");
 }
 
@@ -382,8 +380,9 @@ TEST_F(ConversionRunTest, ReadOnlyTargetIsReportedAndTheRunGoesOn) {
   Put("locked.htm", "old", 1000);
   Put("free.htm", "old", 1000);
   Convert();
-  std::filesystem::permissions(testing::Join(dst, "locked.htm"), std::filesystem::perms::owner_read |
-                                                                     std::filesystem::perms::group_read);
+  std::filesystem::permissions(
+      testing::Join(dst, "locked.htm"),
+      std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
   Put("locked.htm", "new", 2000);
   Put("free.htm", "new", 2000);
   RunResult result = Convert();
@@ -424,13 +423,24 @@ TEST_F(ConversionRunTest, FileThatVanishedAfterTheScanIsNeitherCopiedNorReported
   EXPECT_EQ(ReadFile(DestLog()).find("b.htm"), std::string::npos);
 }
 
-TEST_F(ConversionRunTest, MissingDestinationParentFailsVisibly) {
+TEST_F(ConversionRunTest, MissingDestinationParentIsRefused) {
   Put("a.htm", "a");
   ConversionRun run(AllOn(), {});
   RunResult result = run.Run(src, dir / "no/such/place");
-  EXPECT_FALSE(result.failures.empty());
+  EXPECT_EQ(result.refusal.kind, RefusalKind::kDestinationParentMissing);
+  EXPECT_FALSE(Exists(dir / "no"));
+}
+
+TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsOneFailure) {
+  Put("sub/a.htm", "a");
+  Put("sub/b.htm", "b");
+  Put("c.htm", "c");
+  MakeFolder(dst);
+  WriteFile(testing::Join(dst, "sub"), "a file in the way");
+  RunResult result = Convert();
+  ASSERT_EQ(result.failures.size(), 1u);
   EXPECT_EQ(result.failures[0].operation, "create folder");
-  EXPECT_EQ(result.copied, 0);
+  EXPECT_EQ(result.copied, 1);
 }
 
 TEST_F(ConversionRunTest, CancelStopsAfterTheFileInProgress) {

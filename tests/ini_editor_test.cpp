@@ -61,8 +61,7 @@ TEST_F(IniEditorTest, WriteCreatesFileReplacesInPlaceAndAppends) {
   ini.IniSection = "main";
   ini.WriteIniValue("a", "changed");  // replaced in place, name as written now
   ini.WriteIniValue("D", "4");        // after the last key of its section
-  EXPECT_EQ(ReadFile(ini.IniFile),
-            "[Main]\r\na=changed\r\nB=2\r\nD=4\r\n[Second]\r\nC=3\r\n");
+  EXPECT_EQ(ReadFile(ini.IniFile), "[Main]\r\na=changed\r\nB=2\r\nD=4\r\n[Second]\r\nC=3\r\n");
 }
 
 TEST_F(IniEditorTest, NewKeyGoesAfterLastKeyNotAfterTrailingLines) {

@@ -10,8 +10,8 @@ namespace tarnwick {
 namespace {
 
 // Folder names holding the editor's server-extension data, tested as lowered substrings.
-constexpr std::array<const char*, 5> kExclusionWords = {"_vti", "_private", "_fpclass",
-                                                        "_borders", "_overlay"};
+constexpr std::array<const char*, 5> kExclusionWords = {"_vti", "_private", "_fpclass", "_borders",
+                                                        "_overlay"};
 constexpr const char* kLogName = "changes.ini";
 
 // Log lines wait at most this long, or for this many files, before they go to disk together.
@@ -48,10 +48,14 @@ std::string LogKey(const std::string& path) {
   if (path.find_first_of("=\r\n") == std::string::npos) return path;
   std::string key;
   for (char c : path) {
-    if (c == '=') key += "%3D";
-    else if (c == '\r') key += "%0D";
-    else if (c == '\n') key += "%0A";
-    else key += c;
+    if (c == '=')
+      key += "%3D";
+    else if (c == '\r')
+      key += "%0D";
+    else if (c == '\n')
+      key += "%0A";
+    else
+      key += c;
   }
   return key;
 }
@@ -105,6 +109,19 @@ Refusal ConversionRun::CheckFolders(const std::string& source, const std::string
                   "The destination \"" + destination +
                       "\" ends with a folder separator, so its uploads folder would lie inside "
                       "the FTP web and be swept away. Please remove the separator at the end.");
+
+  // Only the destination itself is created; a mistyped parent would otherwise leave a run
+  // that copies nothing.
+  std::string parent = StripTrailingSeparators(destination);
+  std::size_t cut = parent.find_last_of(kPathSeparator);
+  parent = cut == std::string::npos ? std::string(".") : parent.substr(0, cut == 0 ? 1 : cut);
+#ifdef _WIN32
+  if (parent.size() == 2 && parent[1] == ':') parent += kPathSeparator;
+#endif
+  std::optional<FindEntry> parentEntry = fs.LookUp(parent);
+  if (!parentEntry || !parentEntry->IsFolder())
+    return refuse(RefusalKind::kDestinationParentMissing,
+                  "The folder \"" + parent + "\" that should hold the destination does not exist.");
 
   std::string s = CanonicalPath(source);
   std::string d = CanonicalPath(destination);
@@ -244,8 +261,8 @@ void ConversionRun::CopyChangedFiles() {
   destLog_.DeferWrites(true);
   uploadsLog_.DeferWrites(true);
   lastFlush_ = std::chrono::steady_clock::now();
-  createdDestFolder_.reset();
-  createdUploadsFolder_.reset();
+  destFolderMemo_ = FolderMemo();
+  uploadsFolderMemo_ = FolderMemo();
   const std::string total = " of " + std::to_string(n) + " files.";
   for (std::size_t i = 0; i < n; ++i) {
     if (Cancelled()) break;
@@ -266,26 +283,30 @@ bool ConversionRun::SkipListed(const std::string& fileName) const {
 }
 
 bool ConversionRun::EnsureFolderChain(const std::string& base, const std::string& relative,
-                                      std::optional<std::string>& created) {
-  if (created && *created == relative) return true;
-  std::string path = base;
+                                      FolderMemo& memo) {
+  // Entries come folder by folder, so remembering the last folder saves its creation for every
+  // further file, and a folder that cannot be made is reported once.
+  if (memo.valid && memo.relative == relative) return memo.ok;
+  memo.valid = true;
+  memo.relative = relative;
+  memo.ok = false;
   std::string error;
-  if (!fs_.CreateFolder(path, &error)) {
-    Fail("create folder", path, error);
+  if (!fs_.CreateFolder(base, &error)) {
+    Fail("create folder", base, error);
     return false;
   }
   std::size_t pos = 0;
   while (pos < relative.size()) {
     std::size_t next = relative.find(kPathSeparator, pos + 1);
     if (next == std::string::npos) next = relative.size();
-    path = base + relative.substr(0, next);
+    std::string path = base + relative.substr(0, next);
     if (!fs_.CreateFolder(path, &error)) {
       Fail("create folder", path, error);
       return false;
     }
     pos = next;
   }
-  created = relative;
+  memo.ok = true;
   return true;
 }
 
@@ -300,7 +321,7 @@ void ConversionRun::ProcessEntry(std::size_t index) {
   const std::string sourceFile = sourceRoot_ + relative + kPathSeparator + name;
   const std::string destFile = destRoot_ + relative + kPathSeparator + name;
 
-  EnsureFolderChain(destRoot_, relative, createdDestFolder_);
+  if (!EnsureFolderChain(destRoot_, relative, destFolderMemo_)) return;
   const bool checking = options_.CheckForChanges != 0;
   if (checking && options_.KillExtra != 0 && SkipListed(name)) return;
 
@@ -315,8 +336,10 @@ void ConversionRun::ProcessEntry(std::size_t index) {
   if (checking) {
     if (isNew) finding = "NEW Entry";
     // Date and size both changed is recorded twice under one key; the size finding stands.
-    else if (sizeChanged) finding = "Size Changed";
-    else if (dateChanged) finding = "Date Changed";
+    else if (sizeChanged)
+      finding = "Size Changed";
+    else if (dateChanged)
+      finding = "Date Changed";
   }
   if (!finding) {
     CopyIntoFtpWeb(sourceFile, destFile);
@@ -327,7 +350,7 @@ void ConversionRun::ProcessEntry(std::size_t index) {
   if (options_.CreateUploadsDir != 0) {
     const std::string uploadsFile = UploadsPath + relative + kPathSeparator + name;
     std::string error;
-    if (!EnsureFolderChain(UploadsPath, relative, createdUploadsFolder_) ||
+    if (!EnsureFolderChain(UploadsPath, relative, uploadsFolderMemo_) ||
         !fs_.CopyFile(sourceFile, uploadsFile, &error)) {
       if (!error.empty()) Fail("copy", uploadsFile, error);
       // Leaving the FTP web copy as it was keeps the change visible to the next run.
@@ -345,12 +368,15 @@ void ConversionRun::ProcessEntry(std::size_t index) {
 
 void ConversionRun::CopyIntoFtpWeb(const std::string& from, const std::string& to) {
   std::string error;
-  if (fs_.CopyFile(from, to, &error)) ++result_.copied;
-  else Fail("copy", to, error);
+  if (fs_.CopyFile(from, to, &error))
+    ++result_.copied;
+  else
+    Fail("copy", to, error);
 }
 
 void ConversionRun::WriteLogs(const std::string& key, const std::string& value) {
-  if (!destLog_.WriteIniValue(key, value)) Fail("write log", destLog_.IniFile, destLog_.LastError());
+  if (!destLog_.WriteIniValue(key, value))
+    Fail("write log", destLog_.IniFile, destLog_.LastError());
   if (options_.CreateUploadsDir != 0 && !uploadsLog_.WriteIniValue(key, value))
     Fail("write log", uploadsLog_.IniFile, uploadsLog_.LastError());
 }
@@ -446,7 +472,8 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
   const bool remove = checking && options_.KillDeleted != 0;
   for (const std::string& name : files) {
     if (Cancelled()) return;
-    std::optional<FindEntry> counterpart = fs_.LookUp(sourceRoot_ + relative + kPathSeparator + name);
+    std::optional<FindEntry> counterpart =
+        fs_.LookUp(sourceRoot_ + relative + kPathSeparator + name);
     const bool isLog = LowerCase(name) == kLogName;
     // The run's own latest-run log has no source counterpart and is no deleted file.
     if (isLog && relative.empty()) continue;
@@ -461,8 +488,10 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
       }
       if (remove && !isLog) {
         // The size is logged before the file goes, and the file goes only once it is logged.
-        if (logged) pending_.push_back(PendingAction{std::string(), destFile});
-        else DeleteFromFtpWeb(destFile);
+        if (logged)
+          pending_.push_back(PendingAction{std::string(), destFile});
+        else
+          DeleteFromFtpWeb(destFile);
       }
       MaybeFlush();
     }
@@ -472,8 +501,10 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
 
 void ConversionRun::DeleteFromFtpWeb(const std::string& path) {
   std::string error;
-  if (fs_.DeleteFile(path, &error)) ++result_.deleted;
-  else Fail("delete", path, error);
+  if (fs_.DeleteFile(path, &error))
+    ++result_.deleted;
+  else
+    Fail("delete", path, error);
 }
 
 // ---- reporting ----------------------------------------------------------------------------

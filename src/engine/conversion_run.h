@@ -31,8 +31,16 @@ inline constexpr const char* kSameFoldersMessage =
     "The Source and Destination directories are te same. Please choose a different Desination.";
 inline constexpr const char* kSameFoldersTitle = "Change Destination";
 
-enum class RefusalKind { kNone, kSameFolders, kEmptySource, kEmptyDestination, kSourceMissing,
-                         kNested, kUploadsInsideDestination };
+enum class RefusalKind {
+  kNone,
+  kSameFolders,
+  kEmptySource,
+  kEmptyDestination,
+  kSourceMissing,
+  kNested,
+  kUploadsInsideDestination,
+  kDestinationParentMissing
+};
 
 struct Refusal {
   RefusalKind kind = RefusalKind::kNone;
@@ -48,11 +56,11 @@ struct RunFailure {
 };
 
 struct RunResult {
-  Refusal refusal;           // set when the run did not start
-  bool cancelled = false;    // stopped on request after the file in progress
-  std::int64_t entries = 0;  // work entries found by the scan
-  std::int64_t copied = 0;   // files copied into the FTP web
-  std::int64_t reported = 0; // files found new or changed
+  Refusal refusal;                // set when the run did not start
+  bool cancelled = false;         // stopped on request after the file in progress
+  std::int64_t entries = 0;       // work entries found by the scan
+  std::int64_t copied = 0;        // files copied into the FTP web
+  std::int64_t reported = 0;      // files found new or changed
   std::int64_t deletedFound = 0;  // FTP web files without a source counterpart
   std::int64_t deleted = 0;       // of those, removed from the FTP web
   std::vector<RunFailure> failures;
@@ -109,8 +117,12 @@ class ConversionRun {
   void WriteLogs(const std::string& key, const std::string& value);
   void SweepFiles(const std::string& relative, const std::vector<std::string>& files);
   void SweepListing(const std::string& relative, const FolderListing& listing);
-  bool EnsureFolderChain(const std::string& base, const std::string& relative,
-                         std::optional<std::string>& created);
+  struct FolderMemo {
+    bool valid = false;
+    std::string relative;
+    bool ok = false;
+  };
+  bool EnsureFolderChain(const std::string& base, const std::string& relative, FolderMemo& memo);
   void MaybeFlush();
   void FlushLogs();
   void Fail(const char* operation, const std::string& path, const std::string& reason);
@@ -132,8 +144,8 @@ class ConversionRun {
   std::string destRoot_;
   IniEditor destLog_;
   IniEditor uploadsLog_;
-  std::optional<std::string> createdDestFolder_;
-  std::optional<std::string> createdUploadsFolder_;
+  FolderMemo destFolderMemo_;
+  FolderMemo uploadsFolderMemo_;
   // Destination copies and deletions of logged files wait until their log lines are on disk,
   // so that an interrupted run cannot lose a change: the next run still sees it.
   std::vector<PendingAction> pending_;

@@ -93,7 +93,9 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-bool CopyContent(int in, int out, std::uint64_t size) {
+// Copies from the start of in over the start of out; returns the bytes copied, or -1.
+std::int64_t CopyContent(int in, int out, std::uint64_t size) {
+  std::int64_t copied = 0;
 #ifdef __linux__
   // The kernel copies without the data passing through this process.
   std::uint64_t left = size;
@@ -102,11 +104,14 @@ bool CopyContent(int in, int out, std::uint64_t size) {
     if (n < 0) {
       if (errno == EINTR) continue;
       if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) break;
-      return false;
+      return -1;
     }
     if (n == 0) break;  // the source shrank while we copied
     left -= static_cast<std::uint64_t>(n);
+    copied += n;
   }
+#else
+  (void)size;
 #endif
   // Whatever the kernel path did not copy (or all of it elsewhere) goes through a buffer,
   // up to the end of the source as it is now.
@@ -115,21 +120,20 @@ bool CopyContent(int in, int out, std::uint64_t size) {
     ssize_t n = ::read(in, buffer, sizeof buffer);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return -1;
     }
-    if (n == 0) return true;
-    if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) return false;
+    if (n == 0) return copied;
+    if (!WriteAll(out, buffer, static_cast<std::size_t>(n))) return -1;
+    copied += n;
   }
 }
 
 class PosixFileSystem final : public FileSystem {
  public:
-  bool ReadFolder(const std::string& folder, FolderListing& listing,
-                  std::string* error) override {
+  bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) override {
     listing.files.clear();
     listing.folders.clear();
-    int dirFd = ::open(folder.empty() ? "." : folder.c_str(),
-                       O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) {
       SetError(error, errno);
       return false;
@@ -150,10 +154,14 @@ class PosixFileSystem final : public FileSystem {
         struct stat st;
         if (type == DT_UNKNOWN) {
           if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-          if (S_ISLNK(st.st_mode)) type = DT_LNK;
-          else if (S_ISDIR(st.st_mode)) type = DT_DIR;
-          else if (S_ISREG(st.st_mode)) type = DT_REG;
-          else continue;
+          if (S_ISLNK(st.st_mode))
+            type = DT_LNK;
+          else if (S_ISDIR(st.st_mode))
+            type = DT_DIR;
+          else if (S_ISREG(st.st_mode))
+            type = DT_REG;
+          else
+            continue;
         }
         if (type == DT_LNK) {
           if (::fstatat(dirFd, name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
@@ -241,13 +249,17 @@ class PosixFileSystem final : public FileSystem {
       if (error) *error = "not a regular file";
       return false;
     }
-    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW,
-                  opened.st_mode & 07777));
+    // Written over the old content and cut to length afterwards rather than truncated
+    // first: freeing and reallocating every block of a re-copied web is many times slower.
+    // An interrupted copy leaves the target with a new write time, so the next run sees it.
+    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, opened.st_mode & 07777));
     if (out.get() < 0) {
       SetError(error, errno);
       return false;
     }
-    if (!CopyContent(in.get(), out.get(), static_cast<std::uint64_t>(opened.st_size))) {
+    std::int64_t copied =
+        CopyContent(in.get(), out.get(), static_cast<std::uint64_t>(opened.st_size));
+    if (copied < 0 || ::ftruncate(out.get(), copied) != 0) {
       SetError(error, errno);
       return false;
     }

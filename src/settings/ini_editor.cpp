@@ -1,7 +1,5 @@
 #include "settings/ini_editor.h"
 
-#include <set>
-
 #include "engine/helpers.h"
 
 namespace tarnwick {
@@ -35,9 +33,24 @@ bool HasLineBreak(std::string_view text) {
 
 IniEditor::IniEditor(FileSystem& fs) : fs_(fs) {}
 
+namespace {
+
+// The key name of a key line: the text before the first "=", without blanks.
+std::string_view KeyName(std::string_view line) {
+  std::string_view trimmed = TrimBlanks(line);
+  return TrimBlanks(trimmed.substr(0, trimmed.find('=')));
+}
+
+std::string ValueOf(std::string_view line) {
+  return Unquote(TrimBlanks(line.substr(line.find('=') + 1)));
+}
+
+}  // namespace
+
 void IniEditor::Load(Document& doc, const std::string& path) {
   doc = Document();
   doc.loaded = true;
+  doc.sections.emplace_back();  // the lines before the first header
   std::optional<FindEntry> entry = fs_.LookUp(path);
   std::string content;
   if (!entry || entry->IsFolder() || !fs_.ReadTextFile(path, content, nullptr)) return;
@@ -45,7 +58,6 @@ void IniEditor::Load(Document& doc, const std::string& path) {
   doc.size = static_cast<std::int64_t>(entry->size);
   doc.writeTime = entry->lastWriteTime;
   std::size_t pos = 0;
-  bool inSection = false;
   while (pos < content.size()) {
     std::size_t end = content.find_first_of("\r\n", pos);
     Line line;
@@ -54,26 +66,29 @@ void IniEditor::Load(Document& doc, const std::string& path) {
       pos = content.size();
       doc.endsWithBreak = false;
     } else {
-      pos = end + ((content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n')
-                       ? 2
-                       : 1);
+      bool crlf = content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n';
+      pos = end + (crlf ? 2 : 1);
     }
     std::string_view trimmed = TrimBlanks(line.text);
     if (!trimmed.empty() && trimmed.front() == '[') {
       std::size_t close = trimmed.find(']');
-      line.kind = Line::kSection;
-      line.name = LowerCase(TrimBlanks(trimmed.substr(1, close == std::string_view::npos
-                                                             ? std::string_view::npos
-                                                             : close - 1)));
-      inSection = true;
-    } else if (inSection && !trimmed.empty() && trimmed.front() != ';') {
-      std::size_t eq = trimmed.find('=');
-      if (eq != std::string_view::npos) {
-        line.kind = Line::kKey;
-        line.name = LowerCase(TrimBlanks(trimmed.substr(0, eq)));
-      }
+      Section section;
+      section.name = LowerCase(TrimBlanks(
+          trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
+      doc.sectionIndex.emplace(section.name, doc.sections.size());
+      section.lines.push_back(std::move(line));
+      doc.sections.push_back(std::move(section));
+      continue;
     }
-    doc.lines.push_back(std::move(line));
+    Section& section = doc.sections.back();
+    // Only lines inside a section can be keys; ";" starts a comment.
+    if (doc.sections.size() > 1 && !trimmed.empty() && trimmed.front() != ';' &&
+        trimmed.find('=') != std::string_view::npos) {
+      line.isKey = true;
+      section.keys.emplace(LowerCase(KeyName(line.text)), section.lines.size());
+      section.lastKey = section.lines.size();
+    }
+    section.lines.push_back(std::move(line));
   }
 }
 
@@ -93,52 +108,30 @@ IniEditor::Document& IniEditor::Current() {
   return doc;
 }
 
-bool IniEditor::FindSection(const Document& doc, const std::string& lowered, std::size_t& header,
-                            std::size_t& end) const {
-  for (std::size_t i = 0; i < doc.lines.size(); ++i) {
-    if (doc.lines[i].kind == Line::kSection && doc.lines[i].name == lowered) {
-      header = i;
-      end = i + 1;
-      while (end < doc.lines.size() && doc.lines[end].kind != Line::kSection) ++end;
-      return true;
-    }
-  }
-  return false;
-}
-
-std::optional<std::string> IniEditor::Lookup(Document& doc, const std::string& key) {
-  std::size_t header, end;
-  if (!FindSection(doc, LowerCase(TrimBlanks(IniSection)), header, end)) return std::nullopt;
-  std::string name = LowerCase(TrimBlanks(key));
-  for (std::size_t i = header + 1; i < end; ++i) {
-    const Line& line = doc.lines[i];
-    if (line.kind == Line::kKey && line.name == name) {
-      std::string_view text = line.text;
-      return Unquote(TrimBlanks(text.substr(text.find('=') + 1)));
-    }
-  }
-  return std::nullopt;
+IniEditor::Section* IniEditor::FindSection(Document& doc) {
+  auto it = doc.sectionIndex.find(LowerCase(TrimBlanks(IniSection)));
+  return it == doc.sectionIndex.end() ? nullptr : &doc.sections[it->second];
 }
 
 std::string IniEditor::ReadIniValue(const std::string& key, const std::string& defaultValue) {
-  std::optional<std::string> value = Lookup(Current(), key);
-  std::string result = value ? *value : defaultValue;
+  std::string result = defaultValue;
+  if (Section* section = FindSection(Current())) {
+    auto it = section->keys.find(LowerCase(TrimBlanks(key)));
+    if (it != section->keys.end()) result = ValueOf(section->lines[it->second].text);
+  }
   if (result.size() > kValueBuffer - 1) result.resize(kValueBuffer - 1);
   return result;
 }
 
 std::int16_t IniEditor::ReadIniSection(IniSectionTable& table) {
-  Document& doc = Current();
-  std::size_t header, end;
-  if (!FindSection(doc, LowerCase(TrimBlanks(IniSection)), header, end)) return 0;
+  Section* section = FindSection(Current());
+  if (!section) return 0;
   // The key names as the old function copied them: each closed by a NUL, the list by one more,
   // cut to the buffer with the last name cut and two NULs at the end.
   std::string list;
-  for (std::size_t i = header + 1; i < end; ++i) {
-    const Line& line = doc.lines[i];
-    if (line.kind != Line::kKey) continue;
-    std::string_view text = line.text;
-    list += TrimBlanks(TrimBlanks(text).substr(0, TrimBlanks(text).find('=')));
+  for (const Line& line : section->lines) {
+    if (!line.isKey) continue;
+    list += KeyName(line.text);
     list += '\0';
   }
   if (list.size() + 1 > kKeyListBuffer) list.resize(kKeyListBuffer - 2);
@@ -163,74 +156,64 @@ std::int16_t IniEditor::ReadIniSection(IniSectionTable& table) {
 
 std::vector<std::pair<std::string, std::string>> IniEditor::ReadWholeSection() {
   std::vector<std::pair<std::string, std::string>> result;
-  Document& doc = Current();
-  std::size_t header, end;
-  if (!FindSection(doc, LowerCase(TrimBlanks(IniSection)), header, end)) return result;
-  std::set<std::string> seen;
-  for (std::size_t i = header + 1; i < end; ++i) {
-    const Line& line = doc.lines[i];
-    if (line.kind != Line::kKey || !seen.insert(line.name).second) continue;
-    std::string_view text = TrimBlanks(line.text);
-    std::size_t eq = text.find('=');
-    result.emplace_back(std::string(TrimBlanks(text.substr(0, eq))),
-                        Unquote(TrimBlanks(text.substr(eq + 1))));
+  Section* section = FindSection(Current());
+  if (!section) return result;
+  for (std::size_t i = 0; i < section->lines.size(); ++i) {
+    const Line& line = section->lines[i];
+    if (!line.isKey) continue;
+    std::string name(KeyName(line.text));
+    if (section->keys.at(LowerCase(name)) != i) continue;  // a later duplicate
+    result.emplace_back(std::move(name), ValueOf(line.text));
   }
   return result;
 }
 
 std::int16_t IniEditor::WriteIniValue(const std::string& key, const std::string& value) {
   std::string_view trimmedKey = TrimBlanks(key);
-  std::string_view section = TrimBlanks(IniSection);
+  std::string_view sectionName = TrimBlanks(IniSection);
   if (trimmedKey.empty() || HasLineBreak(key) || key.find('=') != std::string::npos ||
       trimmedKey.front() == '[' || trimmedKey.front() == ';' || HasLineBreak(value) ||
-      section.empty() || HasLineBreak(IniSection) || section.find(']') != std::string::npos) {
+      sectionName.empty() || HasLineBreak(IniSection) ||
+      sectionName.find(']') != std::string::npos) {
     lastError_ = "the name or value cannot be stored in a profile file";
     return 0;
   }
   Document& doc = Current();
   std::string text = key + "=" + value;
   std::string name = LowerCase(trimmedKey);
-  std::size_t header, end;
-  auto appendLines = [&doc](std::initializer_list<std::string> lines) {
-    if (!doc.endsWithBreak && !doc.lines.empty()) doc.pendingAppend += "\r\n";
-    for (const std::string& line : lines) {
-      doc.pendingAppend += line + "\r\n";
-      Line parsed;
-      parsed.text = line;
-      doc.lines.push_back(std::move(parsed));
-    }
+  auto appendText = [&doc](const std::string& line) {
+    if (!doc.endsWithBreak) doc.pendingAppend += "\r\n";
+    doc.pendingAppend += line + "\r\n";
     doc.endsWithBreak = true;
   };
-  if (!FindSection(doc, LowerCase(section), header, end)) {
-    appendLines({"[" + std::string(section) + "]", text});
-    doc.lines[doc.lines.size() - 2].kind = Line::kSection;
-    doc.lines[doc.lines.size() - 2].name = LowerCase(section);
-    doc.lines.back().kind = Line::kKey;
-    doc.lines.back().name = name;
+  Section* section = FindSection(doc);
+  if (!section) {
+    appendText("[" + std::string(sectionName) + "]");
+    appendText(text);
+    Section added;
+    added.name = LowerCase(sectionName);
+    added.lines.push_back(Line{"[" + std::string(sectionName) + "]", false});
+    added.lines.push_back(Line{text, true});
+    added.keys.emplace(name, 1);
+    added.lastKey = 1;
+    doc.sectionIndex.emplace(added.name, doc.sections.size());
+    doc.sections.push_back(std::move(added));
+  } else if (auto it = section->keys.find(name); it != section->keys.end()) {
+    Line& line = section->lines[it->second];
+    if (line.text == text) return 1;  // nothing to change
+    line.text = text;
+    doc.rewriteNeeded = true;
   } else {
-    std::size_t found = end, lastKey = header;
-    for (std::size_t i = header + 1; i < end; ++i) {
-      if (doc.lines[i].kind != Line::kKey) continue;
-      lastKey = i;
-      if (found == end && doc.lines[i].name == name) found = i;
-    }
-    if (found != end) {
-      if (doc.lines[found].text == text) return 1;  // nothing to change
-      doc.lines[found].text = text;
+    std::size_t at = section->lastKey + 1;
+    bool atEnd = section == &doc.sections.back() && at == section->lines.size();
+    if (atEnd)
+      appendText(text);
+    else
       doc.rewriteNeeded = true;
-    } else if (lastKey + 1 == doc.lines.size()) {
-      appendLines({text});
-      doc.lines.back().kind = Line::kKey;
-      doc.lines.back().name = name;
-    } else {
-      Line line;
-      line.text = text;
-      line.kind = Line::kKey;
-      line.name = name;
-      doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(lastKey + 1),
-                       std::move(line));
-      doc.rewriteNeeded = true;
-    }
+    section->lines.insert(section->lines.begin() + static_cast<std::ptrdiff_t>(at),
+                          Line{text, true});
+    section->keys.emplace(name, at);
+    section->lastKey = at;
   }
   doc.dirty = true;
   if (deferred_) return 1;
@@ -239,19 +222,23 @@ std::int16_t IniEditor::WriteIniValue(const std::string& key, const std::string&
 
 std::string IniEditor::Serialize(const Document& doc) {
   std::string out;
-  for (std::size_t i = 0; i < doc.lines.size(); ++i) {
-    out += doc.lines[i].text;
-    if (i + 1 < doc.lines.size() || doc.endsWithBreak) out += "\r\n";
+  bool first = true;
+  for (const Section& section : doc.sections) {
+    for (const Line& line : section.lines) {
+      if (!first) out += "\r\n";
+      out += line.text;
+      first = false;
+    }
   }
+  if (!first && doc.endsWithBreak) out += "\r\n";
   return out;
 }
 
 bool IniEditor::Persist(Document& doc, const std::string& path) {
   if (!doc.dirty) return true;
   std::string error;
-  bool ok = doc.rewriteNeeded || !doc.exists
-                ? fs_.ReplaceFile(path, Serialize(doc), &error)
-                : fs_.AppendToFile(path, doc.pendingAppend, &error);
+  bool ok = doc.rewriteNeeded || !doc.exists ? fs_.ReplaceFile(path, Serialize(doc), &error)
+                                             : fs_.AppendToFile(path, doc.pendingAppend, &error);
   doc.dirty = false;
   doc.rewriteNeeded = false;
   doc.pendingAppend.clear();

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -62,17 +63,25 @@ class IniEditor {
  private:
   struct Line {
     std::string text;  // without its line end
-    enum Kind { kOther, kSection, kKey } kind = kOther;
-    std::string name;  // lowered section or key name
+    bool isKey = false;
+  };
+  // One section with its header line first; the lines before the first header form a
+  // section without a name.
+  struct Section {
+    std::string name;  // lowered
+    std::vector<Line> lines;
+    std::unordered_map<std::string, std::size_t> keys;  // lowered name -> first line
+    std::size_t lastKey = 0;                            // the last key line, or the header
   };
   struct Document {
     bool loaded = false;
     bool exists = false;
     std::int64_t size = -1;
     std::int64_t writeTime = 0;
-    std::vector<Line> lines;
+    std::vector<Section> sections;
+    std::unordered_map<std::string, std::size_t> sectionIndex;  // first of duplicates wins
     bool endsWithBreak = true;
-    // Bytes waiting to be written: either an append at the end, or a full rewrite.
+    // Changes not yet on disk: bytes to append at the end, or a full rewrite.
     bool dirty = false;
     bool rewriteNeeded = false;
     std::string pendingAppend;
@@ -82,10 +91,7 @@ class IniEditor {
   void Load(Document& doc, const std::string& path);
   bool Persist(Document& doc, const std::string& path);
   static std::string Serialize(const Document& doc);
-  // Index range [first, last) of the first section named like IniSection, or npos.
-  bool FindSection(const Document& doc, const std::string& lowered, std::size_t& header,
-                   std::size_t& end) const;
-  std::optional<std::string> Lookup(Document& doc, const std::string& key);
+  Section* FindSection(Document& doc);
 
   FileSystem& fs_;
   std::map<std::string, Document> documents_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace tarnwick {
 
@@ -21,5 +22,25 @@ struct InterlockState {
 };
 
 InterlockState ComputeInterlocks(const InterlockInputs& inputs);
+
+// The dependent controls by object name, grouped as they are switched.
+inline constexpr const char* kChangeOptionControls[] = {
+    "chkCompareDates",  "chkCompareSizes",     "chkCreateUploadsDir", "chkKillDeleted",
+    "chkKillExtra",     "chkReportChanges",    "chkReportDeleted",    "lblCompareDates",
+    "lblCompareSizes",  "lblCreateUploadsDir", "lblKillDeleted",      "lblKillExtra",
+    "lblReportChanges", "lblReportDeleted"};
+inline constexpr const char* kSkipListControls[] = {"lstKillExtra", "cmdKillExtraEdit",
+                                                    "cmdKillExtraRefresh"};
+inline constexpr const char* kFtpPathControls[] = {"txtLaunchFTP", "cmdLaunchFTP"};
+
+// One dependent control and whether it is enabled.
+struct ControlEnabled {
+  const char* name;
+  bool enabled;
+};
+
+// Every dependent control with its enabled state, so the window applies the rules by name
+// and nothing else decides them.
+std::vector<ControlEnabled> EnabledControls(const InterlockState& state);
 
 }  // namespace tarnwick

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "settings/ini_editor.h"
 #include "settings/options.h"
 
 namespace tarnwick {
@@ -45,5 +46,16 @@ bool SaveOptions(const std::string& settingsFile, const Options& options,
 // Where TickerDate is kept (one place, so reader and writer cannot disagree).
 inline constexpr const char* kTickerDateSection = "Ticker";
 inline constexpr const char* kTickerDateKey = "TickerDate";
+
+// The date of the last ticker download ("yyyymmdd"), "" when none is stored.
+std::string LoadTickerDate(const std::string& settingsFile, FileSystem& fs = SystemFileSystem());
+bool SaveTickerDate(const std::string& settingsFile, const std::string& date,
+                    FileSystem& fs = SystemFileSystem());
+
+// A value of the editor's current file and section, like ReadIniValue but whole: stored paths
+// longer than the old 254-character buffer must not come back cut, or a cut destination would
+// be proposed and a cut path written back.
+std::string ReadStoredValue(IniEditor& editor, const std::string& key,
+                            const std::string& defaultValue);
 
 }  // namespace tarnwick

@@ -1,0 +1,231 @@
+#include "cli/cli_app.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <sstream>
+#include <system_error>
+
+#include "cli/status_line.h"
+#include "cli/terminal.h"
+#include "engine/conversion_run.h"
+#include "engine/helpers.h"
+#include "engine/source_memory.h"
+#include "settings/settings_store.h"
+#include "settings/skip_list.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr const char* kProgramName = "tarnwick-convert";
+
+// One option of the command line. New options are one more row here and one more field in
+// CliArguments.
+struct Flag {
+  const char* name;
+  const char* shortName;  // or nullptr
+  const char* valueName;  // nullptr for a switch
+  const char* help;
+  std::function<void(CliArguments&, const std::string&)> apply;
+};
+
+const std::vector<Flag>& Flags() {
+  static const std::vector<Flag> flags = {
+      {"--settings-dir", nullptr, "DIR",
+       "read settings.db and extras.db in DIR and remember the run there\n"
+       "(default: the program's folder, as the window does)",
+       [](CliArguments& a, const std::string& v) { a.settingsDir = v; }},
+      {"--quiet", "-q", nullptr, "print nothing but failures",
+       [](CliArguments& a, const std::string&) { a.quiet = true; }},
+      {"--help", "-h", nullptr, "show this help and exit",
+       [](CliArguments& a, const std::string&) { a.help = true; }},
+      {"--version", nullptr, nullptr, "show the version and exit",
+       [](CliArguments& a, const std::string&) { a.version = true; }},
+  };
+  return flags;
+}
+
+const Flag* FindFlag(const std::string& name) {
+  for (const Flag& flag : Flags()) {
+    if (name == flag.name || (flag.shortName != nullptr && name == flag.shortName)) return &flag;
+  }
+  return nullptr;
+}
+
+// The window's folder browser always gives a whole path without a separator at its end; a
+// path from the command line is made alike, so both front ends share one memory per web.
+std::string FolderArgument(const std::string& text) {
+  if (text.empty()) return text;
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(text, error);
+  if (error) return StripTrailingSeparators(text);
+  return StripTrailingSeparators(absolute.lexically_normal().string());
+}
+
+void PrintSummary(std::ostream& out, const RunResult& result) {
+  out << "Files in the work list: " << result.entries << "\n"
+      << "Files copied:           " << result.copied << "\n"
+      << "Files new or changed:   " << result.reported << "\n"
+      << "Files deleted:          " << result.deleted << "\n";
+  if (result.deletedFound > result.deleted) {
+    out << "Files kept without a source: " << result.deletedFound - result.deleted << "\n";
+  }
+  out << "Failures:               " << result.failures.size() << "\n";
+}
+
+}  // namespace
+
+std::string UsageLine() {
+  return std::string("usage: ") + kProgramName +
+         " [--settings-dir DIR] [--quiet] SOURCE [DESTINATION]";
+}
+
+std::string HelpText() {
+  std::ostringstream text;
+  text << UsageLine() << "\n\n"
+       << "Converts the FrontPage web SOURCE into the FTP web DESTINATION, with the options and\n"
+       << "the skip list of the window. Without DESTINATION the destination last used for\n"
+       << "SOURCE is taken, or SOURCE followed by -FTP.\n\n"
+       << "Options:\n";
+  for (const Flag& flag : Flags()) {
+    std::string names = flag.shortName != nullptr ? std::string(flag.shortName) + ", " + flag.name
+                                                  : std::string("    ") + flag.name;
+    if (flag.valueName != nullptr) names += std::string(" ") + flag.valueName;
+    // The help text starts in one column; its continuation lines are indented to it.
+    constexpr std::size_t kHelpColumn = 26;
+    std::string help = flag.help;
+    for (std::size_t pos = 0; (pos = help.find('\n', pos)) != std::string::npos;) {
+      help.insert(pos + 1, std::string(kHelpColumn, ' '));
+      pos += kHelpColumn + 1;
+    }
+    std::string lead = "  " + names;
+    lead.resize(std::max(lead.size() + 1, kHelpColumn), ' ');
+    text << lead << help << "\n";
+  }
+  text << "\nExit status: 0 when every file was handled, 1 when a copy, folder creation or\n"
+       << "deletion failed, 2 when the run was refused or the arguments are wrong.\n";
+  return text.str();
+}
+
+ParsedArguments ParseArguments(const std::vector<std::string>& args) {
+  ParsedArguments parsed;
+  std::vector<std::string> positional;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    std::string name = arg;
+    std::optional<std::string> inlineValue;
+    if (std::size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      inlineValue = arg.substr(eq + 1);
+    }
+    const Flag* flag = FindFlag(name);
+    if (flag == nullptr) {
+      parsed.error = "unknown option " + name;
+      return parsed;
+    }
+    std::string value;
+    if (flag->valueName != nullptr) {
+      if (inlineValue) {
+        value = *inlineValue;
+      } else if (i + 1 < args.size()) {
+        value = args[++i];
+      } else {
+        parsed.error = name + " needs a value";
+        return parsed;
+      }
+    } else if (inlineValue) {
+      parsed.error = name + " takes no value";
+      return parsed;
+    }
+    flag->apply(parsed.arguments, value);
+  }
+  if (parsed.arguments.help || parsed.arguments.version) return parsed;
+  if (positional.empty()) {
+    parsed.error = "missing SOURCE";
+  } else if (positional.size() > 2) {
+    parsed.error = "too many arguments";
+  } else {
+    parsed.arguments.source = positional[0];
+    if (positional.size() == 2) parsed.arguments.destination = positional[1];
+  }
+  return parsed;
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           bool errIsTerminal) {
+  ParsedArguments parsed = ParseArguments(args);
+  if (!parsed.error.empty()) {
+    err << kProgramName << ": " << parsed.error << "\n" << UsageLine() << "\n";
+    return kExitRefused;
+  }
+  const CliArguments& arguments = parsed.arguments;
+  if (arguments.help) {
+    out << HelpText();
+    return kExitSuccess;
+  }
+  if (arguments.version) {
+    out << kProgramName << " " << TARNWICK_VERSION << "\n";
+    return kExitSuccess;
+  }
+
+  std::string settingsDir = arguments.settingsDir;
+  if (settingsDir.empty()) {
+    settingsDir = ProgramFolder();
+  } else {
+    std::error_code error;
+    if (!std::filesystem::is_directory(settingsDir, error)) {
+      err << kProgramName << ": --settings-dir: no such folder: " << settingsDir << "\n";
+      return kExitRefused;
+    }
+  }
+  const std::string settingsFile = SettingsFilePath(settingsDir);
+
+  LoadedOptions loaded = LoadOptions(settingsFile);
+  if (!arguments.quiet) {
+    for (const std::string& key : loaded.damagedKeys) {
+      err << kProgramName << ": " << settingsFile << ": the value of " << key
+          << " is not 0, 1 or 2; using the default\n";
+    }
+  }
+  std::vector<std::string> skipList = LoadSkipList(SkipListFilePath(settingsDir));
+
+  SourceMemory memory(settingsFile);
+  const std::string source = FolderArgument(arguments.source);
+  const std::string destination = arguments.destination ? FolderArgument(*arguments.destination)
+                                                        : memory.ProposedDestination(source);
+
+  StatusLine status(err, errIsTerminal && !arguments.quiet, StandardErrorColumns());
+  CatchInterrupt();
+  ConversionRun run(loaded.options, std::move(skipList), &status);
+  RunResult result = run.Run(source, destination);
+  status.Clear();
+
+  if (result.refusal) {
+    err << result.refusal.message << "\n";
+    return kExitRefused;
+  }
+  for (const RunFailure& failure : result.failures) {
+    err << kProgramName << ": cannot " << failure.operation << " " << failure.path << ": "
+        << failure.reason << "\n";
+  }
+  if (!arguments.quiet) PrintSummary(out, result);
+  if (result.cancelled) {
+    err << kProgramName << ": interrupted; stopped after the file in progress\n";
+    return kExitInterrupted;
+  }
+  memory.RememberConversion(source, destination);
+  return result.failures.empty() ? kExitSuccess : kExitFailures;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+// Exit statuses of tarnwick-convert.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailures = 1;  // some copy, folder creation or deletion failed
+inline constexpr int kExitRefused = 2;   // the run was refused, or the arguments are wrong
+inline constexpr int kExitInterrupted = 130;
+
+// What the command line asked for.
+struct CliArguments {
+  std::string settingsDir;  // empty: the program's folder
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+  std::string source;
+  std::optional<std::string> destination;
+};
+
+// The arguments, or the reason they cannot be used.
+struct ParsedArguments {
+  CliArguments arguments;
+  std::string error;  // empty when the arguments are usable
+};
+
+ParsedArguments ParseArguments(const std::vector<std::string>& args);
+
+std::string UsageLine();
+std::string HelpText();
+
+// The whole command: parses, converts, reports. Returns the exit status.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           bool errIsTerminal);
+
+}  // namespace tarnwick

@@ -1,0 +1,66 @@
+#include "engine/source_memory.h"
+
+#include "engine/helpers.h"
+#include "settings/ini_editor.h"
+#include "settings/settings_store.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr const char* kDestinationsSection = "DIDOvivavovo";
+constexpr const char* kPositionsSection = "Positions";
+// "Positions" is searched in keys 1 to 11 and can grow to 12; the list shows 1 to 10.
+constexpr int kSearchedPositions = 11;
+constexpr int kShownPositions = 10;
+
+}  // namespace
+
+SourceMemory::SourceMemory(std::string settingsFile, FileSystem& fs)
+    : settingsFile_(std::move(settingsFile)), fs_(fs) {}
+
+std::string SourceMemory::ProposedDestination(const std::string& source) const {
+  IniEditor editor(fs_);
+  editor.IniFile = settingsFile_;
+  editor.IniSection = kDestinationsSection;
+  std::string remembered = ReadStoredValue(editor, source, "");
+  if (TrimSpaces(remembered).empty()) return source + "-FTP";
+  return remembered;
+}
+
+bool SourceMemory::RememberConversion(const std::string& sourcePath, const std::string& destPath) {
+  IniEditor editor(fs_);
+  editor.IniFile = settingsFile_;
+  editor.IniSection = kDestinationsSection;
+  editor.WriteIniValue(sourcePath, destPath);
+
+  editor.IniSection = kPositionsSection;
+  int found = 1;
+  for (; found <= kSearchedPositions; ++found) {
+    if (EqualsNoCase(ReadStoredValue(editor, std::to_string(found), ""), sourcePath)) break;
+  }
+  if (found == 1) return false;  // already the most recent web
+
+  // The entries before the found one (or keys 1 to 11) move back by one; one rewrite.
+  editor.DeferWrites(true);
+  for (int key = found; key >= 2; --key) {
+    editor.WriteIniValue(std::to_string(key), ReadStoredValue(editor, std::to_string(key - 1), ""));
+  }
+  editor.WriteIniValue("1", sourcePath);
+  editor.Flush();
+  return true;
+}
+
+std::vector<std::string> SourceMemory::LoadRecentWebs() const {
+  IniEditor editor(fs_);
+  editor.IniFile = settingsFile_;
+  editor.IniSection = kPositionsSection;
+  std::vector<std::string> webs;
+  for (int key = 1; key <= kShownPositions; ++key) {
+    std::string value = ReadStoredValue(editor, std::to_string(key), "");
+    if (!TrimSpaces(value).empty()) webs.push_back(value);
+  }
+  return webs;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,170 @@
+#include "settings/settings_store.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/helpers.h"
+#include "platform/program_folder.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr const char* kMainSection = "Main";
+
+// The option fields in key order; nullptr marks FTPPath, the one text.
+constexpr std::int16_t Options::*kOptionFields[10] = {&Options::CheckForChanges,
+                                                      &Options::CompareDate,
+                                                      &Options::CompareSize,
+                                                      &Options::CreateUploadsDir,
+                                                      nullptr,
+                                                      &Options::KillDeleted,
+                                                      &Options::KillExtra,
+                                                      &Options::LaunchFTP,
+                                                      &Options::ReportChanges,
+                                                      &Options::ReportDeleted};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Decimal number: sign, digits with an optional fraction, optional exponent.
+bool IsDecimalNumber(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t digits = 0;
+  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t exponentDigits = 0;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++exponentDigits;
+    if (exponentDigits == 0) return false;
+  }
+  return i == text.size();
+}
+
+double RoundHalfToEven(double value) {
+  double below = std::floor(value);
+  double fraction = value - below;
+  if (fraction < 0.5) return below;
+  if (fraction > 0.5) return below + 1;
+  return std::fmod(below, 2.0) == 0.0 ? below : below + 1;
+}
+
+IniEditor EditorFor(const std::string& settingsFile, const char* section, FileSystem& fs) {
+  IniEditor editor(fs);
+  editor.IniFile = settingsFile;
+  editor.IniSection = section;
+  return editor;
+}
+
+}  // namespace
+
+const OptionKey kOptionKeys[10] = {{"CheckForChanges", "1"}, {"CompareDate", "1"},
+                                   {"CompareSize", "1"},     {"CreateUploadsDir", "1"},
+                                   {"FTPPath", ""},          {"KillDeleted", "1"},
+                                   {"KillExtra", "1"},       {"LaunchFTP", "0"},
+                                   {"ReportChanges", "1"},   {"ReportDeleted", "1"}};
+
+std::string ProgramFolder() {
+  static const std::string folder = [] {
+    std::string executableFolder = ExecutableFolder();
+    if (FolderWritable(executableFolder)) return executableFolder;
+    std::string userFolder = UserDataFolder();
+    if (userFolder.empty()) return executableFolder;
+    std::error_code error;
+    std::filesystem::create_directories(userFolder, error);
+    return userFolder;
+  }();
+  return folder;
+}
+
+std::string SettingsFilePath(const std::string& folder) {
+  return AddBackslash(folder) + "settings.db";
+}
+
+std::string SkipListFilePath(const std::string& folder) {
+  return AddBackslash(folder) + "extras.db";
+}
+
+std::optional<std::int16_t> ParseOptionState(const std::string& text) {
+  std::string_view number = TrimBlanks(text);
+  if (!IsDecimalNumber(number)) return std::nullopt;
+  // from_chars takes no leading "+" and ignores the locale, which a window may have set.
+  if (number.front() == '+') number.remove_prefix(1);
+  double value = 0;
+  auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (error != std::errc() || end != number.data() + number.size()) return std::nullopt;
+  double rounded = RoundHalfToEven(value);
+  if (!(rounded >= 0 && rounded <= 2)) return std::nullopt;
+  return static_cast<std::int16_t>(rounded);
+}
+
+std::string ReadStoredValue(IniEditor& editor, const std::string& key,
+                            const std::string& defaultValue) {
+  std::string wanted = LowerCase(TrimBlanks(key));
+  for (const auto& [name, value] : editor.ReadWholeSection()) {
+    if (LowerCase(name) == wanted) return value;
+  }
+  return defaultValue;
+}
+
+LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs) {
+  LoadedOptions loaded;
+  IniEditor editor = EditorFor(settingsFile, kMainSection, fs);
+  for (std::size_t i = 0; i < std::size(kOptionKeys); ++i) {
+    const OptionKey& option = kOptionKeys[i];
+    std::string text = ReadStoredValue(editor, option.key, option.defaultValue);
+    if (kOptionFields[i] == nullptr) {
+      loaded.options.FTPPath = text;
+      continue;
+    }
+    // A damaged value must not cost the user the options stored after it.
+    std::optional<std::int16_t> state = ParseOptionState(text);
+    if (!state) {
+      loaded.damagedKeys.push_back(option.key);
+      state = ParseOptionState(option.defaultValue);
+    }
+    loaded.options.*kOptionFields[i] = *state;
+  }
+  return loaded;
+}
+
+bool SaveOptions(const std::string& settingsFile, const Options& options, FileSystem& fs) {
+  IniEditor editor = EditorFor(settingsFile, kMainSection, fs);
+  // One rewrite of the file for all ten keys.
+  editor.DeferWrites(true);
+  bool written = true;
+  for (std::size_t i = 0; i < std::size(kOptionKeys); ++i) {
+    std::string value =
+        kOptionFields[i] == nullptr ? options.FTPPath : std::to_string(options.*kOptionFields[i]);
+    if (editor.WriteIniValue(kOptionKeys[i].key, value) == 0) written = false;
+  }
+  return editor.Flush() && written;
+}
+
+std::string LoadTickerDate(const std::string& settingsFile, FileSystem& fs) {
+  IniEditor editor = EditorFor(settingsFile, kTickerDateSection, fs);
+  return editor.ReadIniValue(kTickerDateKey, "");
+}
+
+bool SaveTickerDate(const std::string& settingsFile, const std::string& date, FileSystem& fs) {
+  IniEditor editor = EditorFor(settingsFile, kTickerDateSection, fs);
+  return editor.WriteIniValue(kTickerDateKey, date) != 0;
+}
+
+}  // namespace tarnwick

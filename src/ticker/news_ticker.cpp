@@ -1,0 +1,53 @@
+#include "ticker/news_ticker.h"
+
+#include <utility>
+
+namespace tarnwick {
+
+NewsTicker::NewsTicker(TickerPlatform& platform, TickerFiles files, FileSystem& fs,
+                       std::string host, std::string version)
+    : platform_(platform),
+      files_(std::move(files)),
+      fs_(fs),
+      feedAddress_(TickerFeedAddress(host, version)) {}
+
+void NewsTicker::LoadTicker() {
+  if (auto items = LoadTickerFile(fs_, files_.tickerFile)) {
+    rotation_.LoadItems(std::move(*items));
+  } else {
+    rotation_.ClearItems();
+  }
+}
+
+TickerUpdate NewsTicker::GetNewTickerText() {
+  if (!isOnline_) return TickerUpdate::kOffline;
+  const std::string body = platform_.FetchDocument(feedAddress_);
+  const TickerUpdate result = StoreTickerText(fs_, files_, body, platform_.Today());
+  // A text that reached ticker.db is shown even when its day could not be recorded.
+  if (result == TickerUpdate::kStored || result == TickerUpdate::kDateNotWritten) LoadTicker();
+  return result;
+}
+
+MainTimerOutcome NewsTicker::MainTimerTick(bool exitRequested) {
+  MainTimerOutcome outcome;
+  const MainTimerPlan plan = schedule_.Tick(exitRequested);
+  if (plan.closeWindow) {
+    outcome.closeWindow = true;
+    outcome.isOnline = isOnline_;
+    return outcome;
+  }
+  if (plan.showNextItem) {
+    rotation_.ShowNextTickerItem();
+    outcome.itemShown = true;
+  }
+  // The check goes by the connection state of the previous tick; the query comes after it.
+  if (plan.dailyCheck &&
+      DailyCheckFetches(ReadTickerDate(fs_, files_.settingsFile), platform_.Today(), isOnline_)) {
+    outcome.update = GetNewTickerText();
+  }
+  isOnline_ = platform_.IsConnected();
+  outcome.isOnline = isOnline_;
+  return outcome;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,259 @@
+// Runs the built tarnwick-convert as a user would, on generated webs in temporary folders.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/conversion_run.h"
+#include "engine/source_memory.h"
+#include "support/temp_dir.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace tarnwick {
+namespace {
+
+using testing::Exists;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string Summary(int entries, int copied, int changed, int deleted, int failures) {
+  auto line = [](const char* label, int n) {
+    std::string text = label;
+    text.resize(24, ' ');
+    return text + std::to_string(n) + "\n";
+  };
+  return line("Files in the work list:", entries) + line("Files copied:", copied) +
+         line("Files new or changed:", changed) + line("Files deleted:", deleted) +
+         line("Failures:", failures);
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* tool = std::getenv("TARNWICK_CONVERT");
+    ASSERT_NE(tool, nullptr) << "TARNWICK_CONVERT names the tool under test";
+    tool_ = tool;
+    ASSERT_TRUE(Exists(tool_)) << tool_;
+    testing::MakeFolder(Settings());
+    // A small FrontPage web: pages, a picture, server-extension folders, and files that a
+    // skip list could name.
+    WriteFile(Web("index.htm"), "<html>home</html>");
+    WriteFile(Web("about.htm"), "<html>about</html>");
+    WriteFile(Web("images/logo.gif"), "GIF89a");
+    WriteFile(Web("images/_vti_cnf/logo.gif"), "vti");
+    WriteFile(Web("_vti_pvt/service.cnf"), "vti");
+    WriteFile(Web("_private/form.txt"), "private");
+    WriteFile(Web("docs/skip.me"), "skip");
+    WriteFile(Web("Thumbs.db"), "thumbs");
+  }
+
+  std::string Web(const std::string& relative = "") const {
+    return relative.empty() ? root_ / "web" : root_ / ("web/" + relative);
+  }
+  std::string Settings() const { return root_ / "settings"; }
+  std::string Root(const std::string& relative) const { return root_ / relative; }
+
+  // Runs the tool in the root folder with standard input empty and both outputs captured.
+  Outcome Run(const std::vector<std::string>& args) {
+    std::string command = "cd " + Quote(root_.path()) + " && " + Quote(tool_);
+    for (const std::string& arg : args) command += " " + Quote(arg);
+    command += " </dev/null >" + Quote(io_ / "out") + " 2>" + Quote(io_ / "err");
+    int raw = std::system(command.c_str());
+    Outcome outcome;
+    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.out = ReadFile(io_ / "out");
+    outcome.err = ReadFile(io_ / "err");
+    return outcome;
+  }
+
+  Outcome Convert(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--settings-dir", Settings()});
+    return Run(args);
+  }
+
+  SourceMemory Memory() const { return SourceMemory(Settings() + "/settings.db"); }
+
+  std::string tool_;
+  TempDir root_;
+  TempDir io_;
+};
+
+TEST_F(CliTest, ConvertsPrintsTheSummaryAndRemembersTheRun) {
+  Outcome first = Convert({Web(), Root("site")});
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(first.err, "");  // not a terminal: no progress
+  EXPECT_EQ(first.out, Summary(5, 5, 5, 0, 0));
+  EXPECT_EQ(ReadFile(Root("site/images/logo.gif")), "GIF89a");
+  EXPECT_TRUE(Exists(Root("site/Thumbs.db")));
+  EXPECT_FALSE(Exists(Root("site/_vti_pvt")));
+  EXPECT_FALSE(Exists(Root("site/images/_vti_cnf")));
+  EXPECT_FALSE(Exists(Root("site/_private")));
+  EXPECT_TRUE(Exists(Root("site-Uploads/about.htm")));
+
+  EXPECT_EQ(Memory().ProposedDestination(Web()), Root("site"));
+  EXPECT_EQ(Memory().LoadRecentWebs(), std::vector<std::string>{Web()});
+
+  // Without a destination the remembered one is used; nothing has changed since.
+  Outcome second = Convert({Web()});
+  EXPECT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.out, Summary(5, 5, 0, 0, 0));
+  EXPECT_FALSE(Exists(Web() + "-FTP"));
+
+  // A page removed from the web is swept from the FTP web.
+  std::remove(Web("about.htm").c_str());
+  Outcome third = Convert({Web()});
+  EXPECT_EQ(third.status, 0) << third.err;
+  EXPECT_EQ(third.out, Summary(4, 4, 0, 1, 0));
+  EXPECT_FALSE(Exists(Root("site/about.htm")));
+}
+
+TEST_F(CliTest, QuietlyConvertsARelativeSourceIntoSourceFtp) {
+  Outcome outcome = Convert({"-q", "web/"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_TRUE(Exists(Root("web-FTP/index.htm")));
+  // Remembered as the window would have it: the whole path, no separator at the end.
+  EXPECT_EQ(Memory().LoadRecentWebs(), std::vector<std::string>{Web()});
+  EXPECT_EQ(Memory().ProposedDestination(Web()), Root("web-FTP"));
+}
+
+TEST_F(CliTest, TakesOptionsAndSkipListFromTheSettingsFolder) {
+  WriteFile(Settings() + "/settings.db",
+            "[Main]\r\nCheckForChanges=0\r\nCompareDate=maybe\r\nKillExtra=1\r\n");
+  WriteFile(Settings() + "/extras.db", "skip.me\r\nthumbs.db\r\n");
+  Outcome outcome = Convert({Web(), Root("site")});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  // The skip list applies only with the change check; with it off everything is copied and
+  // nothing goes to the uploads folder.
+  EXPECT_EQ(outcome.out, Summary(5, 5, 0, 0, 0));
+  EXPECT_FALSE(Exists(Root("site-Uploads")));
+  EXPECT_NE(outcome.err.find("CompareDate"), std::string::npos) << outcome.err;
+
+  WriteFile(Settings() + "/settings.db", "[Main]\r\nKillExtra=1\r\n");
+  outcome = Convert({Web(), Root("site2")});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out, Summary(5, 3, 3, 0, 0));
+  EXPECT_FALSE(Exists(Root("site2/docs/skip.me")));
+  EXPECT_FALSE(Exists(Root("site2/Thumbs.db")));
+  EXPECT_TRUE(Exists(Root("site2/index.htm")));
+  EXPECT_EQ(outcome.err, "");
+}
+
+TEST_F(CliTest, RefusedRunsChangeNothing) {
+  Outcome same = Convert({Web(), Root("WEB")});
+  EXPECT_EQ(same.status, 2);
+  EXPECT_EQ(same.err, std::string(kSameFoldersMessage) + "\n");
+  EXPECT_EQ(same.out, "");
+  EXPECT_FALSE(Exists(Root("WEB")));
+
+  Outcome missing = Convert({Root("nowhere"), Root("site")});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find(Root("nowhere")), std::string::npos) << missing.err;
+  EXPECT_FALSE(Exists(Root("site")));
+
+  Outcome inside = Convert({Web(), Web("ftp")});
+  EXPECT_EQ(inside.status, 2);
+  EXPECT_NE(inside.err, "");
+  EXPECT_FALSE(Exists(Web("ftp")));
+
+  EXPECT_FALSE(Exists(Settings() + "/settings.db"));  // nothing remembered
+}
+
+TEST_F(CliTest, FailuresAreListedAndGiveStatusOne) {
+  // A file where the FTP web needs a folder: the folder and its file cannot be made.
+  WriteFile(Root("site/images"), "in the way");
+  Outcome outcome = Convert({Web(), Root("site")});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.err.find("cannot create folder " + Root("site/images") + ": "),
+            std::string::npos)
+      << outcome.err;
+  EXPECT_EQ(outcome.out.find("Failures:               0"), std::string::npos) << outcome.out;
+  EXPECT_TRUE(Exists(Root("site/index.htm")));
+  // The run finished, so it is remembered like any other.
+  EXPECT_EQ(Memory().ProposedDestination(Web()), Root("site"));
+
+  // A read-only page in the FTP web is not replaced; --quiet still names it.
+  WriteFile(Root("site2/about.htm"), "old");
+  std::filesystem::permissions(Root("site2/about.htm"), std::filesystem::perms::owner_read);
+  Outcome quiet = Convert({"--quiet", Web(), Root("site2")});
+  EXPECT_EQ(quiet.status, 1);
+  EXPECT_EQ(quiet.out, "");
+  EXPECT_NE(quiet.err.find("cannot copy " + Root("site2/about.htm") + ": "), std::string::npos)
+      << quiet.err;
+  EXPECT_EQ(ReadFile(Root("site2/about.htm")), "old");
+}
+
+TEST_F(CliTest, ProgressIsOneLineRewrittenOnATerminal) {
+  // util-linux "script" gives the tool a terminal; without it there is nothing to test here.
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script";
+  std::string command = Quote(tool_) + " --settings-dir " + Quote(Settings()) + " " + Quote(Web()) +
+                        " " + Quote(Root("site"));
+  std::string shell = "cd " + Quote(root_.path()) + " && script -qec " + Quote(command) +
+                      " /dev/null </dev/null >" + Quote(io_ / "tty");
+  ASSERT_EQ(std::system(shell.c_str()), 0);
+  std::string tty = ReadFile(io_ / "tty");
+  std::size_t summary = tty.find("Files in the work list:");
+  ASSERT_NE(summary, std::string::npos) << tty;
+  std::string progress = tty.substr(0, summary);
+  EXPECT_EQ(progress.rfind("\r", 0), 0u) << progress;
+  EXPECT_EQ(progress.find('\n'), std::string::npos) << progress;
+  EXPECT_NE(progress.find("Analysing"), std::string::npos) << progress;
+  // The line is blanked before the summary starts.
+  EXPECT_EQ(progress.back(), '\r');
+}
+
+TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
+  const std::vector<std::vector<std::string>> wrong = {
+      {},
+      {"--settings-dir"},
+      {"--bogus", Web()},
+      {Web(), Root("a"), Root("b")},
+      {"--quiet=yes", Web()},
+      {"--settings-dir", Root("no-such-folder"), Web()},
+  };
+  for (const auto& args : wrong) {
+    Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, 2) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_NE(outcome.err.find("tarnwick-convert"), std::string::npos) << outcome.err;
+  }
+  EXPECT_FALSE(Exists(Web() + "-FTP"));
+  EXPECT_NE(Run({}).err.find("usage: tarnwick-convert [--settings-dir DIR] [--quiet] SOURCE "
+                             "[DESTINATION]"),
+            std::string::npos);
+
+  Outcome help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: tarnwick-convert", 0), 0u) << help.out;
+  Outcome version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "tarnwick-convert 1.0.0\n");
+
+  // "--" ends the options, and "--settings-dir=DIR" is the same as two words.
+  WriteFile(Root("-web/index.htm"), "x");
+  Outcome dashed = Run({"--settings-dir=" + Settings(), "--", "-web"});
+  EXPECT_EQ(dashed.status, 0) << dashed.err;
+  EXPECT_TRUE(Exists(Root("-web-FTP/index.htm")));
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,223 @@
+#include "report/comparison_report.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::MakeFolder;
+using testing::TempDir;
+using testing::WriteFile;
+using Lines = std::vector<std::string>;
+
+// Sparse, so large sizes take no disk space.
+void WriteSized(const std::string& path, std::uintmax_t size) {
+  WriteFile(path, "");
+  std::filesystem::resize_file(path, size);
+}
+
+Lines Report(std::initializer_list<Lines> parts) {
+  Lines all;
+  for (const Lines& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+Lines Head(const std::string& source, const std::string& destination) {
+  return {"Source :\t" + source,
+          "Destination:\t" + destination,
+          "Changed Items:\t" + destination + "-Uploads",
+          "",
+          "",
+          "\tFrontpage\tFTP\tSaved\tSaved %",
+          "",
+          "*** Totals ***"};
+}
+
+const Lines kNothingDeleted = {"",
+                               "*** Deleted ***",
+                               "Files\t0",
+                               "Size Of Files",
+                               "     Bytes\t0",
+                               "     Kilobytes\t0",
+                               "     Megabytes\t0.00"};
+const Lines kUploadsMissing = {
+    "", "*** Uploads ***", "                                      Uploads Directory Not Found."};
+
+// Records what a window would show, and how much of it was there when counting began.
+class RecordingObserver : public ReportObserver {
+ public:
+  void LineAdded(const std::string& line) override { lines.push_back(line); }
+  void Yield() override {
+    if (yields++ == 0) linesAtFirstYield = lines.size();
+  }
+  Lines lines;
+  int yields = 0;
+  std::size_t linesAtFirstYield = 0;
+};
+
+TEST(ComparisonReportTest, FullReportWithLogsUploadsAndDeletedFiles) {
+  TempDir tree;
+  // FrontPage web: 3 folders, 3 files, 1,234,567 bytes.
+  WriteSized(tree / "web/page.htm", 1234000);
+  WriteSized(tree / "web/_vti_cnf/page.htm", 500);
+  WriteSized(tree / "web/images/a.gif", 67);
+  MakeFolder(tree / "web/_private");
+  // FTP web: 1 folder, 3 files with its change log, 1,000,000 bytes in all.
+  std::string log =
+      "[Changed]\r\n/web/page.htm=Date Changed\r\n[Deleted]\r\n/ftp/old.htm=100\r\n"
+      "/ftp/pics/old.gif=2048\r\n";
+  WriteFile(tree / "ftp/changes.ini", log);
+  WriteSized(tree / "ftp/images/a.gif", 67);
+  WriteSized(tree / "ftp/page.htm", 1000000 - 67 - log.size());
+  WriteFile(tree / "ftp-Uploads/changes.ini", log);  // not an upload: left out
+  WriteSized(tree / "ftp-Uploads/images/a.gif", 67);
+
+  std::string source = tree / "web", destination = tree / "ftp";
+  RecordingObserver observer;
+  ComparisonReport report(NumberFormat(), &observer);
+  Lines expected = Report({Head(source, destination),
+                           {"Directories\t3\t1\t2\t67%",
+                            "Files\t3\t3\t0\t0%",
+                            "Size Of Files",
+                            "     Bytes\t1,234,567\t1,000,000\t234,567\t19%",
+                            "     Kilobytes\t1,206\t977\t229\t19%",
+                            "     Megabytes\t1.18\t.95\t.22\t19%",
+                            "",
+                            "Click Here to view the latest changes.",
+                            "",
+                            "*** Uploads ***",
+                            "Directories\t3\t1\t2\t67%",
+                            "Files\t3\t1\t2\t67%",
+                            "Size Of Files",
+                            "     Bytes\t1,234,567\t67\t1,234,500\t100%",
+                            "     Kilobytes\t1,206\t\t1,206\t100%",
+                            "     Megabytes\t1.18\t.00\t1.18\t100%",
+                            "",
+                            "Click Here to view all changes made after your last upload.",
+                            "",
+                            "*** Deleted ***",
+                            "Files\t2",
+                            "Size Of Files",
+                            "     Bytes\t2,148",
+                            "     Kilobytes\t2",
+                            "     Megabytes\t0.00"}});
+  EXPECT_EQ(report.Build(source, destination), expected);
+  EXPECT_EQ(observer.lines, expected);
+  EXPECT_EQ(observer.linesAtFirstYield, 5u);  // the folder lines show while counting
+}
+
+TEST(ComparisonReportTest, EqualEmptyAndMissingTrees) {
+  TempDir tree;
+  WriteSized(tree / "web/index.htm", 3000);
+  WriteSized(tree / "web/sub/a.htm", 1000);
+  std::string web = tree / "web";
+  EXPECT_EQ(BuildComparisonReport(web, web),
+            Report({Head(web, web),
+                    {"Directories\t1\t1\t0\t0%", "Files\t2\t2\t0\t0%", "Size Of Files",
+                     "     Bytes\t4,000\t4,000\t\t0%", "     Kilobytes\t4\t4\t\t0%",
+                     "     Megabytes\t.00\t.00\t.00\t0%"},
+                    kUploadsMissing,
+                    kNothingDeleted}));
+
+  // An empty FrontPage web leaves out every row with a percentage.
+  MakeFolder(tree / "empty");
+  WriteSized(tree / "ftp-Uploads/page.htm", 10);
+  std::string empty = tree / "empty", ftp = tree / "ftp";
+  EXPECT_EQ(BuildComparisonReport(empty, ftp),
+            Report({Head(empty, ftp),
+                    {"Size Of Files", "", "*** Uploads ***", "Size Of Files"},
+                    kNothingDeleted}));
+
+  // No destination text: nothing is looked up below it, not even "-Uploads" of the working
+  // folder.
+  EXPECT_EQ(BuildComparisonReport(empty, ""),
+            Report({Head(empty, ""), {"Size Of Files"}, kUploadsMissing, kNothingDeleted}));
+}
+
+TEST(ComparisonReportTest, EmptyOrLargerFtpWebAndUploadsThatIsAFile) {
+  TempDir tree;
+  for (int i = 0; i < 10; ++i) WriteSized(tree / "web/f" + std::to_string(i), 2048);
+  for (int i = 0; i < 12; ++i) WriteSized(tree / "ftp/f" + std::to_string(i), 2048);
+  WriteFile(tree / "none-Uploads", "a file, not the uploads folder");
+
+  Lines empty = BuildComparisonReport(tree / "web", tree / "none");
+  EXPECT_EQ(Lines(empty.begin() + 8, empty.begin() + 16),
+            (Lines{"Files\t10\t0\t10\t100%", "Size Of Files", "     Bytes\t20,480\t\t20,480\t100%",
+                   "     Kilobytes\t20\t\t20\t100%", "     Megabytes\t.02\t.00\t.02\t100%",
+                   kUploadsMissing[0], kUploadsMissing[1], kUploadsMissing[2]}));
+
+  Lines larger = BuildComparisonReport(tree / "web", tree / "ftp");
+  EXPECT_EQ(larger[8], "Files\t10\t12\t-2\t-20%");
+  EXPECT_EQ(larger[10], "     Bytes\t20,480\t24,576\t-4,096\t-20%");
+  EXPECT_EQ(larger[12], "     Megabytes\t.02\t.02\t.00\t-20%");
+
+  EXPECT_EQ(ComparisonReport::SavedPercent(10, 7), "30%");
+  EXPECT_EQ(ComparisonReport::SavedPercent(3, 1), "67%");
+  EXPECT_EQ(ComparisonReport::SavedPercent(7, 0), "100%");
+  // 29 / 100 * 100 is a hair below 29 in doubles, so the kept share rounds down to 28.
+  EXPECT_EQ(ComparisonReport::SavedPercent(100, 29), "72%");
+}
+
+TEST(ComparisonReportTest, DestinationWithTrailingSeparatorHoldsTheUploadsFolder) {
+  TempDir tree;
+  WriteSized(tree / "web/a.htm", 100);
+  WriteSized(tree / "web/b.htm", 100);
+  WriteSized(tree / "ftp/a.htm", 100);
+  WriteFile(tree / "ftp/-Uploads/changes.ini", "[Changed]\r\n/web/a.htm=NEW Entry\r\n");
+  WriteSized(tree / "ftp/-Uploads/a.htm", 100);
+
+  ComparisonReport report;
+  Lines lines = report.Build(tree / "web", (tree / "ftp") + kPathSeparator);
+  EXPECT_EQ(report.UploadsPath, tree / "ftp/-Uploads");
+  // The FTP column counts the uploads folder and its log; the Uploads block not the log.
+  EXPECT_EQ(lines[8], "Files\t2\t3\t-1\t-50%");
+  EXPECT_EQ(report.UploadsTally.Files, 1);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), kAllChangesLine), 1);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), kLatestChangesLine), 0);
+}
+
+TEST(ComparisonReportTest, ClickedLinesOpenTheirChangeLogs) {
+  const std::string sep(1, kPathSeparator);
+  std::string dest = sep + "web-FTP", uploads = dest + "-Uploads";
+  EXPECT_EQ(ComparisonReport::ChangeLogForLine(kLatestChangesLine, dest, uploads),
+            dest + sep + "changes.ini");
+  EXPECT_EQ(ComparisonReport::ChangeLogForLine(kAllChangesLine, dest, uploads),
+            uploads + sep + "changes.ini");
+  for (const char* other : {"click here to view the latest changes.",
+                            "Click Here to view the latest changes. ", "Files\t2", ""}) {
+    EXPECT_EQ(ComparisonReport::ChangeLogForLine(other, dest, uploads), std::nullopt) << other;
+  }
+}
+
+TEST(ComparisonReportTest, DeletedSectionIsReadWholeAndValuedByLeadingNumbers) {
+  TempDir tree;
+  MakeFolder(tree / "web");
+  // Far more than a 4096-character key list holds, with sizes past 32 bits.
+  std::string log = "[Changed]\r\nx=NEW Entry\r\n[deleted]\r\n";
+  for (int i = 0; i < 300; ++i) {
+    log += (tree / "ftp/a/rather/long/folder/name/old-page-") + std::to_string(i) +
+           ".htm=3000000000\r\n";
+  }
+  log += "a=  1500 bytes\r\nb=abc\r\nc=\r\nd=-1500\r\ne=\"24\"\r\n[Other]\r\nz=5\r\n";
+  ASSERT_GT(log.size(), 3 * 4096u);
+  WriteFile(tree / "ftp/changes.ini", log);
+
+  ComparisonReport report(NumberFormat(".", ","));
+  Lines lines = report.Build(tree / "web", tree / "ftp");
+  EXPECT_EQ(Lines(lines.end() - 5, lines.end()),
+            (Lines{"Files\t305", "Size Of Files", "     Bytes\t900.000.000.024",
+                   "     Kilobytes\t878.906.250", "     Megabytes\t858.306,88"}));
+  EXPECT_EQ(ComparisonReport::NumericValue(" \t42x"), 42);
+  EXPECT_EQ(ComparisonReport::NumericValue("12.5kb"), 12.5);
+  EXPECT_EQ(ComparisonReport::NumericValue("x12"), 0);
+}
+
+}  // namespace
+}  // namespace tarnwick

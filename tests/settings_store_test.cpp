@@ -1,0 +1,143 @@
+#include "settings/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/program_folder.h"
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::Exists;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+const Options kDefaults{.CheckForChanges = 1,
+                        .CompareDate = 1,
+                        .CompareSize = 1,
+                        .CreateUploadsDir = 1,
+                        .FTPPath = "",
+                        .KillDeleted = 1,
+                        .KillExtra = 1,
+                        .LaunchFTP = 0,
+                        .ReportChanges = 1,
+                        .ReportDeleted = 1};
+
+TEST(SettingsStore, MissingFileGivesDefaultsAndWritesNothing) {
+  TempDir dir;
+  std::string file = SettingsFilePath(dir.path());
+  EXPECT_EQ(file, dir / "settings.db");
+  LoadedOptions loaded = LoadOptions(file);
+  EXPECT_EQ(loaded.options, kDefaults);
+  EXPECT_TRUE(loaded.damagedKeys.empty());
+  EXPECT_FALSE(Exists(file));
+}
+
+TEST(SettingsStore, SaveWritesTheTenKeysInOrder) {
+  TempDir dir;
+  const Options o{.CheckForChanges = 1,
+                  .CompareDate = 0,
+                  .CompareSize = 2,
+                  .CreateUploadsDir = 1,
+                  .FTPPath = "/usr/bin/ftp client",
+                  .KillDeleted = 0,
+                  .KillExtra = 1,
+                  .LaunchFTP = 1,
+                  .ReportChanges = 0,
+                  .ReportDeleted = 1};
+  ASSERT_TRUE(SaveOptions(dir / "settings.db", o));
+  EXPECT_EQ(ReadFile(dir / "settings.db"),
+            "[Main]\r\nCheckForChanges=1\r\nCompareDate=0\r\nCompareSize=2\r\n"
+            "CreateUploadsDir=1\r\nFTPPath=/usr/bin/ftp client\r\nKillDeleted=0\r\n"
+            "KillExtra=1\r\nLaunchFTP=1\r\nReportChanges=0\r\nReportDeleted=1\r\n");
+  EXPECT_EQ(LoadOptions(dir / "settings.db").options, o);
+
+  // A path with a line break would turn into other keys; it is refused, the rest is saved.
+  Options broken = kDefaults;
+  broken.FTPPath = "/bin/ftp\r\nLaunchFTP=1";
+  EXPECT_FALSE(SaveOptions(dir / "settings.db", broken));
+  EXPECT_EQ(LoadOptions(dir / "settings.db").options.LaunchFTP, 0);
+
+  // Paths longer than the old 254-character buffer come back whole.
+  Options longPath = kDefaults;
+  longPath.FTPPath = "/opt/" + std::string(300, 'f');
+  ASSERT_TRUE(SaveOptions(dir / "settings.db", longPath));
+  EXPECT_EQ(LoadOptions(dir / "settings.db").options, longPath);
+}
+
+TEST(SettingsStore, DamagedValuesTakeTheirDefaultAndLoadingGoesOn) {
+  TempDir dir;
+  WriteFile(dir / "settings.db",
+            "[Main]\r\nCheckForChanges=0\r\nCompareDate=\r\nCompareSize=yes\r\n"
+            "CreateUploadsDir=0\r\nFTPPath=/opt/ftp\r\nKillDeleted=3\r\nKillExtra=-1\r\n"
+            "LaunchFTP=1x\r\nReportChanges=0\r\nReportDeleted=0\r\n");
+  LoadedOptions loaded = LoadOptions(dir / "settings.db");
+  const Options expected{.CheckForChanges = 0,
+                         .CompareDate = 1,
+                         .CompareSize = 1,
+                         .CreateUploadsDir = 0,
+                         .FTPPath = "/opt/ftp",
+                         .KillDeleted = 1,
+                         .KillExtra = 1,
+                         .LaunchFTP = 0,
+                         .ReportChanges = 0,
+                         .ReportDeleted = 0};
+  EXPECT_EQ(loaded.options, expected);
+  EXPECT_EQ(loaded.damagedKeys,
+            (std::vector<std::string>{"CompareDate", "CompareSize", "KillDeleted", "KillExtra",
+                                      "LaunchFTP"}));
+}
+
+TEST(SettingsStore, GreyedStateLoadsAndIsSavedBack) {
+  TempDir dir;
+  WriteFile(dir / "settings.db", "[Main]\nCheckForChanges=2\nKillExtra=\"2\"\n");
+  Options o = LoadOptions(dir / "settings.db").options;
+  EXPECT_EQ(o.CheckForChanges, 2);
+  EXPECT_EQ(o.KillExtra, 2);
+  ASSERT_TRUE(SaveOptions(dir / "settings.db", o));
+  std::string text = ReadFile(dir / "settings.db");
+  EXPECT_NE(text.find("CheckForChanges=2\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("KillExtra=2\r\n"), std::string::npos) << text;
+}
+
+TEST(ParseOptionState, WholeNumbersAndRoundedFractions) {
+  const std::pair<const char*, std::optional<std::int16_t>> cases[] = {
+      {"0", 0},    {"2", 2},    {" 1\t", 1},  {"+1", 1},   {"0.5", 0},
+      {"1.5", 2},  {"2.5", 2},  {"1.49", 1},  {"-0.5", 0}, {"20E-1", 2},
+      {"2.6", {}}, {"3", {}},   {"-0.6", {}}, {"", {}},    {"1x", {}},
+      {"1,5", {}}, {"0x1", {}}, {"inf", {}},  {"1e", {}},  {"99999999999", {}}};
+  for (const auto& [text, state] : cases) EXPECT_EQ(ParseOptionState(text), state) << text;
+}
+
+TEST(SettingsStore, TickerDateLivesInItsOwnSection) {
+  TempDir dir;
+  std::string file = dir / "settings.db";
+  EXPECT_EQ(LoadTickerDate(file), "");
+  ASSERT_TRUE(SaveOptions(file, kDefaults));
+  ASSERT_TRUE(SaveTickerDate(file, "20240131"));
+  EXPECT_NE(ReadFile(file).find("\r\n[Ticker]\r\nTickerDate=20240131\r\n"), std::string::npos);
+  // The ticker's timer spells the key "Tickerdate"; it is the same entry.
+  IniEditor editor;
+  editor.IniFile = file;
+  editor.IniSection = kTickerDateSection;
+  EXPECT_EQ(editor.ReadIniValue("Tickerdate", ""), "20240131");
+  EXPECT_EQ(LoadOptions(file).options, kDefaults);
+}
+
+TEST(ProgramFolder, IsTheExecutablesFolderWhenWritable) {
+  std::string folder = ExecutableFolder();
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "settings_store_test"));
+  ASSERT_TRUE(FolderWritable(folder));
+  EXPECT_EQ(ProgramFolder(), folder);
+
+  TempDir dir;
+  WriteFile(dir / "file", "x");
+  EXPECT_FALSE(FolderWritable(dir / "file"));
+  EXPECT_FALSE(FolderWritable(dir / "missing"));
+}
+
+}  // namespace
+}  // namespace tarnwick

@@ -1,0 +1,133 @@
+#include "engine/source_memory.h"
+
+#include <gtest/gtest.h>
+
+#include "settings/ini_editor.h"
+#include "settings/settings_store.h"
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::Exists;
+using testing::ReadFile;
+using testing::WriteFile;
+
+using Webs = std::vector<std::string>;
+
+class SourceMemoryTest : public ::testing::Test {
+ protected:
+  std::string File() const { return dir_ / "settings.db"; }
+
+  // The values of keys "1" to "12" as stored, up to the last key present.
+  Webs Positions() {
+    IniEditor editor;
+    editor.IniFile = File();
+    editor.IniSection = "Positions";
+    const std::string missing = "<missing>";
+    Webs values;
+    for (int k = 1; k <= 12; ++k) {
+      values.push_back(ReadStoredValue(editor, std::to_string(k), missing));
+    }
+    while (!values.empty() && values.back() == missing) values.pop_back();
+    return values;
+  }
+
+  // A new web writes every key up to "12", the empty ones included.
+  static Webs Padded(Webs webs) {
+    webs.resize(12);
+    return webs;
+  }
+
+  void Remember(SourceMemory& memory, const std::string& web) {
+    memory.RememberConversion(web, web + "-out");
+  }
+
+  testing::TempDir dir_;
+};
+
+TEST_F(SourceMemoryTest, ProposesSourceFtpUntilAConversionIsRemembered) {
+  SourceMemory memory(File());
+  EXPECT_EQ(memory.ProposedDestination("/webs/Site"), "/webs/Site-FTP");
+  EXPECT_EQ(memory.LoadRecentWebs(), Webs{});
+  EXPECT_TRUE(memory.RememberConversion("/webs/Site", "/srv/upload/site"));
+  EXPECT_EQ(memory.ProposedDestination("/webs/Site"), "/srv/upload/site");
+  // Keys match without regard to case, as the window has always done.
+  EXPECT_EQ(memory.ProposedDestination("/WEBS/site"), "/srv/upload/site");
+  EXPECT_EQ(memory.ProposedDestination("/webs/Other"), "/webs/Other-FTP");
+  // A later run with another destination replaces the memory.
+  memory.RememberConversion("/webs/Site", "/srv/upload/site2");
+  EXPECT_EQ(memory.ProposedDestination("/webs/Site"), "/srv/upload/site2");
+}
+
+TEST_F(SourceMemoryTest, BlankRememberedDestinationCountsAsNone) {
+  WriteFile(dir_ / "settings.db", "[DIDOvivavovo]\r\n/a='   '\r\n/b=\r\n/c=\"\"\r\n");
+  SourceMemory memory(File());
+  EXPECT_EQ(memory.ProposedDestination("/a"), "/a-FTP");
+  EXPECT_EQ(memory.ProposedDestination("/b"), "/b-FTP");
+  EXPECT_EQ(memory.ProposedDestination("/c"), "/c-FTP");
+}
+
+TEST_F(SourceMemoryTest, LongPathsAreRememberedWhole) {
+  SourceMemory memory(File());
+  std::string source = "/webs/" + std::string(280, 's');
+  std::string dest = "/out/" + std::string(280, 'd');
+  memory.RememberConversion(source, dest);
+  EXPECT_EQ(memory.ProposedDestination(source), dest);
+  EXPECT_EQ(memory.LoadRecentWebs(), Webs{source});
+  // Found again in key "1": nothing moves and no cut copy is pushed back.
+  EXPECT_FALSE(memory.RememberConversion(source, dest));
+  EXPECT_EQ(Positions(), Padded({source}));
+}
+
+TEST_F(SourceMemoryTest, FoundWebMovesToTheFrontAndNewWebPushesBack) {
+  WriteFile(dir_ / "settings.db", "[Positions]\r\n1=P\r\n2=Q\r\n3=R\r\n");
+  SourceMemory memory(File());
+  Remember(memory, "r");  // found without regard to case, stored as given
+  EXPECT_EQ(Positions(), (Webs{"r", "P", "Q"}));
+  Remember(memory, "N");
+  EXPECT_EQ(Positions(), Padded({"N", "r", "P", "Q"}));
+  Remember(memory, "Q");
+  EXPECT_EQ(Positions(), Padded({"Q", "N", "r", "P"}));
+}
+
+TEST_F(SourceMemoryTest, AlreadyFirstWritesNothingToPositions) {
+  const std::string content = "[Positions]\r\n1=P\r\n2=Q\r\n[DIDOvivavovo]\r\nP=P-out\r\n";
+  WriteFile(dir_ / "settings.db", content);
+  SourceMemory memory(File());
+  EXPECT_FALSE(memory.RememberConversion("P", "P-out"));
+  EXPECT_EQ(ReadFile(dir_ / "settings.db"), content);
+  // Another spelling of the first web still counts as the first one.
+  EXPECT_FALSE(memory.RememberConversion("p", "/elsewhere"));
+  EXPECT_EQ(Positions(), (Webs{"P", "Q"}));
+  EXPECT_EQ(memory.ProposedDestination("P"), "/elsewhere");
+}
+
+TEST_F(SourceMemoryTest, TwelveFullDropsTheFormerTwelfth) {
+  std::string content = "[Positions]\r\n";
+  for (int k = 1; k <= 12; ++k) content += std::to_string(k) + "=w" + std::to_string(k) + "\r\n";
+  WriteFile(dir_ / "settings.db", content);
+  SourceMemory memory(File());
+  Remember(memory, "new");
+  EXPECT_EQ(Positions(),
+            (Webs{"new", "w1", "w2", "w3", "w4", "w5", "w6", "w7", "w8", "w9", "w10", "w11"}));
+  // A web only in key "12" is not searched: it is pushed in again at the front.
+  Remember(memory, "w11");
+  EXPECT_EQ(Positions(),
+            (Webs{"w11", "new", "w1", "w2", "w3", "w4", "w5", "w6", "w7", "w8", "w9", "w10"}));
+  // One in key "11" moves to the front and key "12" stays.
+  Remember(memory, "w9");
+  EXPECT_EQ(Positions(),
+            (Webs{"w9", "w11", "new", "w1", "w2", "w3", "w4", "w5", "w6", "w7", "w8", "w10"}));
+}
+
+TEST_F(SourceMemoryTest, RecentWebsLeaveOutBlanksAndKeepValuesAsStored) {
+  WriteFile(dir_ / "settings.db",
+            "[Positions]\r\n1=/webs/one\r\n2=   \r\n3=\" /webs/two \"\r\n4=\r\n"
+            "11=/webs/eleven\r\n10=/webs/ten\r\n");
+  SourceMemory memory(File());
+  EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/one", " /webs/two ", "/webs/ten"}));
+}
+
+}  // namespace
+}  // namespace tarnwick

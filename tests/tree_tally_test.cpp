@@ -1,0 +1,140 @@
+#include "report/tree_tally.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::MakeFolder;
+using testing::TempDir;
+using testing::WriteFile;
+
+// The machine's file system with reads and look-ups counted, and one folder refused.
+class CountingFileSystem : public FileSystem {
+ public:
+  bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* e) override {
+    ++reads;
+    return folder != refused && real.ReadFolder(folder, listing, e);
+  }
+  std::optional<FindEntry> LookUp(const std::string& path) override {
+    ++lookUps[path];
+    return real.LookUp(path);
+  }
+  bool CreateFolder(const std::string& p, std::string* e) override {
+    return real.CreateFolder(p, e);
+  }
+  bool CopyFile(const std::string& a, const std::string& b, std::string* e) override {
+    return real.CopyFile(a, b, e);
+  }
+  bool DeleteFile(const std::string& p, std::string* e) override { return real.DeleteFile(p, e); }
+  bool ReadTextFile(const std::string& p, std::string& c, std::string* e) override {
+    return real.ReadTextFile(p, c, e);
+  }
+  bool ReplaceFile(const std::string& p, const std::string& c, std::string* e) override {
+    return real.ReplaceFile(p, c, e);
+  }
+  bool AppendToFile(const std::string& p, const std::string& c, std::string* e) override {
+    return real.AppendToFile(p, c, e);
+  }
+
+  FileSystem& real = SystemFileSystem();
+  std::string refused;
+  int reads = 0;
+  std::map<std::string, int> lookUps;
+};
+
+// 3 counted sub-folders (a FrontPage one and an empty one), a hidden file, and a dot folder
+// whose content must not count.
+void MakeWeb(const TempDir& tree) {
+  WriteFile(tree / "web/index.htm", std::string(100, 'x'));
+  WriteFile(tree / "web/.htaccess", std::string(7, 'x'));
+  WriteFile(tree / "web/_vti_cnf/index.htm", std::string(20, 'x'));
+  WriteFile(tree / "web/images/logo.gif", std::string(300, 'x'));
+  MakeFolder(tree / "web/images/empty");
+  WriteFile(tree / "web/.cache/big.bin", std::string(5000, 'x'));
+  MakeFolder(tree / "web/.cache/deeper");
+}
+
+TEST(TreeTallyTest, CountsFoldersFilesAndBytesBelowTheRoot) {
+  TempDir tree;
+  MakeWeb(tree);
+  for (const std::string& root : {tree / "web", (tree / "web") + kPathSeparator}) {
+    TreeTally tally{1, 2, 3};  // the walk adds to what the tally holds
+    TallyTree(SystemFileSystem(), root, tally, false);
+    EXPECT_EQ(tally.Folders, 4) << root;
+    EXPECT_EQ(tally.Files, 6) << root;
+    EXPECT_EQ(tally.Bytes, 430) << root;
+  }
+  TreeTally below;
+  TallySubfolders(SystemFileSystem(), (tree / "web") + kPathSeparator, below);
+  EXPECT_EQ(below.Folders, 3);
+  EXPECT_EQ(below.Files, 2);
+  EXPECT_EQ(below.Bytes, 320);
+
+  TreeTally none;  // an empty text must not be taken for the file system's root
+  TallyTree(SystemFileSystem(), "", none, false);
+  TallyTree(SystemFileSystem(), tree / "missing", none, false);
+  EXPECT_EQ(none.Folders + none.Files + none.Bytes, 0);
+}
+
+TEST(TreeTallyTest, RootChangeLogIsLeftOutOnlyWhenAsked) {
+  TempDir tree;
+  WriteFile(tree / "up/Changes.INI", std::string(50, 'x'));
+  WriteFile(tree / "up/page.htm", std::string(10, 'x'));
+  WriteFile(tree / "up/sub/changes.ini", std::string(3, 'x'));
+  TreeTally uploads, destination;
+  TallyTree(SystemFileSystem(), tree / "up", uploads, true);
+  TallyTree(SystemFileSystem(), tree / "up", destination, false);
+  EXPECT_EQ(uploads.Files, 2);
+  EXPECT_EQ(uploads.Bytes, 13);
+  EXPECT_EQ(destination.Files, 3);
+  EXPECT_EQ(destination.Bytes, 63);
+}
+
+TEST(TreeTallyTest, OnlyRegularFilesAndRealFoldersCountWithSixtyFourBitSizes) {
+  TempDir tree;
+  WriteFile(tree / "other/inside.htm", std::string(1000, 'x'));
+  WriteFile(tree / "web/huge.bin", "");
+  std::filesystem::resize_file(tree / "web/huge.bin", 5000000000u);  // sparse
+#ifndef _WIN32
+  ASSERT_EQ(mkfifo((tree / "web/pipe").c_str(), 0600), 0);
+  std::filesystem::create_directory_symlink(tree / "other", tree / "web/linked");
+  std::filesystem::create_directory_symlink(tree / "web", tree / "web/loop");
+#endif
+  TreeTally tally;
+  TallyTree(SystemFileSystem(), tree / "web", tally, false);
+  EXPECT_EQ(tally.Folders, 0);
+  EXPECT_EQ(tally.Files, 1);
+  EXPECT_EQ(tally.Bytes, 5000000000);
+}
+
+TEST(TreeTallyTest, OneReadPerFolderOneLookUpPerFileAndAFailedReadEndsOnlyItsBranch) {
+  TempDir tree;
+  MakeWeb(tree);
+  WriteFile(tree / "web/changes.ini", "x");
+  WriteFile(tree / "web/locked/deeper/page.htm", "x");
+  CountingFileSystem fs;
+  fs.refused = (tree / "web/locked") + kPathSeparator;
+  int yields = 0;
+  TreeTally tally;
+  TallyTree(fs, tree / "web", tally, true, [&] { ++yields; });
+  EXPECT_EQ(tally.Folders, 3);
+  EXPECT_EQ(tally.Files, 4);
+  EXPECT_EQ(tally.Bytes, 427);
+  // The root, three counted sub-folders and the refused one; the dot folder is never read.
+  EXPECT_EQ(fs.reads, 5);
+  EXPECT_EQ(fs.lookUps.size(), 4u);
+  for (const auto& [path, count] : fs.lookUps) EXPECT_EQ(count, 1) << path;
+  EXPECT_GE(yields, 4);  // the window gets a turn after every file
+}
+
+}  // namespace
+}  // namespace tarnwick
