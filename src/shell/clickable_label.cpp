@@ -14,6 +14,10 @@ void ClickableLabel::SetLinkStyle(bool link) {
   QFont f = font();
   f.setUnderline(link);
   setFont(f);
+  QPalette colours = palette();
+  colours.setColor(QPalette::WindowText,
+                   link ? colours.color(QPalette::Link) : QPalette().color(QPalette::WindowText));
+  setPalette(colours);
   setCursor(link ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 

@@ -48,7 +48,7 @@ QuickMenu::QuickMenu(QWidget* parent) : QWidget(parent) {
   lblQMenuTop->setObjectName(QStringLiteral("lblQMenuTop"));
   lblQMenuTop->setGeometry(0, 8, width(), 22);
   lblQMenuTop->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-  lblQMenuTop->setStyleSheet(QStringLiteral("color: #dce6f2; font-size: 7pt; font-weight: 600;"));
+  lblQMenuTop->setStyleSheet(QStringLiteral("color: #dce6f2; font-size: 7pt;"));
 
   // The marker sits below the items, the hover button above them.
   QmenuSelected = new QLabel(this);
