@@ -1,0 +1,265 @@
+#include "shell/mainform.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "settings/settings_store.h"
+#include "settings/skip_list.h"
+#include "shell/about_panel.h"
+#include "shell/compare_list.h"
+#include "shell/convert_panel.h"
+#include "shell/donate_panel.h"
+#include "shell/feedback_panel.h"
+#include "shell/panel_title.h"
+#include "shell/pictures.h"
+#include "shell/quick_menu.h"
+#include "shell/shell_services.h"
+#include "shell/twips.h"
+#include "shell/web_links.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr int kTickerWidthTwips = 6615;
+constexpr int kTickerHeightTwips = 350;
+
+// The dark band at the top of the content area that holds the news ticker.
+class TickerBox : public QWidget {
+ public:
+  explicit TickerBox(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("picTicker"));
+    setMinimumWidth(Twips(kTickerWidthTwips));
+    setFixedHeight(Twips(kTickerHeightTwips));
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    QLinearGradient g(0, 0, 0, height());
+    g.setColorAt(0, Pictures::StripTop().darker(110));
+    g.setColorAt(1, Pictures::StripBottom());
+    p.fillRect(rect(), g);
+  }
+};
+
+QWidget* MakePanel(const QString& objectName, const QString& title, QWidget* parent) {
+  auto* panel = new QWidget(parent);
+  panel->setObjectName(objectName);
+  // The heading's labels belong to the panel, which outlives this call.
+  static_cast<void>(PanelTitle(panel, objectName + QStringLiteral("Title"), title, 24, 18));
+  return panel;
+}
+
+}  // namespace
+
+Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidget* parent)
+    : QWidget(parent), services_(services), programFolder_(programFolder) {
+  Form_Initialize();
+  setObjectName(QStringLiteral("Mainform"));
+  setWindowTitle(QStringLiteral("Tarnwick"));
+  setWindowIcon(Pictures::WindowIcon());
+
+  QPalette content = palette();
+  content.setColor(QPalette::Window, QColor(240, 243, 247));
+  setPalette(content);
+  setAutoFillBackground(true);
+
+  quickMenu_ = new QuickMenu(this);
+  connect(quickMenu_, &QuickMenu::ItemChosen, this,
+          [this](int index) { SelectQuickMenuItem(static_cast<std::int16_t>(index)); });
+
+  picTicker = new TickerBox(this);
+
+  auto* host = new QWidget(this);
+  host->setObjectName(QStringLiteral("panelHost"));
+  auto* stack = new QGridLayout(host);
+  stack->setContentsMargins(0, 0, 0, 0);
+
+  picConvert = new ConvertPanel(services_, programFolder_, LoadedOptions, SkipList, host);
+  picCompare = MakePanel(QStringLiteral("picCompare"), QStringLiteral("Compare"), host);
+  lstCompare = new CompareList(QStringLiteral("lstCompare"), picCompare);
+  auto* compareLayout = new QVBoxLayout(picCompare);
+  compareLayout->setContentsMargins(24, 64, 24, 16);
+  compareLayout->addWidget(lstCompare);
+  picSettings = MakePanel(QStringLiteral("picSettings"), QStringLiteral("Settings"), host);
+  picAbout = new AboutPanel(services_, host);
+  picDonation = new DonatePanel(services_, host);
+  picFeedback = new FeedbackPanel(services_, host);
+  panels_ = {picConvert, picCompare, picSettings, picAbout, picDonation, picFeedback};
+  for (QWidget* panel : panels_) {
+    stack->addWidget(panel, 0, 0);
+    panel->hide();
+  }
+
+  connect(picConvert, &ConvertPanel::RunStarted, this, [this] { RunStartedOrEnded(true); });
+  connect(picConvert, &ConvertPanel::RunEnded, this, [this] { RunStartedOrEnded(false); });
+  connect(picConvert, &ConvertPanel::ReportRequested, this, [this] { SelectQuickMenuItem(1); });
+
+  auto* right = new QVBoxLayout;
+  right->setContentsMargins(0, 0, 0, 0);
+  right->setSpacing(0);
+  right->addWidget(picTicker);
+  right->addWidget(host, 1);
+
+  auto* whole = new QHBoxLayout(this);
+  whole->setContentsMargins(0, 0, 0, 0);
+  whole->setSpacing(0);
+  whole->addWidget(quickMenu_);
+  whole->addLayout(right, 1);
+
+  MainTimer = new QTimer(this);
+  MainTimer->setObjectName(QStringLiteral("MainTimer"));
+  MainTimer->setInterval(kMainTimerIntervalMs);
+  connect(MainTimer, &QTimer::timeout, this, [this] { MainTimer_Timer(); });
+
+  resize(780, 540);
+  setMinimumSize(640, Twips(QuickMenu::kStripHeightTwips));
+}
+
+Mainform::~Mainform() = default;
+
+void Mainform::Form_Initialize() {
+  // Qt registers its own controls; nothing has to be prepared before they are created.
+}
+
+void Mainform::RunStep(const char* /*name*/, void (Mainform::*step)()) {
+  // A failing step is skipped without a message; the start-up goes on with the next one.
+  try {
+    (this->*step)();
+  } catch (const std::exception&) {
+  } catch (...) {
+  }
+}
+
+void Mainform::Form_Load() {
+  RunStep("LoadSettings", &Mainform::LoadSettings);
+  ExitRequested = false;
+  RunStep("LoadTicker", &Mainform::LoadTicker);
+  RunStep("MainTimer", &Mainform::StartMainTimer);
+  RunStep("SetupTrayIcon", &Mainform::SetupTrayIcon);
+  RunStep("Show", &Mainform::ShowWindowStep);
+  RunStep("Focus", &Mainform::FocusSourceStep);
+  RunStep("LoadRecentWebs", &Mainform::LoadRecentWebsStep);
+  RunStep("SelectQuickMenuItem", &Mainform::SelectConvertStep);
+  RunStep("PrepareCompareList", &Mainform::PrepareCompareList);
+  FormReady = true;
+}
+
+void Mainform::LoadSettings() {
+  // The settings panel takes this over; until then the run still honours the stored options
+  // and the skip list.
+  const std::string folder = programFolder_.toStdString();
+  LoadedOptions = LoadOptions(SettingsFilePath(folder)).options;
+  SkipList = LoadSkipList(SkipListFilePath(folder));
+}
+
+void Mainform::LoadTicker() {}
+
+void Mainform::StartMainTimer() { MainTimer->start(); }
+
+void Mainform::SetupTrayIcon() {}
+
+void Mainform::RemoveTrayIcon() {}
+
+void Mainform::cmdCompare_Click() {}
+
+void Mainform::MainTimer_Timer() {
+  if (ExitRequested) {
+    close();
+    return;
+  }
+}
+
+void Mainform::ShowWindowStep() {
+  show();
+  activateWindow();
+}
+
+void Mainform::FocusSourceStep() { picConvert->SourceField()->setFocus(Qt::OtherFocusReason); }
+
+void Mainform::LoadRecentWebsStep() { picConvert->LoadRecentWebs(); }
+
+void Mainform::SelectConvertStep() { SelectQuickMenuItem(0); }
+
+void Mainform::SelectQuickMenuItem(std::int16_t index) {
+  if (index == 3) {
+    OpenWebPage(services_, QString::fromLatin1(kProductHomePage));
+    return;
+  }
+  // Compare counts the trees the run is writing; it waits until the run is over.
+  if (index == 1 && picConvert->Running()) return;
+  for (QWidget* panel : panels_) panel->hide();
+  quickMenu_->MarkSelected(index);
+  quickMenu_->HideSelector();
+  switch (index) {
+    case 0:
+      picConvert->show();
+      break;
+    case 1:
+      picCompare->show();
+      cmdCompare_Click();
+      break;
+    case 2:
+      picSettings->show();
+      break;
+    case 4:
+      picAbout->show();
+      picAbout->SetVersionLine();
+      break;
+    case 5:
+      picDonation->show();
+      picDonation->FillDonationText();
+      break;
+    case 6:
+      picFeedback->show();
+      picFeedback->FillFeedbackText();
+      break;
+    default:
+      break;
+  }
+}
+
+void Mainform::PrepareCompareList() {
+  lstCompare->Clear();
+  const QFontMetrics metrics(lstCompare->font());
+  const int width = metrics.horizontalAdvance(QString::fromLatin1(kCompareSampleText));
+  lstCompare->SetHorizontalExtent(width + 20);
+  lstCompare->SetTabStops({});
+  lstCompare->SetTabStops({72, 112, 152, 192});
+  lstCompare->viewport()->update();
+}
+
+void Mainform::RunStartedOrEnded(bool running) {
+  quickMenu_->SetItemEnabled(1, !running);
+  if (!running && closeAfterRun_) close();
+}
+
+void Mainform::closeEvent(QCloseEvent* event) {
+  if (picConvert->Running()) {
+    // The run stops after the file in progress; the window closes when it has.
+    picConvert->RequestCancel();
+    closeAfterRun_ = true;
+    event->ignore();
+    return;
+  }
+  event->accept();
+  Form_Unload();
+}
+
+void Mainform::Form_Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  RunStep("RemoveTrayIcon", &Mainform::RemoveTrayIcon);
+  QCoreApplication::processEvents();
+  services_.EndProcess();
+}
+
+}  // namespace tarnwick
