@@ -5,21 +5,21 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
 
-#include "settings/settings_store.h"
-#include "settings/skip_list.h"
 #include "shell/about_panel.h"
 #include "shell/compare_list.h"
+#include "shell/compare_panel.h"
 #include "shell/convert_panel.h"
 #include "shell/donate_panel.h"
 #include "shell/feedback_panel.h"
-#include "shell/panel_title.h"
 #include "shell/pictures.h"
 #include "shell/quick_menu.h"
+#include "shell/settings_panel.h"
 #include "shell/shell_services.h"
 #include "shell/twips.h"
 #include "shell/web_links.h"
@@ -50,14 +50,6 @@ class TickerBox : public QWidget {
   }
 };
 
-QWidget* MakePanel(const QString& objectName, const QString& title, QWidget* parent) {
-  auto* panel = new QWidget(parent);
-  panel->setObjectName(objectName);
-  // The heading's labels belong to the panel, which outlives this call.
-  static_cast<void>(PanelTitle(panel, objectName + QStringLiteral("Title"), title, 24, 18));
-  return panel;
-}
-
 }  // namespace
 
 Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidget* parent)
@@ -84,12 +76,13 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
   stack->setContentsMargins(0, 0, 0, 0);
 
   picConvert = new ConvertPanel(services_, programFolder_, LoadedOptions, SkipList, host);
-  picCompare = MakePanel(QStringLiteral("picCompare"), QStringLiteral("Compare"), host);
-  lstCompare = new CompareList(QStringLiteral("lstCompare"), picCompare);
-  auto* compareLayout = new QVBoxLayout(picCompare);
-  compareLayout->setContentsMargins(24, 64, 24, 16);
-  compareLayout->addWidget(lstCompare);
-  picSettings = MakePanel(QStringLiteral("picSettings"), QStringLiteral("Settings"), host);
+  picCompare = new ComparePanel(services_, host);
+  lstCompare = picCompare->List();
+  connect(picCompare, &ComparePanel::CompareRequested, this, [this] { cmdCompare_Click(); });
+  picSettings =
+      new SettingsPanel(services_, programFolder_, LoadedOptions, SkipList, FormReady, host);
+  connect(picSettings, &SettingsPanel::GetNewTickerRequested, this,
+          [this] { cmdGetNewTicker_Click(); });
   picAbout = new AboutPanel(services_, host);
   picDonation = new DonatePanel(services_, host);
   picFeedback = new FeedbackPanel(services_, host);
@@ -101,6 +94,10 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
 
   connect(picConvert, &ConvertPanel::RunStarted, this, [this] { RunStartedOrEnded(true); });
   connect(picConvert, &ConvertPanel::RunEnded, this, [this] { RunStartedOrEnded(false); });
+  connect(picConvert, &ConvertPanel::RunStarted, picCompare,
+          [this] { picCompare->SetRunInProgress(true); });
+  connect(picConvert, &ConvertPanel::RunEnded, picCompare,
+          [this] { picCompare->SetRunInProgress(false); });
   connect(picConvert, &ConvertPanel::ReportRequested, this, [this] { SelectQuickMenuItem(1); });
 
   auto* right = new QVBoxLayout;
@@ -153,13 +150,7 @@ void Mainform::Form_Load() {
   FormReady = true;
 }
 
-void Mainform::LoadSettings() {
-  // The settings panel takes this over; until then the run still honours the stored options
-  // and the skip list.
-  const std::string folder = programFolder_.toStdString();
-  LoadedOptions = LoadOptions(SettingsFilePath(folder)).options;
-  SkipList = LoadSkipList(SkipListFilePath(folder));
-}
+void Mainform::LoadSettings() { picSettings->LoadSettings(); }
 
 void Mainform::LoadTicker() {}
 
@@ -169,7 +160,18 @@ void Mainform::SetupTrayIcon() {}
 
 void Mainform::RemoveTrayIcon() {}
 
-void Mainform::cmdCompare_Click() {}
+void Mainform::cmdCompare_Click() {
+  // The trees must not change under the count, and one report at a time.
+  if (picConvert->Running() || picCompare->Building()) return;
+  // No run may start from inside the report's event processing either.
+  picConvert->setEnabled(false);
+  picCompare->BuildReport(
+      picConvert->SourceField()->currentText(),
+      picConvert->findChild<QLineEdit*>(QStringLiteral("txtConvertTo"))->text());
+  picConvert->setEnabled(true);
+}
+
+void Mainform::cmdGetNewTicker_Click() {}
 
 void Mainform::MainTimer_Timer() {
   if (ExitRequested) {

@@ -15,10 +15,12 @@ namespace tarnwick {
 
 class AboutPanel;
 class CompareList;
+class ComparePanel;
 class ConvertPanel;
 class DonatePanel;
 class FeedbackPanel;
 class QuickMenu;
+class SettingsPanel;
 class ShellServices;
 
 // The main window: the quick-menu strip, the ticker box and the six panels stacked in one
@@ -62,6 +64,8 @@ class Mainform : public QWidget {
   virtual void RemoveTrayIcon();
   // Rebuilds the comparison report; run whenever the Compare panel is chosen.
   virtual void cmdCompare_Click();
+  // "Update News Ticker Now" on the Settings panel.
+  virtual void cmdGetNewTicker_Click();
   virtual void MainTimer_Timer();
 
   void closeEvent(QCloseEvent* event) override;
@@ -82,9 +86,9 @@ class Mainform : public QWidget {
   QuickMenu* quickMenu_;
   QWidget* picTicker;
   ConvertPanel* picConvert;
-  QWidget* picCompare;
+  ComparePanel* picCompare;
   CompareList* lstCompare;
-  QWidget* picSettings;
+  SettingsPanel* picSettings;
   AboutPanel* picAbout;
   DonatePanel* picDonation;
   FeedbackPanel* picFeedback;

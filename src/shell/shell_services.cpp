@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QProcess>
 #include <QUrl>
 
@@ -20,6 +21,15 @@ bool ShellServices::StartProgram(const QString& program) {
   return QProcess::startDetached(executable, parts);
 #else
   return QProcess::startDetached(program, {});
+#endif
+}
+
+bool ShellServices::OpenInEditor(const QString& file) {
+#ifdef _WIN32
+  // Passed as an argument, so a path with blanks reaches Notepad whole.
+  return QProcess::startDetached(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(file)});
+#else
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 #endif
 }
 

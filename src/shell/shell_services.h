@@ -19,6 +19,10 @@ class ShellServices {
   // Starts the program without waiting for it. The whole text names the program.
   virtual bool StartProgram(const QString& program);
 
+  // Opens a text file in the system's editor without waiting for it. False when no editor
+  // could be started.
+  virtual bool OpenInEditor(const QString& file);
+
   // A modal message box with an OK button.
   virtual void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                            const QString& text);

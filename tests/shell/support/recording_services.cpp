@@ -16,6 +16,12 @@ bool RecordingServices::StartProgram(const QString& program) {
   return true;
 }
 
+bool RecordingServices::OpenInEditor(const QString& file) {
+  if (editorMissing) return false;
+  editedFiles << file;
+  return true;
+}
+
 void RecordingServices::ShowMessage(QWidget*, QMessageBox::Icon icon, const QString& title,
                                     const QString& text) {
   messages.append({icon, title, text});

@@ -20,12 +20,15 @@ class RecordingServices : public ShellServices {
 
   bool OpenUrl(const QString& address) override;
   bool StartProgram(const QString& program) override;
+  bool OpenInEditor(const QString& file) override;
   void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                    const QString& text) override;
   void EndProcess() override;
 
   QStringList urls;
   QStringList programs;
+  QStringList editedFiles;
+  bool editorMissing = false;  // OpenInEditor fails, as without an editor
   QList<Message> messages;
   int endProcessCalls = 0;
 };
