@@ -5,7 +5,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
@@ -17,38 +17,19 @@
 #include "shell/convert_panel.h"
 #include "shell/donate_panel.h"
 #include "shell/feedback_panel.h"
+#include "shell/main_module.h"
 #include "shell/panel_title.h"
 #include "shell/pictures.h"
 #include "shell/quick_menu.h"
 #include "shell/shell_services.h"
+#include "shell/ticker_view.h"
+#include "shell/tray_icon.h"
 #include "shell/twips.h"
 #include "shell/web_links.h"
 
 namespace tarnwick {
 
 namespace {
-
-constexpr int kTickerWidthTwips = 6615;
-constexpr int kTickerHeightTwips = 350;
-
-// The dark band at the top of the content area that holds the news ticker.
-class TickerBox : public QWidget {
- public:
-  explicit TickerBox(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("picTicker"));
-    setMinimumWidth(Twips(kTickerWidthTwips));
-    setFixedHeight(Twips(kTickerHeightTwips));
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    QLinearGradient g(0, 0, 0, height());
-    g.setColorAt(0, Pictures::StripTop().darker(110));
-    g.setColorAt(1, Pictures::StripBottom());
-    p.fillRect(rect(), g);
-  }
-};
 
 QWidget* MakePanel(const QString& objectName, const QString& title, QWidget* parent) {
   auto* panel = new QWidget(parent);
@@ -76,7 +57,7 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
   connect(quickMenu_, &QuickMenu::ItemChosen, this,
           [this](int index) { SelectQuickMenuItem(static_cast<std::int16_t>(index)); });
 
-  picTicker = new TickerBox(this);
+  picTicker = new TickerView(services_, programFolder_, this);
 
   auto* host = new QWidget(this);
   host->setObjectName(QStringLiteral("panelHost"));
@@ -161,20 +142,32 @@ void Mainform::LoadSettings() {
   SkipList = LoadSkipList(SkipListFilePath(folder));
 }
 
-void Mainform::LoadTicker() {}
+void Mainform::LoadTicker() { picTicker->LoadTicker(); }
 
 void Mainform::StartMainTimer() { MainTimer->start(); }
 
-void Mainform::SetupTrayIcon() {}
+void Mainform::SetupTrayIcon() {
+  TrayIcon1 = new TrayIcon(this);
+  connect(TrayIcon1, &TrayIcon::ExitChosen, this, [this] { ExitRequested = true; });
+  TrayIcon1->Setup(OSName);
+}
 
-void Mainform::RemoveTrayIcon() {}
+void Mainform::RemoveTrayIcon() {
+  if (TrayIcon1) TrayIcon1->RemoveIcon();
+}
+
+void Mainform::cmdGetNewTicker_Click() { picTicker->GetNewTickerText(); }
 
 void Mainform::cmdCompare_Click() {}
 
 void Mainform::MainTimer_Timer() {
-  if (ExitRequested) {
+  const MainTimerOutcome outcome = picTicker->MainTimerTick(ExitRequested);
+  if (outcome.closeWindow) {
     close();
     return;
+  }
+  if (auto* button = findChild<QPushButton*>(QStringLiteral("cmdGetNewTicker"))) {
+    button->setEnabled(outcome.isOnline);
   }
 }
 

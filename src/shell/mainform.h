@@ -20,6 +20,8 @@ class DonatePanel;
 class FeedbackPanel;
 class QuickMenu;
 class ShellServices;
+class TickerView;
+class TrayIcon;
 
 // The main window: the quick-menu strip, the ticker box and the six panels stacked in one
 // place, exactly one of them visible after a selection.
@@ -63,6 +65,8 @@ class Mainform : public QWidget {
   // Rebuilds the comparison report; run whenever the Compare panel is chosen.
   virtual void cmdCompare_Click();
   virtual void MainTimer_Timer();
+  // The Settings panel's "Update News Ticker Now".
+  virtual void cmdGetNewTicker_Click();
 
   void closeEvent(QCloseEvent* event) override;
 
@@ -80,7 +84,8 @@ class Mainform : public QWidget {
   QString programFolder_;
 
   QuickMenu* quickMenu_;
-  QWidget* picTicker;
+  TickerView* picTicker;
+  TrayIcon* TrayIcon1 = nullptr;
   ConvertPanel* picConvert;
   QWidget* picCompare;
   CompareList* lstCompare;
