@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -30,6 +31,28 @@
 namespace tarnwick {
 
 namespace {
+
+// The dark band at the top of the content area; the ticker box sits in it, in line with the
+// panels' headings.
+class TickerBand : public QWidget {
+ public:
+  TickerBand(QWidget* box, QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("tickerBand"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(24, 4, 24, 4);
+    layout->addWidget(box);
+    layout->addStretch(1);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    QLinearGradient g(0, 0, 0, height());
+    g.setColorAt(0, Pictures::StripTop().darker(110));
+    g.setColorAt(1, Pictures::StripBottom());
+    p.fillRect(rect(), g);
+  }
+};
 
 QWidget* MakePanel(const QString& objectName, const QString& title, QWidget* parent) {
   auto* panel = new QWidget(parent);
@@ -87,7 +110,7 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
   auto* right = new QVBoxLayout;
   right->setContentsMargins(0, 0, 0, 0);
   right->setSpacing(0);
-  right->addWidget(picTicker);
+  right->addWidget(new TickerBand(picTicker, this));
   right->addWidget(host, 1);
 
   auto* whole = new QHBoxLayout(this);

@@ -1,12 +1,9 @@
 #include "shell/ticker_view.h"
 
-#include <QLinearGradient>
-#include <QPainter>
 #include <QTimer>
 
 #include "settings/settings_store.h"
 #include "shell/clickable_label.h"
-#include "shell/pictures.h"
 #include "shell/twips.h"
 #include "shell/web_links.h"
 #include "ticker/ticker_text.h"
@@ -110,14 +107,6 @@ void TickerView::Redraw() {
     label->setGeometry(Twips(state.left), Twips(state.top), Twips(state.width),
                        Twips(state.height));
   }
-}
-
-void TickerView::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  QLinearGradient g(0, 0, 0, height());
-  g.setColorAt(0, Pictures::StripTop().darker(110));
-  g.setColorAt(1, Pictures::StripBottom());
-  p.fillRect(rect(), g);
 }
 
 }  // namespace tarnwick

@@ -44,9 +44,6 @@ class TickerView : public QWidget {
   TickerDownload& Download() { return download_; }
   const NewsTicker& Ticker() const { return *ticker_; }
 
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
  private:
   void Redraw();
 

@@ -166,15 +166,6 @@ class TickerViewTest : public QObject {
     QCOMPARE(services_.urls.size(), 1);
   }
 
-  void noTickerFileLeavesTheBoxEmpty() {
-    DrivenForm form(services_, folder_.path());
-    form.Start();
-    for (int i = 0; i < 7; ++i) form.TickMain();
-    QCOMPARE(Shown(&form), QString());
-    form.Ticker()->lblTicker_Click(0);
-    QVERIFY(services_.urls.isEmpty());
-  }
-
   void updateButtonFetchesAndShowsTheNewText() {
     LoopbackHttpServer server;
     QVERIFY(server.Listen());
