@@ -179,9 +179,9 @@ void Mainform::RemoveTrayIcon() {
   if (TrayIcon1) TrayIcon1->RemoveIcon();
 }
 
-void Mainform::cmdGetNewTicker_Click() { picTicker->GetNewTickerText(); }
-
 void Mainform::cmdCompare_Click() {}
+
+void Mainform::cmdGetNewTicker_Click() { picTicker->GetNewTickerText(); }
 
 void Mainform::MainTimer_Timer() {
   const MainTimerOutcome outcome = picTicker->MainTimerTick(ExitRequested);

@@ -64,9 +64,9 @@ class Mainform : public QWidget {
   virtual void RemoveTrayIcon();
   // Rebuilds the comparison report; run whenever the Compare panel is chosen.
   virtual void cmdCompare_Click();
-  virtual void MainTimer_Timer();
-  // The Settings panel's "Update News Ticker Now".
+  // "Update News Ticker Now" on the Settings panel.
   virtual void cmdGetNewTicker_Click();
+  virtual void MainTimer_Timer();
 
   void closeEvent(QCloseEvent* event) override;
 
