@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
@@ -17,10 +18,13 @@
 #include "shell/convert_panel.h"
 #include "shell/donate_panel.h"
 #include "shell/feedback_panel.h"
+#include "shell/main_module.h"
 #include "shell/pictures.h"
 #include "shell/quick_menu.h"
 #include "shell/settings_panel.h"
 #include "shell/shell_services.h"
+#include "shell/ticker_view.h"
+#include "shell/tray_icon.h"
 #include "shell/twips.h"
 #include "shell/web_links.h"
 
@@ -28,16 +32,16 @@ namespace tarnwick {
 
 namespace {
 
-constexpr int kTickerWidthTwips = 6615;
-constexpr int kTickerHeightTwips = 350;
-
-// The dark band at the top of the content area that holds the news ticker.
-class TickerBox : public QWidget {
+// The dark band at the top of the content area; the ticker box sits in it, in line with the
+// panels' headings.
+class TickerBand : public QWidget {
  public:
-  explicit TickerBox(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("picTicker"));
-    setMinimumWidth(Twips(kTickerWidthTwips));
-    setFixedHeight(Twips(kTickerHeightTwips));
+  TickerBand(QWidget* box, QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("tickerBand"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(24, 4, 24, 4);
+    layout->addWidget(box);
+    layout->addStretch(1);
   }
 
  protected:
@@ -68,7 +72,7 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
   connect(quickMenu_, &QuickMenu::ItemChosen, this,
           [this](int index) { SelectQuickMenuItem(static_cast<std::int16_t>(index)); });
 
-  picTicker = new TickerBox(this);
+  picTicker = new TickerView(services_, programFolder_, this);
 
   auto* host = new QWidget(this);
   host->setObjectName(QStringLiteral("panelHost"));
@@ -103,7 +107,7 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
   auto* right = new QVBoxLayout;
   right->setContentsMargins(0, 0, 0, 0);
   right->setSpacing(0);
-  right->addWidget(picTicker);
+  right->addWidget(new TickerBand(picTicker, this));
   right->addWidget(host, 1);
 
   auto* whole = new QHBoxLayout(this);
@@ -152,13 +156,19 @@ void Mainform::Form_Load() {
 
 void Mainform::LoadSettings() { picSettings->LoadSettings(); }
 
-void Mainform::LoadTicker() {}
+void Mainform::LoadTicker() { picTicker->LoadTicker(); }
 
 void Mainform::StartMainTimer() { MainTimer->start(); }
 
-void Mainform::SetupTrayIcon() {}
+void Mainform::SetupTrayIcon() {
+  TrayIcon1 = new TrayIcon(this);
+  connect(TrayIcon1, &TrayIcon::ExitChosen, this, [this] { ExitRequested = true; });
+  TrayIcon1->Setup(OSName);
+}
 
-void Mainform::RemoveTrayIcon() {}
+void Mainform::RemoveTrayIcon() {
+  if (TrayIcon1) TrayIcon1->RemoveIcon();
+}
 
 void Mainform::cmdCompare_Click() {
   // The trees must not change under the count, and one report at a time.
@@ -171,12 +181,16 @@ void Mainform::cmdCompare_Click() {
   picConvert->setEnabled(true);
 }
 
-void Mainform::cmdGetNewTicker_Click() {}
+void Mainform::cmdGetNewTicker_Click() { picTicker->GetNewTickerText(); }
 
 void Mainform::MainTimer_Timer() {
-  if (ExitRequested) {
+  const MainTimerOutcome outcome = picTicker->MainTimerTick(ExitRequested);
+  if (outcome.closeWindow) {
     close();
     return;
+  }
+  if (auto* button = findChild<QPushButton*>(QStringLiteral("cmdGetNewTicker"))) {
+    button->setEnabled(outcome.isOnline);
   }
 }
 

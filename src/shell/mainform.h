@@ -22,6 +22,8 @@ class FeedbackPanel;
 class QuickMenu;
 class SettingsPanel;
 class ShellServices;
+class TickerView;
+class TrayIcon;
 
 // The main window: the quick-menu strip, the ticker box and the six panels stacked in one
 // place, exactly one of them visible after a selection.
@@ -84,7 +86,8 @@ class Mainform : public QWidget {
   QString programFolder_;
 
   QuickMenu* quickMenu_;
-  QWidget* picTicker;
+  TickerView* picTicker;
+  TrayIcon* TrayIcon1 = nullptr;
   ConvertPanel* picConvert;
   ComparePanel* picCompare;
   CompareList* lstCompare;
