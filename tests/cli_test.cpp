@@ -229,6 +229,7 @@ TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
       {Web(), Root("a"), Root("b")},
       {"--quiet=yes", Web()},
       {"--settings-dir", Root("no-such-folder"), Web()},
+      {"--compare", "--report", Web()},
   };
   for (const auto& args : wrong) {
     Outcome outcome = Run(args);
@@ -237,8 +238,8 @@ TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
     EXPECT_NE(outcome.err.find("tarnwick-convert"), std::string::npos) << outcome.err;
   }
   EXPECT_FALSE(Exists(Web() + "-FTP"));
-  EXPECT_NE(Run({}).err.find("usage: tarnwick-convert [--settings-dir DIR] [--quiet] SOURCE "
-                             "[DESTINATION]"),
+  EXPECT_NE(Run({}).err.find("usage: tarnwick-convert [--settings-dir DIR] [--quiet] [--compare | "
+                             "--report] SOURCE [DESTINATION]"),
             std::string::npos);
 
   Outcome help = Run({"--help"});
@@ -253,6 +254,23 @@ TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
   Outcome dashed = Run({"--settings-dir=" + Settings(), "--", "-web"});
   EXPECT_EQ(dashed.status, 0) << dashed.err;
   EXPECT_TRUE(Exists(Root("-web-FTP/index.htm")));
+}
+
+TEST_F(CliTest, CompareAndReportPrintTheReportLines) {
+  // Compare alone converts nothing; the proposed destination does not exist yet.
+  Outcome compare = Convert({"--compare", Web()});
+  EXPECT_EQ(compare.status, 0) << compare.err;
+  EXPECT_FALSE(Exists(Web() + "-FTP"));
+  EXPECT_EQ(compare.out.rfind("Source :\t" + Web() + "\nDestination:\t" + Web() + "-FTP\n", 0), 0u)
+      << compare.out;
+  EXPECT_NE(compare.out.find("\nFiles\t8\t0\t8\t100%\n"), std::string::npos) << compare.out;
+
+  Outcome report = Convert({"--report", Web()});
+  EXPECT_EQ(report.status, 0) << report.err;
+  EXPECT_EQ(report.out.rfind(Summary(5, 5, 5, 0, 0), 0), 0u) << report.out;
+  // Eight files in the FrontPage web, five kept in the FTP web: 38% saved.
+  EXPECT_NE(report.out.find("\nFiles\t8\t5\t3\t38%\n"), std::string::npos) << report.out;
+  EXPECT_NE(report.out.find("\nClick Here to view the latest changes.\n"), std::string::npos);
 }
 
 }  // namespace

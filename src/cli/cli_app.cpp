@@ -12,6 +12,7 @@
 #include "engine/conversion_run.h"
 #include "engine/helpers.h"
 #include "engine/source_memory.h"
+#include "report/comparison_report.h"
 #include "settings/settings_store.h"
 #include "settings/skip_list.h"
 
@@ -39,6 +40,10 @@ const std::vector<Flag>& Flags() {
        [](CliArguments& a, const std::string& v) { a.settingsDir = v; }},
       {"--quiet", "-q", nullptr, "print nothing but failures",
        [](CliArguments& a, const std::string&) { a.quiet = true; }},
+      {"--compare", nullptr, nullptr, "print the comparison report without converting",
+       [](CliArguments& a, const std::string&) { a.compare = true; }},
+      {"--report", nullptr, nullptr, "convert, then print the comparison report",
+       [](CliArguments& a, const std::string&) { a.report = true; }},
       {"--help", "-h", nullptr, "show this help and exit",
        [](CliArguments& a, const std::string&) { a.help = true; }},
       {"--version", nullptr, nullptr, "show the version and exit",
@@ -64,6 +69,11 @@ std::string FolderArgument(const std::string& text) {
   return StripTrailingSeparators(absolute.lexically_normal().string());
 }
 
+// One line per report line, its fields joined by a tab as the report gives them.
+void PrintReport(std::ostream& out, const std::string& source, const std::string& destination) {
+  for (const std::string& line : BuildComparisonReport(source, destination)) out << line << "\n";
+}
+
 void PrintSummary(std::ostream& out, const RunResult& result) {
   out << "Files in the work list: " << result.entries << "\n"
       << "Files copied:           " << result.copied << "\n"
@@ -79,7 +89,7 @@ void PrintSummary(std::ostream& out, const RunResult& result) {
 
 std::string UsageLine() {
   return std::string("usage: ") + kProgramName +
-         " [--settings-dir DIR] [--quiet] SOURCE [DESTINATION]";
+         " [--settings-dir DIR] [--quiet] [--compare | --report] SOURCE [DESTINATION]";
 }
 
 std::string HelpText() {
@@ -151,6 +161,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     flag->apply(parsed.arguments, value);
   }
   if (parsed.arguments.help || parsed.arguments.version) return parsed;
+  if (parsed.arguments.compare && parsed.arguments.report) {
+    parsed.error = "--compare and --report cannot be combined";
+    return parsed;
+  }
   if (positional.empty()) {
     parsed.error = "missing SOURCE";
   } else if (positional.size() > 2) {
@@ -205,6 +219,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   const std::string destination = arguments.destination ? FolderArgument(*arguments.destination)
                                                         : memory.ProposedDestination(source);
 
+  if (arguments.compare) {
+    PrintReport(out, source, destination);
+    return kExitSuccess;
+  }
+
   StatusLine status(err, errIsTerminal && !arguments.quiet, StandardErrorColumns());
   CatchInterrupt();
   ConversionRun run(loaded.options, std::move(skipList), &status);
@@ -220,6 +239,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         << failure.reason << "\n";
   }
   if (!arguments.quiet) PrintSummary(out, result);
+  if (arguments.report) PrintReport(out, source, destination);
   if (result.cancelled) {
     err << kProgramName << ": interrupted; stopped after the file in progress\n";
     return kExitInterrupted;

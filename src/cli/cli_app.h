@@ -19,6 +19,8 @@ struct CliArguments {
   bool quiet = false;
   bool help = false;
   bool version = false;
+  bool compare = false;  // print the comparison report instead of converting
+  bool report = false;   // convert, then print the comparison report
   std::string source;
   std::optional<std::string> destination;
 };
