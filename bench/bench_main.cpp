@@ -1,0 +1,583 @@
+// tarnwick-bench: times three conversion runs of a synthetic web against plain copies of the
+// same files, and reports peak memory and how the change logs were written.
+//
+// Each conversion runs in a child process started from this very program, so that the
+// measured memory is the run's own and not the generator's.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "counting_file_system.h"
+#include "engine/conversion_run.h"
+#include "engine/helpers.h"
+#include "report/tree_tally.h"
+#include "settings/options.h"
+#include "web_generator.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using tarnwick::WebGenerator;
+using tarnwick::WebShape;
+
+namespace {
+
+constexpr double kRatioTarget = 1.5;
+constexpr double kTallyRatioTarget = 2.0;
+constexpr double kMemoryTargetMb = 100.0;
+constexpr double kLogWriteTarget = 2.0;  // bytes written per byte of final log
+constexpr double kEditFraction = 0.05;
+constexpr double kDeleteFraction = 0.02;
+
+// A skip list that names files the web does not hold: every file is still compared with it.
+const std::vector<std::string> kSkipList = {"Thumbs.db", "desktop.ini"};
+
+struct ProcessTime {
+  bool ok = false;
+  double seconds = 0;
+  long maxRssKb = 0;
+};
+
+// Writes back what is pending and gives the file system a moment for the work it defers
+// (freeing and discarding blocks), so that no timed step pays for the step before it.
+void Settle() {
+  ::sync();
+  ::sleep(1);
+  ::sync();
+}
+
+// Starts argv[0] (searched in PATH), waits, and returns the wall time of the whole child.
+ProcessTime TimeProcess(const std::vector<std::string>& args, bool quiet = false) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (quiet) posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  ProcessTime result;
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) {
+    std::fprintf(stderr, "cannot start %s: %s\n", argv[0], std::strerror(rc));
+    return result;
+  }
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return result;
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  result.maxRssKb = usage.ru_maxrss;
+  if (!result.ok) std::fprintf(stderr, "%s failed (status %d)\n", argv[0], status);
+  return result;
+}
+
+// The high-water mark of this process image's resident memory. ru_maxrss of a child is no use
+// here: Linux carries the parent's size at the fork across exec into it.
+long PeakResidentKb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+std::string SelfPath() {
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string("tarnwick-bench") : self.string();
+}
+
+// --- the child: one conversion run ------------------------------------------------------------
+
+int ConvertChild(const std::string& source, const std::string& dest, const std::string& out) {
+  tarnwick::Options options;
+  options.CheckForChanges = 1;
+  options.CompareDate = 1;
+  options.CompareSize = 1;
+  options.CreateUploadsDir = 1;
+  options.KillDeleted = 1;
+  options.KillExtra = 1;
+  options.LaunchFTP = 0;  // never start a program from a benchmark
+  options.ReportChanges = 1;
+  options.ReportDeleted = 1;
+  tarnwick::CountingFileSystem counting(tarnwick::SystemFileSystem());
+  auto start = std::chrono::steady_clock::now();
+  tarnwick::RunResult result;
+  {
+    tarnwick::ConversionRun run(options, kSkipList, nullptr, counting);
+    result = run.Run(source, dest);
+  }
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::ofstream file(out, std::ios::binary);
+  file << "seconds " << seconds << "\npeak_kb " << PeakResidentKb() << "\nentries "
+       << result.entries << "\ncopied " << result.copied << "\nreported " << result.reported
+       << "\ndeleted_found " << result.deletedFound << "\ndeleted " << result.deleted
+       << "\nfailures " << result.failures.size() << "\nlog_writes " << counting.logWrites
+       << "\nlog_bytes " << counting.logBytes << "\nlog_seconds " << counting.logSeconds
+       << "\ncopies " << counting.copies << "\ncopy_seconds " << counting.copySeconds
+       << "\nrefused " << (result.refusal ? 1 : 0) << "\n";
+  for (const tarnwick::RunFailure& f : result.failures) {
+    std::fprintf(stderr, "%s %s: %s\n", f.operation.c_str(), f.path.c_str(), f.reason.c_str());
+  }
+  if (result.refusal) std::fprintf(stderr, "refused: %s\n", result.refusal.message.c_str());
+  return file.good() ? 0 : 1;
+}
+
+// --- the child: one tally of a tree -----------------------------------------------------------
+
+int TallyChild(const std::string& tree, const std::string& out) {
+  tarnwick::TreeTally tally;
+  auto start = std::chrono::steady_clock::now();
+  tarnwick::TallyTree(tarnwick::SystemFileSystem(), tree, tally, false);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::ofstream file(out, std::ios::binary);
+  file << "seconds " << seconds << "\npeak_kb " << PeakResidentKb() << "\nfolders " << tally.Folders
+       << "\nfiles " << tally.Files << "\nbytes " << tally.Bytes << "\n";
+  return file.good() ? 0 : 1;
+}
+
+// --- the parent ---------------------------------------------------------------------------------
+
+struct RunReport {
+  ProcessTime process;
+  std::map<std::string, double> values;
+  double Value(const char* key) const {
+    auto it = values.find(key);
+    return it == values.end() ? -1 : it->second;
+  }
+};
+
+std::int64_t FileSize(const std::string& path) {
+  std::error_code ec;
+  auto size = fs::file_size(path, ec);
+  return ec ? 0 : static_cast<std::int64_t>(size);
+}
+
+RunReport TimeChild(const std::vector<std::string>& args, const std::string& resultFile) {
+  RunReport report;
+  std::error_code ec;
+  fs::remove(resultFile, ec);
+  Settle();
+  report.process = TimeProcess(args);
+  std::ifstream in(resultFile);
+  std::string key;
+  double value = 0;
+  while (in >> key >> value) report.values[key] = value;
+  if (report.values.empty()) report.process.ok = false;
+  return report;
+}
+
+RunReport TimeConversion(const std::string& source, const std::string& dest,
+                         const std::string& resultFile) {
+  return TimeChild({SelfPath(), "--convert-child", source, dest, resultFile}, resultFile);
+}
+
+// The fastest of several tries counts: other work on the machine only ever adds time. The
+// peak memory is the highest of all tries.
+void KeepFastest(ProcessTime& best, const ProcessTime& next) {
+  if (!next.ok && best.ok) return;
+  if (!best.ok || next.seconds < best.seconds) best = next;
+}
+
+void KeepFastest(RunReport& best, const RunReport& next) {
+  double peak = std::max(best.Value("peak_kb"), next.Value("peak_kb"));
+  if (!best.process.ok || (next.process.ok && next.process.seconds < best.process.seconds)) {
+    best = next;
+  }
+  best.values["peak_kb"] = peak;
+}
+
+// Times "cp -a staging fresh" for each fresh folder. The copies stay until the end: deleting
+// them here would slow the next timed step.
+ProcessTime TimeReferenceCopies(const std::string& staging, const std::vector<std::string>& fresh) {
+  ProcessTime total;
+  total.ok = true;
+  for (const std::string& target : fresh) {
+    Settle();
+    ProcessTime one = TimeProcess({"cp", "-a", staging, target});
+    total.ok = total.ok && one.ok;
+    total.seconds += one.seconds;
+  }
+  return total;
+}
+
+bool HasExclusionWord(const std::string& name) {
+  std::string lowered = tarnwick::LowerCase(name);
+  for (const char* word : {"_vti", "_private", "_fpclass", "_borders", "_overlay"}) {
+    if (lowered.find(word) != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Copies into staging only the files a conversion copies, keeping their times: files of
+// folders whose own name holds a server-extension word are left out, folders starting with
+// "." entirely. Nothing is deleted, so no freed blocks weigh on the timed steps.
+void CopyConvertedFiles(const fs::path& from, const fs::path& to, bool withFiles) {
+  if (withFiles) fs::create_directories(to);  // the engine makes no folder it fills nothing in
+  for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
+    std::string name = entry.path().filename().string();
+    if (entry.is_directory() && !entry.is_symlink()) {
+      if (!name.empty() && name[0] != '.') {
+        CopyConvertedFiles(entry.path(), to / name, !HasExclusionWord(name));
+      }
+    } else if (withFiles && entry.is_regular_file()) {
+      fs::copy_file(entry.path(), to / name);
+      fs::last_write_time(to / name, fs::last_write_time(entry.path()));
+    }
+  }
+}
+
+bool BuildStaging(const std::string& web, const std::string& staging) {
+  try {
+    CopyConvertedFiles(web, staging, true);
+  } catch (const fs::filesystem_error& e) {
+    std::fprintf(stderr, "cannot prepare %s: %s\n", staging.c_str(), e.what());
+    return false;
+  }
+  return true;
+}
+
+struct BenchOptions {
+  WebShape shape;
+  int repeat = 1;
+  std::string workParent;
+  bool keep = false;
+};
+
+void Usage() {
+  std::fprintf(
+      stderr,
+      "usage: tarnwick-bench [--files N] [--folders N] [--seed S] [--repeat N] [--work DIR]\n"
+      "                      [--keep]\n"
+      "  Generates a synthetic web (default 20000 files in 1000 folders) in a new\n"
+      "  folder inside DIR (default: the temporary folder), times three conversion\n"
+      "  runs against cp -a of the same files, and prints times, ratios and memory.\n"
+      "  With --repeat N every step is timed N times and the fastest try counts.\n");
+}
+
+bool ParseNumber(const char* text, std::int64_t& value) {
+  char* end = nullptr;
+  long long v = std::strtoll(text, &end, 10);
+  if (end == text || *end != '\0' || v < 0) return false;
+  value = v;
+  return true;
+}
+
+bool ParseArgs(int argc, char** argv, BenchOptions& options) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto next = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    std::int64_t number = 0;
+    if (arg == "--files" || arg == "--folders" || arg == "--seed") {
+      const char* text = next();
+      if (text == nullptr || !ParseNumber(text, number)) {
+        std::fprintf(stderr, "%s needs a whole number\n", arg.c_str());
+        return false;
+      }
+      if (arg == "--files") {
+        if (number < 1) {
+          std::fprintf(stderr, "--files needs at least 1\n");
+          return false;
+        }
+        options.shape.files = number;
+      } else if (arg == "--folders") {
+        options.shape.folders = number;
+      } else {
+        options.shape.seed = static_cast<std::uint64_t>(number);
+      }
+    } else if (arg == "--repeat") {
+      const char* text = next();
+      if (text == nullptr || !ParseNumber(text, number) || number < 1 || number > 20) {
+        std::fprintf(stderr, "--repeat needs a number from 1 to 20\n");
+        return false;
+      }
+      options.repeat = static_cast<int>(number);
+    } else if (arg == "--work") {
+      const char* text = next();
+      if (text == nullptr) {
+        std::fprintf(stderr, "--work needs a folder\n");
+        return false;
+      }
+      options.workParent = text;
+    } else if (arg == "--keep") {
+      options.keep = true;
+    } else if (arg == "--help" || arg == "-h") {
+      Usage();
+      std::exit(0);
+    } else {
+      std::fprintf(stderr, "unknown argument: %s\n", arg.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string Verdict(bool met) { return met ? "met" : "NOT MET"; }
+
+void PrintRow(const char* step, const RunReport& ours, const ProcessTime& reference) {
+  double ratio = reference.seconds > 0 ? ours.process.seconds / reference.seconds : 0;
+  double peakMb = ours.Value("peak_kb") / 1024.0;
+  std::printf("%-34s %9.3f %11.3f %7.2f  <=%.1f %-8s %9.1f\n", step, ours.process.seconds,
+              reference.seconds, ratio, kRatioTarget, Verdict(ratio <= kRatioTarget).c_str(),
+              peakMb);
+}
+
+// The run's own counts against what the generator did; a wrong result makes a time worthless.
+bool CheckCounts(const char* step, const RunReport& run, std::int64_t copied, std::int64_t reported,
+                 std::int64_t deleted) {
+  bool ok = run.process.ok && run.Value("refused") == 0 && run.Value("failures") == 0 &&
+            run.Value("copied") == static_cast<double>(copied) &&
+            run.Value("reported") == static_cast<double>(reported) &&
+            run.Value("deleted") == static_cast<double>(deleted);
+  if (!ok) {
+    std::printf(
+        "  %s: expected copied %lld, reported %lld, deleted %lld; got copied %.0f, reported "
+        "%.0f, deleted %.0f, failures %.0f\n",
+        step, static_cast<long long>(copied), static_cast<long long>(reported),
+        static_cast<long long>(deleted), run.Value("copied"), run.Value("reported"),
+        run.Value("deleted"), run.Value("failures"));
+  }
+  return ok;
+}
+
+void PrintLogLine(const char* step, const RunReport& run, std::int64_t logSize) {
+  double writes = run.Value("log_writes");
+  double bytes = run.Value("log_bytes");
+  double keys = run.Value("reported") * 2 + run.Value("deleted_found") * 2;
+  if (keys <= 0) {
+    std::printf("  %s: no key logged, %.0f log writes\n", step, writes);
+    return;
+  }
+  double perByte = logSize > 0 ? bytes / static_cast<double>(logSize) : 0;
+  std::printf(
+      "  %s: %.0f keys, %.0f writes, %.2f MB written for %.2f MB of logs (%.2fx, target "
+      "<=%.1fx) %s\n",
+      step, keys, writes, bytes / 1048576.0, static_cast<double>(logSize) / 1048576.0, perByte,
+      kLogWriteTarget, Verdict(perByte <= kLogWriteTarget).c_str());
+}
+
+// Where a run's time went, as the child measured it.
+void PrintBreakdown(const char* step, const RunReport& run) {
+  double total = run.Value("seconds");
+  double copies = run.Value("copy_seconds");
+  double logs = run.Value("log_seconds");
+  std::printf(
+      "  %s: %.3f s in the run: %.3f s for %.0f copies, %.3f s writing logs, %.3f s the rest "
+      "(scan, look-ups, sweep)\n",
+      step, total, copies, run.Value("copies"), logs, total - copies - logs);
+}
+
+int RunBenchmark(const BenchOptions& options) {
+  std::error_code ec;
+  std::string parent =
+      options.workParent.empty() ? fs::temp_directory_path(ec).string() : options.workParent;
+  fs::create_directories(parent, ec);
+  std::string pattern = parent + "/tarnwick-bench-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (mkdtemp(buffer.data()) == nullptr) {
+    std::fprintf(stderr, "cannot create a work folder in %s: %s\n", parent.c_str(),
+                 std::strerror(errno));
+    return 1;
+  }
+  const std::string work = buffer.data();
+  const std::string web = work + "/web";
+  const std::string dest = work + "/web-FTP";
+  const std::string staging = work + "/kept";
+  const std::string stagingAfter = work + "/kept-after-edits";
+  const std::string result = work + "/run-result.txt";
+  auto cleanUp = [&] {
+    if (!options.keep) fs::remove_all(work, ec);
+  };
+
+  std::printf("Tarnwick conversion benchmark\n");
+  std::printf("work folder: %s%s\n", work.c_str(), options.keep ? " (kept)" : "");
+  auto genStart = std::chrono::steady_clock::now();
+  WebGenerator generator(options.shape);
+  std::string error;
+  if (!generator.Generate(web, &error)) {
+    std::fprintf(stderr, "cannot generate the web: %s\n", error.c_str());
+    cleanUp();
+    return 1;
+  }
+  double genSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - genStart).count();
+  const tarnwick::WebCounts counts = generator.Counts();
+  std::printf(
+      "web: %lld files (%.1f MB) in %lld folders, %lld _vti_cnf files, %lld extension-folder "
+      "files; seed %llu; generated in %.1f s\n",
+      static_cast<long long>(counts.keptFiles), static_cast<double>(counts.keptBytes) / 1048576.0,
+      static_cast<long long>(counts.contentFolders), static_cast<long long>(counts.mirrorFiles),
+      static_cast<long long>(counts.extensionFiles),
+      static_cast<unsigned long long>(options.shape.seed), genSeconds);
+  if (!BuildStaging(web, staging)) {
+    cleanUp();
+    return 1;
+  }
+  std::printf(
+      "every option on (LaunchFTP off), skip list of %zu names; reference: cp -a of the "
+      "%lld kept files; fastest of %d tries\n\n",
+      kSkipList.size(), static_cast<long long>(counts.keptFiles), options.repeat);
+  std::printf("%-34s %9s %11s %7s  %-14s %9s\n", "step", "ours (s)", "cp -a (s)", "ratio", "target",
+              "peak (MB)");
+
+  bool countsOk = true;
+  auto logSize = [&] {
+    return FileSize(dest + "/changes.ini") + FileSize(dest + "-Uploads/changes.ini");
+  };
+
+  const int repeat = options.repeat;
+  auto tryDest = [&](const char* step, int r) {
+    std::string folder = work + "/" + step + "-try" + std::to_string(r);
+    fs::create_directories(folder, ec);
+    return folder + "/web-FTP";
+  };
+  auto refFolder = [&](const char* name, int r) {
+    return work + "/ref-" + name + "-" + std::to_string(r);
+  };
+
+  // (a) first run into an empty destination; the reference copies twice, destination and
+  // uploads folder. Extra tries go into fresh destinations of their own.
+  RunReport first;
+  ProcessTime firstRef;
+  for (int r = 0; r < repeat; ++r) {
+    const bool last = r == repeat - 1;
+    RunReport run = TimeConversion(web, last ? dest : tryDest("a", r), result);
+    countsOk &= CheckCounts("(a)", run, counts.keptFiles, counts.keptFiles, 0);
+    KeepFastest(first, run);
+    KeepFastest(firstRef, TimeReferenceCopies(staging, {refFolder("a1", r), refFolder("a2", r)}));
+  }
+  std::int64_t firstLog = logSize();
+  PrintRow("(a) first run, empty destination", first, firstRef);
+
+  // (b) nothing changed; every try finds the same destination.
+  RunReport second;
+  ProcessTime secondRef;
+  for (int r = 0; r < repeat; ++r) {
+    RunReport run = TimeConversion(web, dest, result);
+    countsOk &= CheckCounts("(b)", run, counts.keptFiles, 0, 0);
+    KeepFastest(second, run);
+    KeepFastest(secondRef, TimeReferenceCopies(staging, {refFolder("b", r)}));
+  }
+  std::int64_t secondLog = FileSize(dest + "/changes.ini");
+  PrintRow("(b) second run, nothing changed", second, secondRef);
+
+  // (c) a share of the files edited and deleted (not timed), then the run. Extra tries start
+  // from copies of the destination and uploads folder as they are now.
+  for (int r = 0; r + 1 < repeat; ++r) {
+    std::string copy = tryDest("c", r);
+    if (!TimeProcess({"cp", "-a", dest, copy}).ok ||
+        !TimeProcess({"cp", "-a", dest + "-Uploads", copy + "-Uploads"}).ok) {
+      cleanUp();
+      return 1;
+    }
+  }
+  std::vector<std::string> edited =
+      generator.EditFiles(web, kEditFraction, options.shape.seed + 1, &error);
+  std::vector<std::string> deleted =
+      error.empty() ? generator.DeleteFiles(web, kDeleteFraction, options.shape.seed + 2, &error)
+                    : std::vector<std::string>{};
+  if (!error.empty() || !BuildStaging(web, stagingAfter)) {
+    std::fprintf(stderr, "cannot change the web: %s\n", error.c_str());
+    cleanUp();
+    return 1;
+  }
+  // Files both edited and then deleted are not reported as changed.
+  std::int64_t editedLive = 0;
+  {
+    std::vector<std::string> gone(deleted.begin(), deleted.end());
+    std::sort(gone.begin(), gone.end());
+    for (const std::string& path : edited) {
+      if (!std::binary_search(gone.begin(), gone.end(), path)) ++editedLive;
+    }
+  }
+  const tarnwick::WebCounts after = generator.Counts();
+  RunReport third;
+  ProcessTime thirdRef;
+  for (int r = 0; r < repeat; ++r) {
+    const bool last = r == repeat - 1;
+    RunReport run = TimeConversion(web, last ? dest : tryDest("c", r), result);
+    countsOk &= CheckCounts("(c)", run, after.keptFiles, editedLive,
+                            static_cast<std::int64_t>(deleted.size()));
+    KeepFastest(third, run);
+    KeepFastest(thirdRef, TimeReferenceCopies(stagingAfter, {refFolder("c", r)}));
+  }
+  std::int64_t thirdLog = logSize();
+  PrintRow("(c) 5% edited, 2% deleted", third, thirdRef);
+
+  // Tally of the web, as the comparison report counts it, against du on the same tree.
+  Settle();
+  ProcessTime du;
+  RunReport tally;
+  for (int r = 0; r < repeat; ++r) {
+    KeepFastest(du, TimeProcess({"du", "-s", "--apparent-size", web}, true));
+    KeepFastest(tally, TimeChild({SelfPath(), "--tally-child", web, result}, result));
+  }
+  double tallyRatio = du.seconds > 0 ? tally.process.seconds / du.seconds : 0;
+  std::printf("%-34s %9.3f %11.3f %7.2f  <=%.1f %-8s %9.1f\n", "tally of the web (ref. du -s)",
+              tally.process.seconds, du.seconds, tallyRatio, kTallyRatioTarget,
+              Verdict(tallyRatio <= kTallyRatioTarget).c_str(), tally.Value("peak_kb") / 1024.0);
+  const std::int64_t onDisk = after.keptFiles + after.mirrorFiles + after.extensionFiles;
+  if (!tally.process.ok || !du.ok || tally.Value("files") != static_cast<double>(onDisk)) {
+    std::printf("  tally: expected %lld files, counted %.0f\n", static_cast<long long>(onDisk),
+                tally.Value("files"));
+    countsOk = false;
+  }
+
+  double peakMb =
+      std::max({first.Value("peak_kb"), second.Value("peak_kb"), third.Value("peak_kb")}) / 1024.0;
+  std::printf("\npeak memory of a run: %.1f MB (target < %.0f MB for 100,000 files) %s\n", peakMb,
+              kMemoryTargetMb, Verdict(peakMb < kMemoryTargetMb).c_str());
+  std::printf("time inside the runs:\n");
+  PrintBreakdown("(a)", first);
+  PrintBreakdown("(b)", second);
+  PrintBreakdown("(c)", third);
+  std::printf("change logs (destination and uploads log together):\n");
+  PrintLogLine("(a)", first, firstLog);
+  PrintLogLine("(b)", second, secondLog);
+  PrintLogLine("(c)", third, thirdLog);
+  std::printf("edited %zu files, deleted %zu; run results %s\n", edited.size(), deleted.size(),
+              countsOk ? "as expected" : "NOT as expected (see above)");
+  cleanUp();
+  return countsOk ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 5 && std::strcmp(argv[1], "--convert-child") == 0) {
+    return ConvertChild(argv[2], argv[3], argv[4]);
+  }
+  if (argc == 4 && std::strcmp(argv[1], "--tally-child") == 0) {
+    return TallyChild(argv[2], argv[3]);
+  }
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);  // rows appear as they are measured
+  BenchOptions options;
+  if (!ParseArgs(argc, argv, options)) {
+    Usage();
+    return 2;
+  }
+  return RunBenchmark(options);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace tarnwick {
+
+// Passes every operation to another file system and counts what lands in the change logs, so
+// that the benchmark can tell a log written once from a log rewritten for every key.
+class CountingFileSystem : public FileSystem {
+ public:
+  explicit CountingFileSystem(FileSystem& inner) : inner_(inner) {}
+
+  bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) override;
+  std::optional<FindEntry> LookUp(const std::string& path) override;
+  bool CreateFolder(const std::string& path, std::string* error) override;
+  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override;
+  bool DeleteFile(const std::string& path, std::string* error) override;
+  bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override;
+  bool ReplaceFile(const std::string& path, const std::string& content,
+                   std::string* error) override;
+  bool AppendToFile(const std::string& path, const std::string& content,
+                    std::string* error) override;
+
+  std::int64_t logWrites = 0;  // rewrites and appends of a changes.ini
+  std::int64_t logBytes = 0;   // bytes those writes put on disk
+  double logSeconds = 0;       // time spent in those writes
+  std::int64_t copies = 0;
+  double copySeconds = 0;
+
+ private:
+  bool IsLog(const std::string& path) const;
+
+  FileSystem& inner_;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,347 @@
+#include "shell/convert_panel.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStorageInfo>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "engine/source_memory.h"
+#include "settings/settings_store.h"
+#include "shell/clickable_label.h"
+#include "shell/folder_list.h"
+#include "shell/panel_title.h"
+#include "shell/pictures.h"
+#include "shell/shell_services.h"
+#include "shell/work_list_model.h"
+
+namespace tarnwick {
+
+namespace {
+
+constexpr const char* kRefusalTitle = "Cannot Convert";
+constexpr const char* kFailuresTitle = "Conversion Problems";
+constexpr int kFailuresShown = 15;
+
+QString ToQ(const std::string& text) { return QString::fromStdString(text); }
+std::string ToStd(const QString& text) { return text.toStdString(); }
+
+bool PathStartsWith(const QString& path, const QString& root) {
+#ifdef _WIN32
+  return path.startsWith(root, Qt::CaseInsensitive);
+#else
+  return path.startsWith(root);
+#endif
+}
+
+}  // namespace
+
+ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder,
+                           const Options& options, const std::vector<std::string>& skipList,
+                           QWidget* parent)
+    : QWidget(parent),
+      services_(services),
+      programFolder_(programFolder),
+      options_(options),
+      skipList_(skipList),
+      title_(this, QStringLiteral("lblConvertTitle"), QStringLiteral("Convert"), 24, 18) {
+  setObjectName(QStringLiteral("picConvert"));
+
+  txtConvertFrom = new QComboBox(this);
+  txtConvertFrom->setObjectName(QStringLiteral("txtConvertFrom"));
+  txtConvertFrom->setEditable(true);
+  txtConvertFrom->setInsertPolicy(QComboBox::NoInsert);
+  txtConvertFrom->setMaxVisibleItems(10);
+  txtConvertFrom->lineEdit()->setPlaceholderText(QStringLiteral("The FrontPage web to convert"));
+  txtConvertFrom->installEventFilter(this);
+
+  txtConvertTo = new QLineEdit(this);
+  txtConvertTo->setObjectName(QStringLiteral("txtConvertTo"));
+  txtConvertTo->setPlaceholderText(QStringLiteral("The FTP web to create or refresh"));
+
+  drvConvert = new QComboBox(this);
+  drvConvert->setObjectName(QStringLiteral("drvConvert"));
+  FillDrives();
+  connect(drvConvert, &QComboBox::activated, this, [this](int) { drvConvert_Change(); });
+
+  dirConvert = new FolderList(QStringLiteral("dirConvert"), this);
+  dirConvert->setMinimumHeight(120);
+  {
+    // The browser starts in the home folder without proposing anything.
+    const QSignalBlocker blocker(dirConvert);
+    dirConvert->SetPath(QDir::homePath());
+  }
+  SelectDriveFor(dirConvert->Path());
+  connect(dirConvert, &FolderList::PathChanged, this, [this] { dirConvert_Change(); });
+
+  imgConvert = new ClickableLabel(QStringLiteral("imgConvert"), this);
+  imgConvert->setPixmap(Pictures::ConvertPicture());
+  imgConvert->setFixedSize(64, 64);
+  imgConvert->setAlignment(Qt::AlignCenter);
+  imgConvert->setCursor(Qt::PointingHandCursor);
+  imgConvert->setToolTip(QStringLiteral("Start Converting"));
+  connect(imgConvert, &ClickableLabel::Clicked, this, [this] { cmdConvertStart_Click(); });
+
+  cmdConvertStart = new QPushButton(QStringLiteral("Start Converting NOW !!!"), this);
+  cmdConvertStart->setObjectName(QStringLiteral("cmdConvertStart"));
+  cmdConvertStart->setMinimumHeight(34);
+  cmdConvertStart->setDefault(true);
+  connect(cmdConvertStart, &QPushButton::clicked, this, [this] { cmdConvertStart_Click(); });
+
+  lblConvert = new ClickableLabel(QStringLiteral("lblConvert"), this);
+  lblConvert->setText(
+      QStringLiteral("Choose a FrontPage web and where its FTP web goes, then start."));
+  lblConvert->setMinimumWidth(100);
+  lblConvert->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  connect(lblConvert, &ClickableLabel::Clicked, this, [this] {
+    if (linkShown_) emit ReportRequested();
+  });
+
+  workList_ = new WorkListModel(this);
+  lstConvertResults = new QListView(this);
+  lstConvertResults->setObjectName(QStringLiteral("lstConvertResults"));
+  lstConvertResults->setModel(workList_);
+  lstConvertResults->setUniformItemSizes(true);
+  lstConvertResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  lstConvertResults->setLayoutMode(QListView::SinglePass);
+
+  auto* fields = new QFormLayout;
+  fields->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  fields->addRow(QStringLiteral("FrontPage web:"), txtConvertFrom);
+  fields->addRow(QStringLiteral("FTP web:"), txtConvertTo);
+
+  auto* browser = new QVBoxLayout;
+  browser->setSpacing(4);
+  browser->addWidget(drvConvert);
+  browser->addWidget(dirConvert, 1);
+
+  auto* start = new QVBoxLayout;
+  start->addStretch(1);
+  start->addWidget(imgConvert, 0, Qt::AlignHCenter);
+  start->addSpacing(6);
+  start->addWidget(cmdConvertStart);
+  start->addStretch(1);
+
+  auto* middle = new QHBoxLayout;
+  middle->addLayout(browser, 1);
+  middle->addSpacing(12);
+  middle->addLayout(start);
+
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(24, 64, 24, 16);
+  column->setSpacing(8);
+  column->addLayout(fields);
+  column->addLayout(middle, 2);
+  column->addWidget(lblConvert);
+  column->addWidget(lstConvertResults, 3);
+}
+
+QString ConvertPanel::SettingsFile() const { return ToQ(SettingsFilePath(ToStd(programFolder_))); }
+
+void ConvertPanel::FillDrives() {
+  drvConvert->clear();
+  QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
+  std::sort(volumes.begin(), volumes.end(), [](const QStorageInfo& a, const QStorageInfo& b) {
+    return a.rootPath() < b.rootPath();
+  });
+  for (const QStorageInfo& volume : volumes) {
+    if (!volume.isValid() || !volume.isReady()) continue;
+#ifdef _WIN32
+    const QString root = QDir::toNativeSeparators(volume.rootPath());
+    QString text = root.left(2).toLower();
+#else
+    // Pseudo file systems (proc, sys, cgroups) are no place for a web.
+    if (!volume.device().startsWith("/dev/") && volume.rootPath() != QLatin1String("/")) continue;
+    const QString root = volume.rootPath();
+    QString text = root;
+#endif
+    if (!volume.name().isEmpty()) text += QStringLiteral(" [%1]").arg(volume.name());
+    drvConvert->addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), text, root);
+  }
+}
+
+void ConvertPanel::SelectDriveFor(const QString& path) {
+  int best = -1;
+  int bestLength = -1;
+  for (int i = 0; i < drvConvert->count(); ++i) {
+    const QString root = drvConvert->itemData(i).toString();
+    if (PathStartsWith(path, root) && root.size() > bestLength) {
+      best = i;
+      bestLength = static_cast<int>(root.size());
+    }
+  }
+  if (best < 0) return;
+  const QSignalBlocker blocker(drvConvert);
+  drvConvert->setCurrentIndex(best);
+  currentDrive_ = best;
+}
+
+void ConvertPanel::drvConvert_Change() {
+  const QString root = drvConvert->currentData().toString();
+  if (dirConvert->SetPath(root)) {
+    currentDrive_ = drvConvert->currentIndex();
+    return;
+  }
+  // A drive that is not ready: the browser stays where it was.
+  const QSignalBlocker blocker(drvConvert);
+  drvConvert->setCurrentIndex(currentDrive_);
+}
+
+void ConvertPanel::dirConvert_Change() {
+  const QString path = dirConvert->Path();
+  txtConvertFrom->setEditText(path);
+  const SourceMemory memory(ToStd(SettingsFile()));
+  txtConvertTo->setText(ToQ(memory.ProposedDestination(ToStd(path))));
+}
+
+void ConvertPanel::txtConvertFrom_GotFocus() {
+  const QString text = txtConvertFrom->currentText();
+  if (text.isEmpty()) return;
+  SelectDriveFor(FolderList::Normalised(text));
+  // Moving the browser proposes the remembered destination; a text that names no folder
+  // leaves the browser where it was.
+  dirConvert->SetPath(text);
+}
+
+void ConvertPanel::LoadRecentWebs() {
+  txtConvertFrom->clear();
+  const SourceMemory memory(ToStd(SettingsFile()));
+  for (const std::string& web : memory.LoadRecentWebs()) txtConvertFrom->addItem(ToQ(web));
+  if (txtConvertFrom->count() > 0) txtConvertFrom->setCurrentIndex(0);
+}
+
+bool ConvertPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtConvertFrom && event->type() == QEvent::FocusIn) txtConvertFrom_GotFocus();
+  return QWidget::eventFilter(watched, event);
+}
+
+void ConvertPanel::SetRunning(bool running) {
+  running_ = running;
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{txtConvertFrom, txtConvertTo, drvConvert, dirConvert,
+                                       cmdConvertStart, imgConvert, lblConvert}) {
+    control->setEnabled(!running);
+  }
+}
+
+void ConvertPanel::ShowRefusal(const Refusal& refusal) {
+  if (refusal.kind == RefusalKind::kSameFolders) {
+    services_.ShowMessage(window(), QMessageBox::Critical, QString::fromUtf8(kSameFoldersTitle),
+                          QString::fromUtf8(kSameFoldersMessage));
+    return;
+  }
+  services_.ShowMessage(window(), QMessageBox::Warning, QString::fromUtf8(kRefusalTitle),
+                        ToQ(refusal.message));
+}
+
+void ConvertPanel::ShowFailures(const RunResult& result) {
+  const auto count = static_cast<qsizetype>(result.failures.size());
+  QString text = count == 1
+                     ? QStringLiteral("1 operation failed during the conversion:\n")
+                     : QStringLiteral("%1 operations failed during the conversion:\n").arg(count);
+  const qsizetype shown = std::min<qsizetype>(count, kFailuresShown);
+  for (qsizetype i = 0; i < shown; ++i) {
+    const RunFailure& failure = result.failures[static_cast<std::size_t>(i)];
+    text += QStringLiteral("\n%1 %2").arg(ToQ(failure.operation), ToQ(failure.path));
+    if (!failure.reason.empty()) text += QStringLiteral(": %1").arg(ToQ(failure.reason));
+  }
+  if (count > shown) text += QStringLiteral("\n... and %1 more.").arg(count - shown);
+  services_.ShowMessage(window(), QMessageBox::Warning, QString::fromUtf8(kFailuresTitle), text);
+}
+
+void ConvertPanel::cmdConvertStart_Click() {
+  if (running_) return;
+  // The run takes both folders once, here.
+  const std::string source = ToStd(txtConvertFrom->currentText());
+  const std::string destination = ToStd(txtConvertTo->text());
+  const Refusal refusal = ConversionRun::CheckFolders(source, destination);
+  if (refusal) {
+    ShowRefusal(refusal);
+    return;
+  }
+
+  const Options options = options_;
+  SetRunning(true);
+  cancelRequested_ = false;
+  linkShown_ = false;
+  lblConvert->SetLinkStyle(false);
+  pendingEntries_.clear();
+  pendingSelection_.reset();
+  statusDirty_ = false;
+  workList_->Clear();
+  sinceRefresh_.invalidate();
+  emit RunStarted();
+
+  ConversionRun run(options, skipList_, this);
+  RunResult result = run.Run(source, destination);
+  FlushView();
+  lastResult_ = result;
+  SetRunning(false);
+
+  if (result.refusal) {
+    ShowRefusal(result.refusal);
+    emit RunEnded();
+    return;
+  }
+  if (result.cancelled) {
+    lblConvert->setText(QStringLiteral("The conversion was stopped before it was finished."));
+    emit RunEnded();
+    return;
+  }
+
+  lblConvert->setText(QString::fromLatin1(kReportLink));
+  lblConvert->SetLinkStyle(true);
+  linkShown_ = true;
+  QCoreApplication::processEvents();
+
+  if (ConversionRun::FtpClientWanted(options)) services_.StartProgram(ToQ(options.FTPPath));
+
+  SourceMemory memory(ToStd(SettingsFile()));
+  if (memory.RememberConversion(source, destination)) LoadRecentWebs();
+
+  if (!result.failures.empty()) ShowFailures(result);
+  emit RunEnded();
+}
+
+void ConvertPanel::StatusChanged(const std::string& text) {
+  pendingStatus_ = text;
+  statusDirty_ = true;
+}
+
+void ConvertPanel::EntryAdded(const std::string& entry) { pendingEntries_.push_back(entry); }
+
+void ConvertPanel::EntrySelected(std::size_t index) { pendingSelection_ = index; }
+
+void ConvertPanel::Yield() {
+  if (sinceRefresh_.isValid() && sinceRefresh_.elapsed() < kRefreshIntervalMs) return;
+  FlushView();
+  QCoreApplication::processEvents();
+  sinceRefresh_.restart();
+}
+
+bool ConvertPanel::CancelRequested() { return cancelRequested_; }
+
+void ConvertPanel::FlushView() {
+  workList_->Append(pendingEntries_);
+  if (statusDirty_) {
+    lblConvert->setText(ToQ(pendingStatus_));
+    statusDirty_ = false;
+  }
+  if (pendingSelection_ && *pendingSelection_ < static_cast<std::size_t>(workList_->rowCount())) {
+    const QModelIndex index = workList_->index(static_cast<int>(*pendingSelection_));
+    lstConvertResults->setCurrentIndex(index);
+    lstConvertResults->scrollTo(index);
+  }
+  pendingSelection_.reset();
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,281 @@
+#include "shell/mainform.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "shell/about_panel.h"
+#include "shell/compare_list.h"
+#include "shell/compare_panel.h"
+#include "shell/convert_panel.h"
+#include "shell/donate_panel.h"
+#include "shell/feedback_panel.h"
+#include "shell/main_module.h"
+#include "shell/pictures.h"
+#include "shell/quick_menu.h"
+#include "shell/settings_panel.h"
+#include "shell/shell_services.h"
+#include "shell/ticker_view.h"
+#include "shell/tray_icon.h"
+#include "shell/twips.h"
+#include "shell/web_links.h"
+
+namespace tarnwick {
+
+namespace {
+
+// The dark band at the top of the content area; the ticker box sits in it, in line with the
+// panels' headings.
+class TickerBand : public QWidget {
+ public:
+  TickerBand(QWidget* box, QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("tickerBand"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(24, 4, 24, 4);
+    layout->addWidget(box);
+    layout->addStretch(1);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    QLinearGradient g(0, 0, 0, height());
+    g.setColorAt(0, Pictures::StripTop().darker(110));
+    g.setColorAt(1, Pictures::StripBottom());
+    p.fillRect(rect(), g);
+  }
+};
+
+}  // namespace
+
+Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidget* parent)
+    : QWidget(parent), services_(services), programFolder_(programFolder) {
+  Form_Initialize();
+  setObjectName(QStringLiteral("Mainform"));
+  setWindowTitle(QStringLiteral("Tarnwick"));
+  setWindowIcon(Pictures::WindowIcon());
+
+  QPalette content = palette();
+  content.setColor(QPalette::Window, QColor(240, 243, 247));
+  setPalette(content);
+  setAutoFillBackground(true);
+
+  quickMenu_ = new QuickMenu(this);
+  connect(quickMenu_, &QuickMenu::ItemChosen, this,
+          [this](int index) { SelectQuickMenuItem(static_cast<std::int16_t>(index)); });
+
+  picTicker = new TickerView(services_, programFolder_, this);
+
+  auto* host = new QWidget(this);
+  host->setObjectName(QStringLiteral("panelHost"));
+  auto* stack = new QGridLayout(host);
+  stack->setContentsMargins(0, 0, 0, 0);
+
+  picConvert = new ConvertPanel(services_, programFolder_, LoadedOptions, SkipList, host);
+  picCompare = new ComparePanel(services_, host);
+  lstCompare = picCompare->List();
+  connect(picCompare, &ComparePanel::CompareRequested, this, [this] { cmdCompare_Click(); });
+  picSettings =
+      new SettingsPanel(services_, programFolder_, LoadedOptions, SkipList, FormReady, host);
+  connect(picSettings, &SettingsPanel::GetNewTickerRequested, this,
+          [this] { cmdGetNewTicker_Click(); });
+  picAbout = new AboutPanel(services_, host);
+  picDonation = new DonatePanel(services_, host);
+  picFeedback = new FeedbackPanel(services_, host);
+  panels_ = {picConvert, picCompare, picSettings, picAbout, picDonation, picFeedback};
+  for (QWidget* panel : panels_) {
+    stack->addWidget(panel, 0, 0);
+    panel->hide();
+  }
+
+  connect(picConvert, &ConvertPanel::RunStarted, this, [this] { RunStartedOrEnded(true); });
+  connect(picConvert, &ConvertPanel::RunEnded, this, [this] { RunStartedOrEnded(false); });
+  connect(picConvert, &ConvertPanel::RunStarted, picCompare,
+          [this] { picCompare->SetRunInProgress(true); });
+  connect(picConvert, &ConvertPanel::RunEnded, picCompare,
+          [this] { picCompare->SetRunInProgress(false); });
+  connect(picConvert, &ConvertPanel::ReportRequested, this, [this] { SelectQuickMenuItem(1); });
+
+  auto* right = new QVBoxLayout;
+  right->setContentsMargins(0, 0, 0, 0);
+  right->setSpacing(0);
+  right->addWidget(new TickerBand(picTicker, this));
+  right->addWidget(host, 1);
+
+  auto* whole = new QHBoxLayout(this);
+  whole->setContentsMargins(0, 0, 0, 0);
+  whole->setSpacing(0);
+  whole->addWidget(quickMenu_);
+  whole->addLayout(right, 1);
+
+  MainTimer = new QTimer(this);
+  MainTimer->setObjectName(QStringLiteral("MainTimer"));
+  MainTimer->setInterval(kMainTimerIntervalMs);
+  connect(MainTimer, &QTimer::timeout, this, [this] { MainTimer_Timer(); });
+
+  resize(780, 540);
+  setMinimumSize(640, Twips(QuickMenu::kStripHeightTwips));
+}
+
+Mainform::~Mainform() = default;
+
+void Mainform::Form_Initialize() {
+  // Qt registers its own controls; nothing has to be prepared before they are created.
+}
+
+void Mainform::RunStep(const char* /*name*/, void (Mainform::*step)()) {
+  // A failing step is skipped without a message; the start-up goes on with the next one.
+  try {
+    (this->*step)();
+  } catch (const std::exception&) {
+  } catch (...) {
+  }
+}
+
+void Mainform::Form_Load() {
+  RunStep("LoadSettings", &Mainform::LoadSettings);
+  ExitRequested = false;
+  RunStep("LoadTicker", &Mainform::LoadTicker);
+  RunStep("MainTimer", &Mainform::StartMainTimer);
+  RunStep("SetupTrayIcon", &Mainform::SetupTrayIcon);
+  RunStep("Show", &Mainform::ShowWindowStep);
+  RunStep("Focus", &Mainform::FocusSourceStep);
+  RunStep("LoadRecentWebs", &Mainform::LoadRecentWebsStep);
+  RunStep("SelectQuickMenuItem", &Mainform::SelectConvertStep);
+  RunStep("PrepareCompareList", &Mainform::PrepareCompareList);
+  FormReady = true;
+}
+
+void Mainform::LoadSettings() { picSettings->LoadSettings(); }
+
+void Mainform::LoadTicker() { picTicker->LoadTicker(); }
+
+void Mainform::StartMainTimer() { MainTimer->start(); }
+
+void Mainform::SetupTrayIcon() {
+  TrayIcon1 = new TrayIcon(this);
+  connect(TrayIcon1, &TrayIcon::ExitChosen, this, [this] { ExitRequested = true; });
+  TrayIcon1->Setup(OSName);
+}
+
+void Mainform::RemoveTrayIcon() {
+  if (TrayIcon1) TrayIcon1->RemoveIcon();
+}
+
+void Mainform::cmdCompare_Click() {
+  // The trees must not change under the count, and one report at a time.
+  if (picConvert->Running() || picCompare->Building()) return;
+  // No run may start from inside the report's event processing either.
+  picConvert->setEnabled(false);
+  picCompare->BuildReport(
+      picConvert->SourceField()->currentText(),
+      picConvert->findChild<QLineEdit*>(QStringLiteral("txtConvertTo"))->text());
+  picConvert->setEnabled(true);
+}
+
+void Mainform::cmdGetNewTicker_Click() { picTicker->GetNewTickerText(); }
+
+void Mainform::MainTimer_Timer() {
+  const MainTimerOutcome outcome = picTicker->MainTimerTick(ExitRequested);
+  if (outcome.closeWindow) {
+    close();
+    return;
+  }
+  if (auto* button = findChild<QPushButton*>(QStringLiteral("cmdGetNewTicker"))) {
+    button->setEnabled(outcome.isOnline);
+  }
+}
+
+void Mainform::ShowWindowStep() {
+  show();
+  activateWindow();
+}
+
+void Mainform::FocusSourceStep() { picConvert->SourceField()->setFocus(Qt::OtherFocusReason); }
+
+void Mainform::LoadRecentWebsStep() { picConvert->LoadRecentWebs(); }
+
+void Mainform::SelectConvertStep() { SelectQuickMenuItem(0); }
+
+void Mainform::SelectQuickMenuItem(std::int16_t index) {
+  if (index == 3) {
+    OpenWebPage(services_, QString::fromLatin1(kProductHomePage));
+    return;
+  }
+  // Compare counts the trees the run is writing; it waits until the run is over.
+  if (index == 1 && picConvert->Running()) return;
+  for (QWidget* panel : panels_) panel->hide();
+  quickMenu_->MarkSelected(index);
+  quickMenu_->HideSelector();
+  switch (index) {
+    case 0:
+      picConvert->show();
+      break;
+    case 1:
+      picCompare->show();
+      cmdCompare_Click();
+      break;
+    case 2:
+      picSettings->show();
+      break;
+    case 4:
+      picAbout->show();
+      picAbout->SetVersionLine();
+      break;
+    case 5:
+      picDonation->show();
+      picDonation->FillDonationText();
+      break;
+    case 6:
+      picFeedback->show();
+      picFeedback->FillFeedbackText();
+      break;
+    default:
+      break;
+  }
+}
+
+void Mainform::PrepareCompareList() {
+  lstCompare->Clear();
+  const QFontMetrics metrics(lstCompare->font());
+  const int width = metrics.horizontalAdvance(QString::fromLatin1(kCompareSampleText));
+  lstCompare->SetHorizontalExtent(width + 20);
+  lstCompare->SetTabStops({});
+  lstCompare->SetTabStops({72, 112, 152, 192});
+  lstCompare->viewport()->update();
+}
+
+void Mainform::RunStartedOrEnded(bool running) {
+  quickMenu_->SetItemEnabled(1, !running);
+  if (!running && closeAfterRun_) close();
+}
+
+void Mainform::closeEvent(QCloseEvent* event) {
+  if (picConvert->Running()) {
+    // The run stops after the file in progress; the window closes when it has.
+    picConvert->RequestCancel();
+    closeAfterRun_ = true;
+    event->ignore();
+    return;
+  }
+  event->accept();
+  Form_Unload();
+}
+
+void Mainform::Form_Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  RunStep("RemoveTrayIcon", &Mainform::RemoveTrayIcon);
+  QCoreApplication::processEvents();
+  services_.EndProcess();
+}
+
+}  // namespace tarnwick
