@@ -230,7 +230,9 @@ TEST(Win32FileSystemTest, ProfilesKeepTheAnsiCodePage) {
   editor.IniFile = file;
   editor.IniSection = "Positions";
   std::string utf8 = "C:\\Caf\xC3\xA9";
-  if (!lost) EXPECT_EQ(editor.ReadIniValue("Web0", ""), utf8);
+  if (!lost) {
+    EXPECT_EQ(editor.ReadIniValue("Web0", ""), utf8);
+  }
   // Written back in the same code page: an earlier version reads it the same.
   ASSERT_EQ(editor.WriteIniValue("Web1", utf8), 1);
   EXPECT_EQ(ReadFile(file), stored + "Web1=C:\\" + ansi + "\r\n");
@@ -245,7 +247,9 @@ TEST(Win32FileSystemTest, ProfilesKeepTheAnsiCodePage) {
   fresh.IniFile = file;
   fresh.IniSection = "Positions";
   EXPECT_EQ(fresh.ReadIniValue("Web2", ""), "C:\\" + odd);
-  if (!lost) EXPECT_EQ(fresh.ReadIniValue("Web0", ""), utf8);
+  if (!lost) {
+    EXPECT_EQ(fresh.ReadIniValue("Web0", ""), utf8);
+  }
   EXPECT_EQ(fresh.WriteIniValue("Web0", "x"), 1);
   EXPECT_EQ(fresh.ReadIniValue("Web2", ""), "C:\\" + odd);
   EXPECT_EQ(ReadFile(file).rfind(std::string(kUtf8Mark), 0), 0u);
