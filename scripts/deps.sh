@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need. Safe to run again.
+# The MinGW compiler, GoogleTest's sources and Wine are for the Windows build of the core.
 set -euo pipefail
-packages=(g++ cmake make libgtest-dev qt6-base-dev libgl1-mesa-dev xvfb xauth)
+packages=(g++ cmake make libgtest-dev qt6-base-dev libgl1-mesa-dev xvfb xauth
+  g++-mingw-w64-x86-64-posix googletest wine wine64)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

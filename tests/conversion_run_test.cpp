@@ -223,13 +223,18 @@ TEST_F(ConversionRunTest, SkipListMatchesWholeNamesWithoutRegardToCase) {
   Put("Thumbs.db", "t");
   Put("sub/THUMBS.DB", "t");
   Put("star.txt", "s");
+#ifndef _WIN32
+  // Windows allows no "*" in a file name; there the entry can only miss.
   Put("*.txt", "literal star");
+#endif
   Put("keep.htm", "k");
   RunResult result = Convert(AllOn(), {"thumbs.db", "*.txt", ""});
   EXPECT_EQ(result.copied, 2);
   EXPECT_FALSE(Exists(testing::Join(dst, "Thumbs.db")));
   EXPECT_FALSE(Exists(testing::Join(dst, "sub/THUMBS.DB")));
+#ifndef _WIN32
   EXPECT_FALSE(Exists(testing::Join(dst, "*.txt")));
+#endif
   EXPECT_TRUE(Exists(testing::Join(dst, "star.txt")));
   EXPECT_EQ(ReadFile(DestLog()).find("Thumbs"), std::string::npos);
 }
@@ -370,6 +375,8 @@ TEST_F(ConversionRunTest, Refusals) {
 }
 
 #ifndef _WIN32
+// Windows: links to folders need a privilege the tests do not have; the junction case of
+// file_system_win32_test.cpp stands for this one.
 TEST_F(ConversionRunTest, SymlinkToTheSourceIsTheSameFolder) {
   std::filesystem::create_directory_symlink(src, dst);
   EXPECT_EQ(ConversionRun::CheckFolders(src, dst).kind, RefusalKind::kSameFolders);

@@ -76,7 +76,9 @@ TEST(HelpersTest, WriteTimesAndSizes) {
 TEST(HelpersTest, StripTrailingSeparatorsKeepsRoot) {
   EXPECT_EQ(StripTrailingSeparators("web" + kSep + kSep), "web");
   EXPECT_EQ(StripTrailingSeparators("web"), "web");
-#ifndef _WIN32
+#ifdef _WIN32
+  EXPECT_EQ(StripTrailingSeparators("C:\\\\"), "C:\\");
+#else
   EXPECT_EQ(StripTrailingSeparators("/"), "/");
 #endif
 }

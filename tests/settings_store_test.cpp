@@ -129,7 +129,12 @@ TEST(SettingsStore, TickerDateLivesInItsOwnSection) {
 
 TEST(ProgramFolder, IsTheExecutablesFolderWhenWritable) {
   std::string folder = ExecutableFolder();
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "settings_store_test"));
+#ifdef _WIN32
+  const char* self = "settings_store_test.exe";
+#else
+  const char* self = "settings_store_test";
+#endif
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / self));
   ASSERT_TRUE(FolderWritable(folder));
   EXPECT_EQ(ProgramFolder(), folder);
 

@@ -12,6 +12,7 @@
 #include "engine/conversion_run.h"
 #include "engine/helpers.h"
 #include "engine/source_memory.h"
+#include "platform/path_text.h"
 #include "report/comparison_report.h"
 #include "settings/settings_store.h"
 #include "settings/skip_list.h"
@@ -64,9 +65,9 @@ const Flag* FindFlag(const std::string& name) {
 std::string FolderArgument(const std::string& text) {
   if (text.empty()) return text;
   std::error_code error;
-  std::filesystem::path absolute = std::filesystem::absolute(text, error);
+  std::filesystem::path absolute = std::filesystem::absolute(PathFromText(text), error);
   if (error) return StripTrailingSeparators(text);
-  return StripTrailingSeparators(absolute.lexically_normal().string());
+  return StripTrailingSeparators(TextFromPath(absolute.lexically_normal()));
 }
 
 // One line per report line, its fields joined by a tab as the report gives them.
@@ -198,7 +199,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     settingsDir = ProgramFolder();
   } else {
     std::error_code error;
-    if (!std::filesystem::is_directory(settingsDir, error)) {
+    if (!std::filesystem::is_directory(PathFromText(settingsDir), error)) {
       err << kProgramName << ": --settings-dir: no such folder: " << settingsDir << "\n";
       return kExitRefused;
     }

@@ -5,7 +5,7 @@
 
 #ifdef _WIN32
 #include <io.h>
-#include <windows.h>
+#include "platform/windows_api.h"
 #else
 #include <sys/ioctl.h>
 #include <unistd.h>

@@ -431,6 +431,15 @@ bool ConversionRun::WriteLogs(const std::string& key, const std::string& value) 
 
 void ConversionRun::MaybeFlush() {
   if (pending_.empty()) return;
+  // Appends are cheap: they go out often. A flush that rewrites a long log waits until the
+  // changes amount to an eighth of its lines, so the bytes written stay in proportion to
+  // the changes rather than to the run's length times the log's size.
+  std::size_t rewriteLines =
+      std::max(destLog_.PendingRewriteLines(), uploadsLog_.PendingRewriteLines());
+  if (rewriteLines > 0) {
+    if (pending_.size() >= std::max(kMaxPendingActions, rewriteLines / 8)) FlushLogs();
+    return;
+  }
   if (pending_.size() >= kMaxPendingActions ||
       std::chrono::steady_clock::now() - lastFlush_ >= kMaxPendingTime)
     FlushLogs();

@@ -4,8 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/path_text.h"
+
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/windows_api.h"
+#include "platform/windows_text.h"
 #else
 #include <pwd.h>
 #include <unistd.h>
@@ -15,29 +18,35 @@ namespace tarnwick {
 
 std::string ExecutableFolder() {
 #ifdef _WIN32
-  std::string buffer(MAX_PATH, '\0');
+  std::wstring wide(MAX_PATH, L'\0');
   for (;;) {
-    DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    DWORD length = GetModuleFileNameW(nullptr, wide.data(), static_cast<DWORD>(wide.size()));
     if (length == 0) return {};
-    if (length < buffer.size()) {
-      buffer.resize(length);
+    if (length < wide.size()) {
+      wide.resize(length);
       break;
     }
-    buffer.resize(buffer.size() * 2);
+    wide.resize(wide.size() * 2);
   }
+  std::string buffer = Utf8FromWide(wide);
 #else
   std::error_code error;
   std::string buffer = std::filesystem::read_symlink("/proc/self/exe", error).string();
   if (error || buffer.empty()) return {};
 #endif
-  return std::filesystem::path(buffer).parent_path().string();
+  return TextFromPath(PathFromText(buffer).parent_path());
 }
 
 std::string UserDataFolder() {
 #ifdef _WIN32
-  const char* appData = std::getenv("APPDATA");
-  if (appData == nullptr || *appData == '\0') return {};
-  return (std::filesystem::path(appData) / "Tarnwick").string();
+  // The wide environment: the user's name in the folder may lie outside the ANSI code page.
+  DWORD length = GetEnvironmentVariableW(L"APPDATA", nullptr, 0);
+  if (length <= 1) return {};
+  std::wstring appData(length, L'\0');
+  length = GetEnvironmentVariableW(L"APPDATA", appData.data(), length);
+  appData.resize(length);
+  if (appData.empty()) return {};
+  return Utf8FromWide(appData) + "\\Tarnwick";
 #else
   std::string home;
   if (const char* value = std::getenv("HOME"); value != nullptr && *value != '\0') {
@@ -52,11 +61,11 @@ std::string UserDataFolder() {
 
 bool FolderWritable(const std::string& folder) {
   std::error_code error;
-  if (folder.empty() || !std::filesystem::is_directory(folder, error)) return false;
+  if (folder.empty() || !std::filesystem::is_directory(PathFromText(folder), error)) return false;
 #ifdef _WIN32
   // Access rights on Windows are lists, not bits: trying is the only sure answer.
-  std::filesystem::path probe = std::filesystem::path(folder) / "tarnwick-write-test.tmp";
-  HANDLE handle = CreateFileA(probe.string().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  std::wstring probe = WidePath(TextFromPath(PathFromText(folder) / "tarnwick-write-test.tmp"));
+  HANDLE handle = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   CloseHandle(handle);

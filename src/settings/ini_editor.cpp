@@ -1,5 +1,7 @@
 #include "settings/ini_editor.h"
 
+#include <algorithm>
+
 #include "engine/helpers.h"
 
 namespace tarnwick {
@@ -275,6 +277,17 @@ bool IniEditor::Persist(Document& doc, const std::string& path) {
 void IniEditor::DeferWrites(bool deferred) {
   if (!deferred) Flush();
   deferred_ = deferred;
+}
+
+std::size_t IniEditor::PendingRewriteLines() const {
+  std::size_t lines = 0;
+  for (const auto& [path, doc] : documents_) {
+    if (!doc.dirty || !(doc.rewriteNeeded || !doc.exists)) continue;
+    std::size_t count = 0;
+    for (const Section& section : doc.sections) count += section.lines.size();
+    lines = std::max(lines, count);
+  }
+  return lines;
 }
 
 bool IniEditor::Flush() {

@@ -59,6 +59,10 @@ class IniEditor {
   void DeferWrites(bool deferred);
   bool Flush();
 
+  // Lines of the largest file whose next Flush has to rewrite it whole; 0 when every
+  // pending change is an append at the end.
+  std::size_t PendingRewriteLines() const;
+
   // The reason of the last failed write.
   const std::string& LastError() const { return lastError_; }
 

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "engine/helpers.h"
+#include "platform/path_text.h"
 #include "platform/program_folder.h"
 
 namespace tarnwick {
@@ -87,7 +88,7 @@ std::string ProgramFolder() {
     std::string userFolder = UserDataFolder();
     if (userFolder.empty()) return executableFolder;
     std::error_code error;
-    std::filesystem::create_directories(userFolder, error);
+    std::filesystem::create_directories(PathFromText(userFolder), error);
     return userFolder;
   }();
   return folder;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "platform/file_system.h"
+#include "platform/path_text.h"
 
 namespace fs = std::filesystem;
 
@@ -20,7 +21,7 @@ TempDir::TempDir() {
     fs::path candidate = base / ("tarnwick-test-" + std::to_string(random() % 100000000000ULL));
     std::error_code ec;
     if (fs::create_directory(candidate, ec)) {
-      path_ = candidate.string();
+      path_ = TextFromPath(candidate);
       return;
     }
     if (ec) throw std::runtime_error("cannot create a temporary folder: " + ec.message());
@@ -30,12 +31,12 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   // Tests make files read-only; give write access back so everything can go.
-  for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::end(it);
-       it.increment(ec)) {
+  for (auto it = fs::recursive_directory_iterator(PathFromText(path_), ec);
+       !ec && it != fs::end(it); it.increment(ec)) {
     if (!it->is_symlink(ec))
       fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
   }
-  fs::remove_all(path_, ec);
+  fs::remove_all(PathFromText(path_), ec);
 }
 
 std::string TempDir::operator/(const std::string& relative) const { return Join(path_, relative); }
@@ -50,14 +51,14 @@ std::string Join(const std::string& folder, const std::string& relative) {
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  fs::create_directories(PathFromText(path).parent_path());
+  std::ofstream out(PathFromText(path), std::ios::binary | std::ios::trunc);
   if (!out) throw std::runtime_error("cannot write " + path);
   out << content;
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromText(path), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   std::ostringstream text;
   text << in.rdbuf();
@@ -66,18 +67,18 @@ std::string ReadFile(const std::string& path) {
 
 bool Exists(const std::string& path) {
   std::error_code ec;
-  return fs::exists(fs::symlink_status(path, ec));
+  return fs::exists(fs::symlink_status(PathFromText(path), ec));
 }
 
-void MakeFolder(const std::string& path) { fs::create_directories(path); }
+void MakeFolder(const std::string& path) { fs::create_directories(PathFromText(path)); }
 
 void SetWriteTime(const std::string& path, std::int64_t seconds) {
   auto sys = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
-  fs::last_write_time(path, std::chrono::file_clock::from_sys(sys));
+  fs::last_write_time(PathFromText(path), std::chrono::file_clock::from_sys(sys));
 }
 
 std::int64_t WriteTimeOf(const std::string& path) {
-  auto sys = std::chrono::file_clock::to_sys(fs::last_write_time(path));
+  auto sys = std::chrono::file_clock::to_sys(fs::last_write_time(PathFromText(path)));
   return std::chrono::duration_cast<std::chrono::seconds>(sys.time_since_epoch()).count();
 }
 

@@ -1,0 +1,522 @@
+#ifdef _WIN32
+
+// Paths arrive as UTF-8 and go to the wide (UTF-16) file functions, so names that the ANSI code
+// page cannot hold are found, copied and deleted like any other. Text file contents are kept
+// in the ANSI code page (see windows_text.h).
+
+#include <random>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/name_order.h"
+#include "platform/windows_api.h"
+#include "platform/windows_text.h"
+
+namespace tarnwick {
+namespace {
+
+// 100-ns steps between 1601-01-01 and 1970-01-01.
+constexpr std::int64_t kUnixEpochInFileTime = 116444736000000000LL;
+
+std::int64_t ToNanoseconds(const FILETIME& t) {
+  std::int64_t ticks = static_cast<std::int64_t>(
+      (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+  return (ticks - kUnixEpochInFileTime) * 100;
+}
+
+std::string SystemMessage(DWORD code) {
+  wchar_t* buffer = nullptr;
+  DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::string text;
+  if (length > 0 && buffer) text = Utf8FromWide(std::wstring_view(buffer, length));
+  if (buffer) LocalFree(buffer);
+  // Callers add their own full stop.
+  while (!text.empty() &&
+         (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
+    text.pop_back();
+  if (text.empty()) text = "system error " + std::to_string(code);
+  return text;
+}
+
+void SetError(std::string* error, DWORD code) {
+  if (error) *error = SystemMessage(code);
+}
+
+void SetError(std::string* error, const char* text) {
+  if (error) *error = text;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+std::string BaseName(const std::string& path) {
+  std::size_t end = path.size();
+  while (end > 0 && IsSeparator(path[end - 1])) --end;
+  std::size_t start = end;
+  while (start > 0 && !IsSeparator(path[start - 1]) && path[start - 1] != ':') --start;
+  return path.substr(start, end - start);
+}
+
+std::string ParentFolder(const std::string& path) {
+  std::size_t cut = path.find_last_of("\\/");
+  if (cut == std::string::npos) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+    return ".";
+  }
+  if (cut == 0 || (cut == 2 && path[1] == ':')) return path.substr(0, cut + 1);
+  return path.substr(0, cut);
+}
+
+FindEntry EntryFromData(DWORD attributes, const FILETIME& created, const FILETIME& accessed,
+                        const FILETIME& written, DWORD sizeHigh, DWORD sizeLow, std::string name) {
+  FindEntry entry;
+  // The attribute bits are the system's own; the named ones have the same values.
+  entry.attributes = attributes;
+  if (entry.attributes == 0) entry.attributes = kAttrNormal;
+  entry.creationTime = ToNanoseconds(created);
+  entry.lastAccessTime = ToNanoseconds(accessed);
+  entry.lastWriteTime = ToNanoseconds(written);
+  entry.size = (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                   ? 0
+                   : (static_cast<std::uint64_t>(sizeHigh) << 32) | sizeLow;
+  entry.name = std::move(name);
+  return entry;
+}
+
+// Closes a handle on every path out of a function.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() { Close(); }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  bool Close() {
+    if (!valid()) return true;
+    bool ok = CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return ok;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE handle) : handle_(handle) {}
+  ~FindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Opens what the path leads to (links followed) for reading its attributes only.
+HANDLE OpenForInformation(const std::wstring& path) {
+  return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// A link to a file counts as the file it leads to; anything else behind a reparse point
+// (junctions, links to folders, dangling links) is passed over.
+bool LinkLeadsToFile(const std::wstring& path, BY_HANDLE_FILE_INFORMATION* info) {
+  Handle target(OpenForInformation(path));
+  BY_HANDLE_FILE_INFORMATION local;
+  if (!info) info = &local;
+  if (!target.valid() || !GetFileInformationByHandle(target.get(), info)) return false;
+  return (info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool WriteAll(HANDLE handle, const std::string& bytes) {
+  const char* data = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteFile(handle, data, chunk, &written, nullptr)) return false;
+    data += written;
+    left -= written;
+  }
+  return true;
+}
+
+bool ReadAll(HANDLE handle, std::string& bytes) {
+  char buffer[1 << 16];
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(handle, buffer, sizeof buffer, &read, nullptr)) return false;
+    if (read == 0) return true;
+    bytes.append(buffer, read);
+  }
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) override {
+    listing.files.clear();
+    listing.folders.clear();
+    std::string base = folder.empty() ? std::string(".") : folder;
+    // "C:" alone means the drive's current folder; "C:\" its root. Both take "*" directly.
+    std::string pattern = base;
+    if (!IsSeparator(pattern.back()) && !(pattern.size() == 2 && pattern[1] == ':'))
+      pattern += '\\';
+    pattern += '*';
+    std::wstring widePattern = WidePath(pattern);
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW(widePattern.c_str(), &data));
+    if (find.get() == INVALID_HANDLE_VALUE) {
+      DWORD code = GetLastError();
+      // A drive root has no "." entry, so an empty one reports "no files" instead.
+      if (code == ERROR_FILE_NOT_FOUND) {
+        DWORD attributes = GetFileAttributesW(WidePath(base).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+          return true;
+      }
+      SetError(error, code);
+      return false;
+    }
+    std::string prefix = pattern.substr(0, pattern.size() - 1);
+    do {
+      const wchar_t* name = data.cFileName;
+      if (name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0))) continue;
+      std::string utf8 = Utf8FromWide(name);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // Junctions and links to folders are never entered, so no walk can loop.
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (!LinkLeadsToFile(WidePath(prefix + utf8), nullptr)) continue;
+        listing.files.push_back(std::move(utf8));
+      } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        listing.folders.push_back(std::move(utf8));
+      } else if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE)) {
+        listing.files.push_back(std::move(utf8));
+      }
+    } while (FindNextFileW(find.get(), &data));
+    DWORD code = GetLastError();
+    if (code != ERROR_NO_MORE_FILES) {
+      SetError(error, code);
+      return false;
+    }
+    SortNames(listing.files);
+    SortNames(listing.folders);
+    return true;
+  }
+
+  std::optional<FindEntry> LookUp(const std::string& path) override {
+    if (path.empty()) return std::nullopt;
+    std::wstring wide = WidePath(path);
+    // Wildcards would make the look-up a search.
+    if (wide.find_first_of(L"*?") != std::wstring::npos) return std::nullopt;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+      BY_HANDLE_FILE_INFORMATION target;
+      if (!LinkLeadsToFile(wide, &target)) return std::nullopt;
+      return EntryFromData(target.dwFileAttributes, target.ftCreationTime, target.ftLastAccessTime,
+                           target.ftLastWriteTime, target.nFileSizeHigh, target.nFileSizeLow,
+                           BaseName(path));
+    }
+    return EntryFromData(data.dwFileAttributes, data.ftCreationTime, data.ftLastAccessTime,
+                         data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow,
+                         BaseName(path));
+  }
+
+  bool CreateFolder(const std::string& path, std::string* error) override {
+    std::wstring wide = WidePath(path);
+    if (CreateDirectoryW(wide.c_str(), nullptr)) return true;
+    DWORD code = GetLastError();
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if ((code == ERROR_ALREADY_EXISTS || code == ERROR_ACCESS_DENIED) &&
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return true;
+    SetError(error, code);
+    return false;
+  }
+
+  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
+    std::wstring wideFrom = WidePath(from);
+    std::wstring wideTo = WidePath(to);
+    BY_HANDLE_FILE_INFORMATION source;
+    {
+      Handle in(OpenForInformation(wideFrom));
+      if (!in.valid() || !GetFileInformationByHandle(in.get(), &source)) {
+        SetError(error, GetLastError());
+        return false;
+      }
+    }
+    if (source.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      SetError(error, "not a regular file");
+      return false;
+    }
+    DWORD target = GetFileAttributesW(wideTo.c_str());
+    if (target != INVALID_FILE_ATTRIBUTES) {
+      if (target & FILE_ATTRIBUTE_DIRECTORY) {
+        SetError(error, "a folder of that name is in the way");
+        return false;
+      }
+      if (target & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // Never write through a link: it could lead outside the FTP web.
+        if (!DeleteFileW(wideTo.c_str())) {
+          SetError(error, GetLastError());
+          return false;
+        }
+      } else {
+        BY_HANDLE_FILE_INFORMATION existing;
+        Handle out(OpenForInformation(wideTo));
+        if (out.valid() && GetFileInformationByHandle(out.get(), &existing) &&
+            existing.dwVolumeSerialNumber == source.dwVolumeSerialNumber &&
+            existing.nFileIndexHigh == source.nFileIndexHigh &&
+            existing.nFileIndexLow == source.nFileIndexLow) {
+          SetError(error, "source and target are the same file");
+          return false;
+        }
+        if (target & FILE_ATTRIBUTE_READONLY) {
+          SetError(error, "the target is read-only");
+          return false;
+        }
+        // The system refuses to replace a hidden or system file with a plain one; the target
+        // takes the source's attributes anyway.
+        if (target & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
+          out.Close();
+          SetFileAttributesW(wideTo.c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+      }
+    }
+    // Keeps the content, the attributes and the last-write time, replacing the target.
+    if (!CopyFileW(wideFrom.c_str(), wideTo.c_str(), FALSE)) {
+      SetError(error, GetLastError());
+      return false;
+    }
+    return true;
+  }
+
+  bool DeleteFile(const std::string& path, std::string* error) override {
+    std::wstring wide = WidePath(path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      SetError(error, "is a folder");
+      return false;
+    }
+    if (DeleteFileW(wide.c_str())) return true;
+    SetError(error, GetLastError());
+    return false;
+  }
+
+  bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override {
+    content.clear();
+    std::string bytes;
+    if (!ReadBytes(path, bytes, error)) return false;
+    content = TextFromFileBytes(bytes);
+    return true;
+  }
+
+  bool ReplaceFile(const std::string& path, const std::string& content,
+                   std::string* error) override {
+    // The rename would pass over the read-only attribute on some systems; the profile
+    // functions never did.
+    DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+      SetError(error, "the file is read-only");
+      return false;
+    }
+    return ReplaceWithBytes(path, FileBytesFromText(content), error);
+  }
+
+  bool AppendToFile(const std::string& path, const std::string& content,
+                    std::string* error) override {
+    std::wstring wide = WidePath(path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      SetError(error, "not a regular file");
+      return false;
+    }
+    Handle file(CreateFileW(wide.c_str(), GENERIC_READ | FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+      SetError(error, GetLastError());
+      return false;
+    }
+    LARGE_INTEGER size{};
+    GetFileSizeEx(file.get(), &size);
+    std::string head;
+    if (size.QuadPart > 0) {
+      char mark[3];
+      DWORD read = 0;
+      if (!ReadFile(file.get(), mark, sizeof mark, &read, nullptr)) {
+        SetError(error, GetLastError());
+        return false;
+      }
+      head.assign(mark, read);
+    }
+    std::string bytes;
+    if (head == kUtf8Mark) {
+      bytes = content;
+    } else if (!AnsiFileBytes(content, bytes)) {
+      if (size.QuadPart == 0) {
+        bytes = std::string(kUtf8Mark) + content;
+      } else {
+        // The file is in the ANSI code page, which cannot hold the new text: the whole file
+        // moves to UTF-8 in one atomic rewrite rather than holding two encodings.
+        file.Close();
+        std::string old;
+        if (!ReadBytes(path, old, error)) return false;
+        return ReplaceWithBytes(path, std::string(kUtf8Mark) + TextFromFileBytes(old) + content,
+                                error);
+      }
+    }
+    if (!WriteAll(file.get(), bytes)) {
+      SetError(error, GetLastError());
+      return false;
+    }
+    if (!file.Close()) {
+      SetError(error, GetLastError());
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  static bool ReadBytes(const std::string& path, std::string& bytes, std::string* error) {
+    std::wstring wide = WidePath(path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      SetError(error, GetLastError());
+      return false;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      SetError(error, "not a regular file");
+      return false;
+    }
+    Handle file(CreateFileW(wide.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid() || !ReadAll(file.get(), bytes)) {
+      SetError(error, GetLastError());
+      return false;
+    }
+    return true;
+  }
+
+  static bool ReplaceWithBytes(const std::string& path, const std::string& bytes,
+                               std::string* error) {
+    std::string folder = ParentFolder(path);
+    if (!folder.empty() && !IsSeparator(folder.back()) && folder.back() != ':') folder += '\\';
+    static std::mt19937_64 random{std::random_device{}()};
+    std::wstring temp;
+    HANDLE created = INVALID_HANDLE_VALUE;
+    DWORD code = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
+      temp =
+          WidePath(folder + "." + BaseName(path) + ".tmp" + std::to_string(random() % 1000000000));
+      created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+      code = GetLastError();
+      if (created == INVALID_HANDLE_VALUE && code != ERROR_FILE_EXISTS &&
+          code != ERROR_ALREADY_EXISTS)
+        break;
+    }
+    if (created == INVALID_HANDLE_VALUE) {
+      SetError(error, code);
+      return false;
+    }
+    Handle file(created);
+    if (!WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) {
+      code = GetLastError();
+      file.Close();
+      DeleteFileW(temp.c_str());
+      SetError(error, code);
+      return false;
+    }
+    if (!file.Close() || !MoveFileExW(temp.c_str(), WidePath(path).c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      code = GetLastError();
+      DeleteFileW(temp.c_str());
+      SetError(error, code);
+      return false;
+    }
+    return true;
+  }
+};
+
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+  Handle handle(OpenForInformation(WidePath(path)));
+  return handle.valid() && GetFileInformationByHandle(handle.get(), &info);
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return path;
+  std::wstring full(length, L'\0');
+  length = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+  full.resize(length);
+  return full;
+}
+
+// The final path of an existing file or folder, links resolved, in the usual drive form.
+bool FinalPath(const std::wstring& path, std::wstring& final) {
+  Handle handle(OpenForInformation(path));
+  if (!handle.valid()) return false;
+  DWORD length = GetFinalPathNameByHandleW(handle.get(), nullptr, 0, VOLUME_NAME_DOS);
+  if (length == 0) return false;
+  final.assign(length, L'\0');
+  length = GetFinalPathNameByHandleW(handle.get(), final.data(), length, VOLUME_NAME_DOS);
+  if (length == 0 || length >= final.size()) return false;
+  final.resize(length);
+  if (final.rfind(L"\\\\?\\UNC\\", 0) == 0)
+    final = L"\\\\" + final.substr(8);
+  else if (final.rfind(L"\\\\?\\", 0) == 0)
+    final = final.substr(4);
+  return true;
+}
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+  static Win32FileSystem fs;
+  return fs;
+}
+
+bool SameFileIdentity(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION ia, ib;
+  if (!FileIdentity(a, ia) || !FileIdentity(b, ib)) return false;
+  return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+         ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+std::string CanonicalPath(const std::string& path) {
+  // Absolute, "\" only, "." and ".." applied.
+  std::wstring full = FullPath(WideFromUtf8(path.empty() ? std::string(".") : path));
+  while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+  // Resolve the longest existing part, then add the rest as it is written.
+  std::wstring head = full;
+  std::wstring rest;
+  for (;;) {
+    std::wstring final;
+    if (FinalPath(head, final)) {
+      if (!rest.empty() && final.back() == L'\\') final.pop_back();
+      full = final + rest;
+      break;
+    }
+    std::size_t cut = head.find_last_of(L'\\');
+    if (cut == std::wstring::npos || cut + 1 >= head.size()) break;
+    rest = head.substr(cut) + rest;
+    // The root keeps its separator: "C:\", not "C:".
+    head = head.substr(0, (cut == 2 && head[1] == L':') ? 3 : cut);
+  }
+  while (full.size() > 3 && full.back() == L'\\') full.pop_back();
+  return Utf8FromWide(full);
+}
+
+}  // namespace tarnwick
+
+#endif  // _WIN32
