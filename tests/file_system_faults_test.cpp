@@ -2,9 +2,7 @@
 // purpose: the run must go on, say what failed, keep the change logs whole and lose no change.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "engine/conversion_run.h"
@@ -248,60 +246,6 @@ TEST_F(SettingsFaultTest, FailedRewriteLeavesTheFileAsItWas) {
     EXPECT_EQ(ReadFile(file), before) << testing::FsOpName(op);
     EXPECT_TRUE(testing::LeftoverTempFiles(dir.path()).empty());
   }
-}
-
-// A disk that fills during a write: the real file system must not leave half of it behind.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit limit = previous_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previousHandler_);
-  }
-
- private:
-  rlimit previous_{};
-  void (*previousHandler_)(int);
-};
-
-TEST(PartialWriteTest, AppendAndReplaceThatRunOutOfSpaceLeaveTheFileWhole) {
-  TempDir dir;
-  const std::string log = dir / "changes.ini";
-  const std::string start = "[Changed]\r\n/web/a.htm=NEW Entry\r\n";
-  WriteFile(log, start);
-  const std::string more(200000, 'x');
-  std::string error;
-  {
-    FileSizeLimit limit(start.size() + 70000);
-    EXPECT_FALSE(SystemFileSystem().AppendToFile(log, "/web/b.htm=" + more + "\r\n", &error));
-  }
-  EXPECT_FALSE(error.empty());
-  EXPECT_EQ(ReadFile(log), start);
-  {
-    FileSizeLimit limit(70000);
-    EXPECT_FALSE(SystemFileSystem().ReplaceFile(log, "[Changed]\r\n" + more + "\r\n", &error));
-  }
-  EXPECT_EQ(ReadFile(log), start);
-  EXPECT_TRUE(testing::LeftoverTempFiles(dir.path()).empty());
-
-  // Through the profile editor the same: the write is refused and the file keeps its lines.
-  IniEditor editor;
-  editor.IniFile = log;
-  editor.IniSection = "Changed";
-  {
-    FileSizeLimit limit(start.size() + 100);
-    EXPECT_EQ(editor.WriteIniValue("/web/" + more, "NEW Entry"), 0);
-  }
-  EXPECT_EQ(ReadFile(log), start);
-  EXPECT_EQ(editor.ReadIniValue("/web/a.htm", ""), "NEW Entry");
-  EXPECT_EQ(editor.WriteIniValue("/web/c.htm", "NEW Entry"), 1);
-  EXPECT_EQ(ReadFile(log), start + "/web/c.htm=NEW Entry\r\n");
 }
 
 }  // namespace

@@ -416,8 +416,8 @@ class Win32FileSystem final : public FileSystem {
     HANDLE created = INVALID_HANDLE_VALUE;
     DWORD code = ERROR_SUCCESS;
     for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
-      temp =
-          WidePath(folder + "." + BaseName(path) + ".tmp" + std::to_string(random() % 1000000000));
+      temp = WidePath(folder + ReplaceTempPrefix(BaseName(path)) +
+                      std::to_string(random() % 1000000000));
       created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
       code = GetLastError();
