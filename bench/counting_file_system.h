@@ -19,6 +19,10 @@ class CountingFileSystem : public FileSystem {
   bool CreateFolder(const std::string& path, std::string* error) override;
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override;
   bool DeleteFile(const std::string& path, std::string* error) override;
+  bool ConcurrentDeletes() const override { return inner_.ConcurrentDeletes(); }
+  bool Inaccessible(const std::string& path, std::string* reason) override {
+    return inner_.Inaccessible(path, reason);
+  }
   bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override;
   bool ReplaceFile(const std::string& path, const std::string& content,
                    std::string* error) override;

@@ -1,5 +1,7 @@
 #include "settings/ini_editor.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
@@ -126,6 +128,15 @@ TEST_F(IniEditorTest, RefusesWhatTheSyntaxCannotHold) {
   EXPECT_FALSE(testing::Exists(ini.IniFile));
   EXPECT_NE(ini.WriteIniValue("k", "a=b"), 0);  // "=" in a value reads back whole
   EXPECT_EQ(ini.ReadIniValue("k", ""), "a=b");
+}
+
+TEST_F(IniEditorTest, ReadOnlyFileIsNotWritten) {
+  WriteFile(ini.IniFile, "[Main]\r\nA=1\r\n");
+  std::filesystem::permissions(ini.IniFile, std::filesystem::perms::owner_read);
+  EXPECT_EQ(ini.WriteIniValue("A", "2"), 0);  // a replacement
+  EXPECT_EQ(ini.WriteIniValue("B", "2"), 0);  // an append
+  EXPECT_EQ(ReadFile(ini.IniFile), "[Main]\r\nA=1\r\n");
+  EXPECT_EQ(ini.ReadIniValue("A", ""), "1");
 }
 
 TEST_F(IniEditorTest, WriteIntoMissingFolderFails) {

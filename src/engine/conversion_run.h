@@ -119,6 +119,7 @@ class ConversionRun {
   void ProcessEntry(std::size_t index);
   void CopyIntoFtpWeb(const std::string& from, const std::string& to);
   void DeleteFromFtpWeb(const std::string& path);
+  void DeleteAllFromFtpWeb(const std::vector<std::string>& paths);
   bool WriteLogs(const std::string& key, const std::string& value);
   void SweepFiles(const std::string& relative, const std::vector<std::string>& files);
   void SweepListing(const std::string& relative, const FolderListing& listing);

@@ -133,8 +133,20 @@ bool SameTime(const struct timespec& a, const struct timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
+// A file without its owner's write bit counts as read-only, as the read-only attribute does,
+// even for the administrator, who could otherwise write it anyway.
+bool ReadOnlyTarget(const std::string& path, std::string* error) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) != 0)
+    return false;
+  if (error) *error = "the file is read-only";
+  return true;
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
+  bool ConcurrentDeletes() const override { return true; }
+
   bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) override {
     listing.files.clear();
     listing.folders.clear();
@@ -361,6 +373,7 @@ class PosixFileSystem final : public FileSystem {
 
   bool ReplaceFile(const std::string& path, const std::string& content,
                    std::string* error) override {
+    if (ReadOnlyTarget(path, error)) return false;
     std::string folder = ParentFolder(path);
     std::string temp;
     int fd = -1;
@@ -395,6 +408,7 @@ class PosixFileSystem final : public FileSystem {
 
   bool AppendToFile(const std::string& path, const std::string& content,
                     std::string* error) override {
+    if (ReadOnlyTarget(path, error)) return false;
     Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0666));
     if (fd.get() < 0) {
       SetError(error, errno);

@@ -160,6 +160,8 @@ bool ReadAll(HANDLE handle, std::string& bytes) {
 
 class Win32FileSystem final : public FileSystem {
  public:
+  bool ConcurrentDeletes() const override { return true; }
+
   bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) override {
     listing.files.clear();
     listing.folders.clear();
