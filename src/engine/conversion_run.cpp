@@ -238,24 +238,34 @@ void ConversionRun::AddEntries(const std::string& relative, const std::vector<st
   }
 }
 
-void ConversionRun::ScanListing(const std::string& relative, const FolderListing& listing) {
-  // One read per folder serves both the listing of its files and the walk of its sub-folders.
+void ConversionRun::WalkSubfolders(const std::string& root, const std::string& relative,
+                                   const FolderListing& listing, const FolderVisit& visit) {
+  // One read per folder serves both the handling of its files and the walk of its
+  // sub-folders. Folders whose names begin with "." are neither handled nor entered.
   for (const std::string& name : listing.folders) {
     if (name.empty() || name[0] == '.') continue;
     if (Cancelled()) return;
     std::string childRelative = relative + kPathSeparator + name;
     FolderListing child;
     std::string error;
-    if (!fs_.ReadFolder(sourceRoot_ + childRelative, child, &error)) {
-      Fail("read folder", sourceRoot_ + childRelative, error);
+    if (!fs_.ReadFolder(root + childRelative, child, &error)) {
+      Fail("read folder", root + childRelative, error);
       continue;
     }
-    if (MatchSpec(name, FolderPattern) && !IsExcludedFolder(name)) {
-      AddEntries(childRelative, child.files);
-      ++FolderCount;
-    }
-    ScanListing(childRelative, child);
+    visit(name, childRelative, child);
+    WalkSubfolders(root, childRelative, child, visit);
   }
+}
+
+void ConversionRun::ScanListing(const std::string& relative, const FolderListing& listing) {
+  WalkSubfolders(sourceRoot_, relative, listing,
+                 [this](const std::string& name, const std::string& childRelative,
+                        const FolderListing& child) {
+                   if (MatchSpec(name, FolderPattern) && !IsExcludedFolder(name)) {
+                     AddEntries(childRelative, child.files);
+                     ++FolderCount;
+                   }
+                 });
 }
 
 // ---- copy phase ---------------------------------------------------------------------------
@@ -537,19 +547,9 @@ void ConversionRun::SweepFolder(const std::string& path) {
 }
 
 void ConversionRun::SweepListing(const std::string& relative, const FolderListing& listing) {
-  for (const std::string& name : listing.folders) {
-    if (name.empty() || name[0] == '.') continue;
-    if (Cancelled()) return;
-    std::string childRelative = relative + kPathSeparator + name;
-    FolderListing child;
-    std::string error;
-    if (!fs_.ReadFolder(destRoot_ + childRelative, child, &error)) {
-      Fail("read folder", destRoot_ + childRelative, error);
-      continue;
-    }
-    SweepFiles(childRelative, child.files);
-    SweepListing(childRelative, child);
-  }
+  WalkSubfolders(destRoot_, relative, listing,
+                 [this](const std::string&, const std::string& childRelative,
+                        const FolderListing& child) { SweepFiles(childRelative, child.files); });
 }
 
 void ConversionRun::SweepFiles(const std::string& relative, const std::vector<std::string>& files) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -115,6 +116,10 @@ class ConversionRun {
   };
 
   void AddEntries(const std::string& relative, const std::vector<std::string>& files);
+  using FolderVisit = std::function<void(const std::string& name, const std::string& relative,
+                                         const FolderListing& listing)>;
+  void WalkSubfolders(const std::string& root, const std::string& relative,
+                      const FolderListing& listing, const FolderVisit& visit);
   void ScanListing(const std::string& relative, const FolderListing& listing);
   void ProcessEntry(std::size_t index);
   void CopyIntoFtpWeb(const std::string& from, const std::string& to);
