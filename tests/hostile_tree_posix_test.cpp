@@ -357,30 +357,5 @@ TEST_F(HostileTreeTest, PathsDeeperThanAHundredLevelsAndLongerThanThePlatformAll
   fs::remove_all(dst, ec);  // the deep folders are too long for the usual removal
 }
 
-// A web of 100,000 files: only with TARNWICK_BIG_WEB set, since creating the files alone
-// takes minutes on slow disks.
-TEST_F(HostileTreeTest, AHundredThousandFiles) {
-  if (std::getenv("TARNWICK_BIG_WEB") == nullptr) GTEST_SKIP() << "set TARNWICK_BIG_WEB to run";
-  testing::WebBuilder web(src, 5);
-  web.Build(100000, 200);
-  auto start = std::chrono::steady_clock::now();
-  ConversionRun run(AllOn(), {});
-  RunResult result = run.Run(src, dst);
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_TRUE(result.failures.empty());
-  EXPECT_EQ(result.entries, static_cast<std::int64_t>(testing::ExpectedFtpWeb(src).size()));
-  testing::WebEdits edits = web.Edit(500);
-  start = std::chrono::steady_clock::now();
-  ConversionRun again(AllOn(), {});
-  result = again.Run(src, dst);
-  double rerun = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_TRUE(result.failures.empty());
-  EXPECT_EQ(result.reported, static_cast<std::int64_t>(edits.changed.size()));
-  std::map<std::string, std::string> ftpWeb = testing::TreeContents(dst);
-  ftpWeb.erase("changes.ini");
-  EXPECT_TRUE(ftpWeb == testing::ExpectedFtpWeb(src));
-  std::cout << "first run " << seconds << " s, second run " << rerun << " s\n";
-}
-
 }  // namespace
 }  // namespace tarnwick
