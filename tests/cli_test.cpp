@@ -282,6 +282,29 @@ TEST_F(CliTest, FailuresAreListedAndGiveStatusOne) {
   EXPECT_EQ(ReadFile(Root("site2/about.htm")), "old");
 }
 
+TEST_F(CliTest, ProgressIsOneLineRewrittenOnATerminal) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the progress line is drawn for a terminal, which needs util-linux "
+                  "\"script\"; a Windows console cannot be captured that way";
+#endif
+  // util-linux "script" gives the tool a terminal; without it there is nothing to test here.
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script";
+  std::string command = Quote(tool_) + " --settings-dir " + Quote(Settings()) + " " + Quote(Web()) +
+                        " " + Quote(Root("site"));
+  std::string shell = "cd " + Quote(root_.path()) + " && script -qec " + Quote(command) +
+                      " /dev/null </dev/null >" + Quote(io_ / "tty");
+  ASSERT_EQ(std::system(shell.c_str()), 0);
+  std::string tty = ReadFile(io_ / "tty");
+  std::size_t summary = tty.find("Files in the work list:");
+  ASSERT_NE(summary, std::string::npos) << tty;
+  std::string progress = tty.substr(0, summary);
+  EXPECT_EQ(progress.rfind("\r", 0), 0u) << progress;
+  EXPECT_EQ(progress.find('\n'), std::string::npos) << progress;
+  EXPECT_NE(progress.find("Analysing"), std::string::npos) << progress;
+  // The line is blanked before the summary starts.
+  EXPECT_EQ(progress.back(), '\r');
+}
+
 TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
   const std::vector<std::vector<std::string>> wrong = {
       {},

@@ -273,6 +273,21 @@ TEST_F(ConversionRunTest, SweepLogsSizesThenDeletes) {
             std::string::npos);
 }
 
+TEST_F(ConversionRunTest, ManyDeletionsAreAllLoggedAndDone) {
+  for (int i = 0; i < 40; ++i) Put("d/f" + std::to_string(i) + ".htm", std::to_string(i));
+  Convert();
+  std::filesystem::remove_all(SrcFile("d"));
+  RunResult result = Convert();
+  EXPECT_EQ(result.deleted, 40);
+  EXPECT_TRUE(result.failures.empty());
+  std::string log = ReadFile(DestLog());
+  for (int i = 0; i < 40; ++i) {
+    EXPECT_FALSE(Exists(testing::Join(dst, "d/f" + std::to_string(i) + ".htm")));
+    EXPECT_NE(log.find(testing::Join(dst, "d/f" + std::to_string(i) + ".htm") + "="),
+              std::string::npos);
+  }
+}
+
 TEST_F(ConversionRunTest, SweepOptionCombinations) {
   Put("keep.htm", "k");
   Put("gone.htm", "g");
