@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "shell/compare_list.h"
+#include "shell/convert_panel.h"
 #include "shell/mainform.h"
 #include "support/recording_services.h"
 
@@ -150,6 +151,35 @@ class ComparePanelTest : public QObject {
     QCOMPARE(services_.messages[0].title, QString::fromLatin1(ComparePanel::kEditorTitle));
     QVERIFY(services_.messages[0].text.contains(QDir::toNativeSeparators(trees.destination)));
     QVERIFY(form.isVisible());
+  }
+
+  void compareWaitsForTheRun() {
+    const QString source = work_.filePath("run/Web");
+    for (int i = 0; i < 1500; ++i)
+      WriteFile(source + QStringLiteral("/pages/p%1.htm").arg(i), QByteArray(10, 'x'));
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    SetFolders(form, source, source + "-FTP");
+    auto* run = Find<tarnwick::ConvertPanel>(&form, "picConvert");
+    auto* button = Find<QPushButton>(&form, "cmdCompare");
+    auto* list = Find<CompareList>(&form, "lstCompare");
+    bool buttonDuring = true, accepted = true;
+    QVERIFY(WhileRunning(
+        [&] { QTest::mouseClick(Find<QPushButton>(&form, "cmdConvertStart"), Qt::LeftButton); },
+        [&] { return run->Running(); },
+        [&] {
+          buttonDuring = button->isEnabled();
+          form.SelectQuickMenuItem(1);
+          accepted = Find<ComparePanel>(&form, "picCompare")->BuildReport(source, source + "-FTP");
+        }));
+    QVERIFY(!buttonDuring);
+    QVERIFY(!accepted);
+    QVERIFY(list->Lines().isEmpty());
+
+    QVERIFY(button->isEnabled());
+    form.SelectQuickMenuItem(1);
+    // The run's own change log counts in the FTP web.
+    QCOMPARE(list->Lines()[9], QStringLiteral("Files\t1500\t1501\t-1\t0%"));
   }
 };
 

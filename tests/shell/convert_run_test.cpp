@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 
 #include "shell/convert_panel.h"
 #include "shell/folder_list.h"
+#include "shell/work_list_model.h"
 #include "support/probe_form.h"
 #include "support/recording_services.h"
 
@@ -108,6 +110,29 @@ class ConvertRunTest : public QObject {
     QCOMPARE(form.compareBuilds, 1);
   }
 
+  void enteringTheSourceFieldMovesTheBrowser() {
+    const QString source = work_.filePath("focus/Web");
+    MakeWeb(source);
+    WriteFile(programFolder_.filePath("settings.db"),
+              QStringLiteral("[DIDOvivavovo]\r\n%1=/srv/site\r\n[Positions]\r\n1=%1\r\n")
+                  .arg(source)
+                  .toUtf8());
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    auto* panel = Find<ConvertPanel>(&form, "picConvert");
+    auto* sourceField = Find<QComboBox>(&form, "txtConvertFrom");
+    auto* folders = Find<FolderList>(&form, "dirConvert");
+    QCOMPARE(sourceField->currentText(), source);
+    panel->txtConvertFrom_GotFocus();
+    QCOMPARE(folders->Path(), QDir::toNativeSeparators(source));
+    QCOMPARE(Find<QLineEdit>(&form, "txtConvertTo")->text(), QStringLiteral("/srv/site"));
+
+    // A text that names no folder leaves the browser where it was.
+    sourceField->setEditText(work_.filePath("focus/none"));
+    panel->txtConvertFrom_GotFocus();
+    QCOMPARE(folders->Path(), QDir::toNativeSeparators(source));
+  }
+
   void refusalsStartNothing() {
     const QString source = work_.filePath("same/Web");
     MakeWeb(source);
@@ -179,6 +204,30 @@ class ConvertRunTest : public QObject {
     QVERIFY2(copied < 3000, qPrintable(QString::number(copied)));
     // Not a finished run: nothing remembered.
     QVERIFY(!QFile::exists(programFolder_.filePath("settings.db")));
+  }
+
+  void workListStaysQuickWithManyEntries() {
+    tarnwick::WorkListModel model;
+    QListView view;
+    view.setUniformItemSizes(true);
+    view.setModel(&model);
+    view.show();
+    QElapsedTimer clock;
+    clock.start();
+    // Appended in batches with the view following the end, as during a run.
+    std::vector<std::string> batch;
+    for (int i = 0; i < 100000; ++i) {
+      batch.push_back("pages^page" + std::to_string(i) + ".htm");
+      if (batch.size() < 500) continue;
+      model.Append(batch);
+      view.scrollTo(model.index(model.rowCount() - 1));
+      QCoreApplication::processEvents();
+    }
+    QCOMPARE(model.rowCount(), 100000);
+    QCOMPARE(model.data(model.index(99999), Qt::DisplayRole).toString(),
+             QStringLiteral("pages^page99999.htm"));
+    // Generous for a loaded machine; a list that grows slower with its length takes minutes.
+    QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
   }
 };
 

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "shell/convert_panel.h"
 #include "shell/mainform.h"
 #include "shell/option_check_box.h"
 #include "support/recording_services.h"
@@ -306,6 +307,35 @@ class SettingsPanelTest : public QObject {
     QFile::remove(SkipFile());
     Click(form, "cmdKillExtraRefresh");
     QVERIFY(Items(&form).isEmpty());
+  }
+
+  void runKeepsTheOptionsItStartedWith() {
+    const QString web = work_.filePath("run/Web");
+    const QString site = work_.filePath("run/Site");
+    WriteFile(web + "/skip.txt", "not for the site");
+    for (int i = 0; i < 1500; ++i)
+      WriteFile(web + QStringLiteral("/pages/p%1.htm").arg(i), QByteArray(100, 'x'));
+    WriteFile(SkipFile(), "skip.txt\r\n");
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    Find<QComboBox>(&form, "txtConvertFrom")->setEditText(web);
+    Find<QLineEdit>(&form, "txtConvertTo")->setText(site);
+    auto* run = Find<tarnwick::ConvertPanel>(&form, "picConvert");
+    QVERIFY(WhileRunning([&] { Click(form, "cmdConvertStart"); }, [&] { return run->Running(); },
+                         [&] {
+                           form.SelectQuickMenuItem(2);  // the panel stays usable during a run
+                           WriteFile(SkipFile(), "");
+                           Click(form, "cmdKillExtraRefresh");
+                           Click(form, "chkKillExtra");
+                           Click(form, "chkCheckForChanges");
+                         }));
+    QVERIFY(!QFile::exists(site + "/skip.txt"));
+    QVERIFY(QFile::exists(site + "/pages/p0.htm"));
+    // The changes are in effect for the next run.
+    QVERIFY(form.SkipList.empty());
+    QCOMPARE(form.LoadedOptions.CheckForChanges, 0);
+    QCOMPARE(form.LoadedOptions.KillExtra, 0);
+    QCOMPARE(StoredLines(SettingsFile()), PanelLines(&form));
   }
 };
 

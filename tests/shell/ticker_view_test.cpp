@@ -9,6 +9,7 @@
 #include "shell/clickable_label.h"
 #include "shell/mainform.h"
 #include "shell/tray_icon.h"
+#include "shell/twips.h"
 #include "support/recording_services.h"
 
 using tarnwick::ClickableLabel;
@@ -110,6 +111,30 @@ class TickerViewTest : public QObject {
     Scroll(view);
     Tick(form);
     QCOMPARE(Shown(&form), QStringLiteral("News one"));
+  }
+
+  void labelsScrollUpAndRest() {
+    WriteFile(folder_.filePath("ticker.db"), kTwoItems);
+    DrivenForm form(services_, folder_.path());
+    form.Start();
+    Tick(form, 4);
+    TickerView* view = form.Ticker();
+    QLabel* incoming = TickerLabel(&form, 0);
+    QLabel* outgoing = TickerLabel(&form, 1);
+    // 360 and 0 twips; both as wide and high as the box.
+    QCOMPARE(incoming->geometry(), QRect(0, 24, 441, 23));
+    QCOMPARE(outgoing->geometry(), QRect(0, 0, 441, 23));
+    // 25 twips up a tick until the incoming label rests at 40; a stray tick after moves nothing.
+    QList<QPoint> seen, expected;
+    for (int tick = 1; tick <= 14; ++tick) {
+      view->TickerTimer_Timer();
+      QCOMPARE(view->Timer()->isActive(), tick < 13);
+      const int step = std::min(tick, 13);
+      seen << QPoint(incoming->y(), outgoing->y());
+      expected << QPoint(tarnwick::Twips(std::max(360 - 25 * step, 40)),
+                         tarnwick::Twips(-25 * step));
+    }
+    QCOMPARE(seen, expected);
   }
 
   void onlyTheCurrentLinkedItemOpensItsPage() {
