@@ -18,30 +18,14 @@ class MainModuleTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void osNameFollowsVersion_data() {
-    QTest::addColumn<int>("platform");
-    QTest::addColumn<int>("major");
-    QTest::addColumn<int>("minor");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("16-bit extension") << 0 << 3 << 10 << "Win 3.1";
-    QTest::newRow("Windows 98") << 1 << 4 << 10 << "Win 9x";
-    QTest::newRow("NT 4.0") << 2 << 4 << 0 << "NT 4";
-    QTest::newRow("NT 4.1 is not 4") << 2 << 4 << 1 << "Win NT";
-    QTest::newRow("Windows 2000") << 2 << 5 << 0 << "Win 2000";
-    QTest::newRow("Windows XP") << 2 << 5 << 1 << "Win XP";
-    QTest::newRow("NT 3.51") << 2 << 3 << 51 << "Win NT";
-    QTest::newRow("Server 2003") << 2 << 5 << 2 << "Win NT";
-    QTest::newRow("Vista") << 2 << 6 << 0 << "Win NT";
-    QTest::newRow("Windows 10") << 2 << 10 << 0 << "Win NT";
-    QTest::newRow("CE family") << 3 << 5 << 0 << "Unknown";
-    QTest::newRow("negative id") << -1 << 5 << 1 << "Unknown";
-  }
   void osNameFollowsVersion() {
-    QFETCH(int, platform);
-    QFETCH(int, major);
-    QFETCH(int, minor);
-    QFETCH(QString, name);
-    QCOMPARE(QString::fromStdString(tarnwick::DetectOSVersion(platform, major, minor)), name);
+    // Platform id, major, minor version, name.
+    const std::tuple<int, int, int, const char*> rows[] = {
+        {0, 3, 10, "Win 3.1"}, {1, 4, 10, "Win 9x"}, {2, 4, 0, "NT 4"},    {2, 4, 1, "Win NT"},
+        {2, 5, 0, "Win 2000"}, {2, 5, 1, "Win XP"},  {2, 3, 51, "Win NT"}, {2, 5, 2, "Win NT"},
+        {2, 6, 0, "Win NT"},   {2, 10, 0, "Win NT"}, {3, 5, 0, "Unknown"}, {-1, 5, 1, "Unknown"}};
+    for (const auto& [platform, major, minor, name] : rows)
+      QCOMPARE(tarnwick::DetectOSVersion(platform, major, minor), std::string(name));
   }
 
   void osNameUnknownWithoutVersionQuery() {
@@ -87,17 +71,6 @@ class MainModuleTest : public QObject {
     QCOMPARE(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished(10000);
-  }
-
-  void secondClaimInOneProcessFails() {
-    QTemporaryDir folder;
-    tarnwick::SingleInstance first(folder.path());
-    QVERIFY(first.Claim());
-    tarnwick::SingleInstance second(folder.path());
-    RecordingServices services;
-    QVERIFY(!tarnwick::ClaimSingleInstance(second, services));
-    QCOMPARE(services.messages.size(), 1);
-    QVERIFY(first.Held());
   }
 
   void lockOfDeadProcessIsTakenOver() {

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -10,7 +9,7 @@
 #include "shell/clickable_label.h"
 #include "shell/mainform.h"
 #include "shell/tray_icon.h"
-#include "support/loopback_http_server.h"
+#include "shell/twips.h"
 #include "support/recording_services.h"
 
 using tarnwick::ClickableLabel;
@@ -19,9 +18,7 @@ using tarnwick::ShowsWelcomeBalloon;
 using tarnwick::TickerView;
 using tarnwick::TrayIcon;
 using tarnwick::TrayMenuCaption;
-using tarnwick::testing::LoopbackHttpServer;
-using tarnwick::testing::RecordingServices;
-using tarnwick::testing::WriteFile;
+using namespace tarnwick::testing;
 
 namespace {
 
@@ -40,8 +37,6 @@ class DrivenForm : public Mainform {
     MainTimer->stop();
   }
   void TickMain() { MainTimer_Timer(); }
-  void ClickGetNewTicker() { cmdGetNewTicker_Click(); }
-  bool MainTimerActive() const { return MainTimer->isActive(); }
 
   TickerView* Ticker() { return findChild<TickerView*>(QStringLiteral("picTicker")); }
   TrayIcon* Tray() { return findChild<TrayIcon*>(QStringLiteral("TrayIcon1")); }
@@ -67,8 +62,8 @@ int Scroll(TickerView* view) {
   return ticks;
 }
 
-void TickThrice(DrivenForm& form) {
-  for (int i = 0; i < 3; ++i) form.TickMain();
+void Tick(DrivenForm& form, int ticks = 3) {
+  for (int i = 0; i < ticks; ++i) form.TickMain();
 }
 
 }  // namespace
@@ -92,10 +87,7 @@ class TickerViewTest : public QObject {
     DrivenForm form(services_, folder_.path());
     form.Start();
     TickerView* view = form.Ticker();
-    QVERIFY(view->isVisible());
-    QCOMPARE(view->size(), QSize(441, 23));
-
-    TickThrice(form);
+    Tick(form);
     QCOMPARE(Shown(&form), QString());
     QVERIFY(!view->Timer()->isActive());
 
@@ -103,11 +95,9 @@ class TickerViewTest : public QObject {
     QCOMPARE(Shown(&form), QStringLiteral("News one"));
     QCOMPARE(Colour(TickerLabel(&form, 0)), QColor(255, 255, 128));
     QVERIFY(TickerLabel(&form, 0)->font().underline());
-    QVERIFY(view->Timer()->isActive());
-    QCOMPARE(view->Timer()->interval(), 100);
     QCOMPARE(Scroll(view), 13);
 
-    TickThrice(form);
+    Tick(form);
     QCOMPARE(Shown(&form), QStringLiteral("Alert"));
     QCOMPARE(Colour(TickerLabel(&form, 0)), QColor(255, 0, 0));
     QVERIFY(!TickerLabel(&form, 0)->font().underline());
@@ -116,10 +106,10 @@ class TickerViewTest : public QObject {
     QCOMPARE(Colour(TickerLabel(&form, 1)), QColor(255, 255, 128));
     Scroll(view);
 
-    TickThrice(form);
+    Tick(form);
     QCOMPARE(Shown(&form), QStringLiteral(" "));
     Scroll(view);
-    TickThrice(form);
+    Tick(form);
     QCOMPARE(Shown(&form), QStringLiteral("News one"));
   }
 
@@ -127,30 +117,31 @@ class TickerViewTest : public QObject {
     WriteFile(folder_.filePath("ticker.db"), kTwoItems);
     DrivenForm form(services_, folder_.path());
     form.Start();
+    Tick(form, 4);
     TickerView* view = form.Ticker();
-    for (int i = 0; i < 4; ++i) form.TickMain();
     QLabel* incoming = TickerLabel(&form, 0);
     QLabel* outgoing = TickerLabel(&form, 1);
-    // 360 and 0 twips at 15 to the pixel; both as wide and high as the box.
+    // 360 and 0 twips; both as wide and high as the box.
     QCOMPARE(incoming->geometry(), QRect(0, 24, 441, 23));
     QCOMPARE(outgoing->geometry(), QRect(0, 0, 441, 23));
-    view->TickerTimer_Timer();
-    QCOMPARE(incoming->y(), 22);  // 335 twips
-    QCOMPARE(outgoing->y(), -2);  // -25 twips
-    Scroll(view);
-    QCOMPARE(incoming->y(), 3);    // rests at 40 twips
-    QCOMPARE(outgoing->y(), -22);  // -325 twips
-    QVERIFY(!view->Timer()->isActive());
-    // A stray tick after the rest moves nothing.
-    view->TickerTimer_Timer();
-    QCOMPARE(incoming->y(), 3);
+    // 25 twips up a tick until the incoming label rests at 40; a stray tick after moves nothing.
+    QList<QPoint> seen, expected;
+    for (int tick = 1; tick <= 14; ++tick) {
+      view->TickerTimer_Timer();
+      QCOMPARE(view->Timer()->isActive(), tick < 13);
+      const int step = std::min(tick, 13);
+      seen << QPoint(incoming->y(), outgoing->y());
+      expected << QPoint(tarnwick::Twips(std::max(360 - 25 * step, 40)),
+                         tarnwick::Twips(-25 * step));
+    }
+    QCOMPARE(seen, expected);
   }
 
   void onlyTheCurrentLinkedItemOpensItsPage() {
     WriteFile(folder_.filePath("ticker.db"), kTwoItems);
     DrivenForm form(services_, folder_.path());
     form.Start();
-    for (int i = 0; i < 4; ++i) form.TickMain();
+    Tick(form, 4);
     Scroll(form.Ticker());
 
     QTest::mouseClick(TickerLabel(&form, 0), Qt::LeftButton);
@@ -158,41 +149,12 @@ class TickerViewTest : public QObject {
 
     // During the change to Alert the outgoing label still shows News one: a click on it
     // opens nothing, nor does one on Alert, which has no link.
-    TickThrice(form);
+    Tick(form);
     form.Ticker()->lblTicker_Click(1);
     form.Ticker()->lblTicker_Click(0);
     Scroll(form.Ticker());
     QTest::mouseClick(TickerLabel(&form, 0), Qt::LeftButton);
     QCOMPARE(services_.urls.size(), 1);
-  }
-
-  void updateButtonFetchesAndShowsTheNewText() {
-    LoopbackHttpServer server;
-    QVERIFY(server.Listen());
-    server.SetPage("/qzfeed100.txt", {200, kTwoItems});
-    WriteFile(folder_.filePath("ticker.db"), "'Starts here'\r\nOld item^\r\nend\r\n");
-    DrivenForm form(services_, folder_.path());
-    form.Start();
-    TickerView* view = form.Ticker();
-    view->SetTickerHost(server.Host().toStdString());
-    view->LoadTicker();
-
-    bool online = false;
-    view->Download().SetConnectionQuery([&online] { return online; });
-    auto* button = form.findChild<QPushButton*>(QStringLiteral("cmdGetNewTicker"));
-    form.TickMain();
-    if (button) QVERIFY(!button->isEnabled());
-    form.ClickGetNewTicker();
-    QVERIFY(server.requests.isEmpty());
-
-    online = true;
-    form.TickMain();
-    if (button) QVERIFY(button->isEnabled());
-    form.ClickGetNewTicker();
-    QCOMPARE(server.requests.size(), 1);
-    form.TickMain();
-    form.TickMain();  // the fourth tick since the new host
-    QCOMPARE(Shown(&form), QStringLiteral("News one"));
   }
 
   void exitFromTheTrayMenuClosesAtTheNextTick() {
@@ -202,11 +164,9 @@ class TickerViewTest : public QObject {
     QVERIFY(tray);
     QCOMPARE(tray->ToolTip(), QStringLiteral("Tarnwick\r\n   Status : Ready"));
     const QList<QAction*> actions = tray->Menu()->actions();
-    QCOMPARE(actions.size(), 4);
-    QCOMPARE(actions[0]->text(), QStringLiteral("Help"));
-    QCOMPARE(actions[1]->text(), QStringLiteral("About"));
-    QVERIFY(actions[2]->isSeparator());
-    QCOMPARE(actions[3]->text(), QStringLiteral("Exit"));
+    QStringList captions;
+    for (QAction* action : actions) captions << action->text();
+    QCOMPARE(captions, QStringList({"Help", "About", "", "Exit"}));
     // The offscreen desktop has no tray: no icon, and the program runs on without one.
     QVERIFY(!tray->IconShown());
 
@@ -226,14 +186,13 @@ class TickerViewTest : public QObject {
   }
 
   void welcomeBalloonGoesByTheSystem() {
-    QVERIFY(ShowsWelcomeBalloon("Win 2000", false));
-    QVERIFY(ShowsWelcomeBalloon("Win XP", false));
-    for (const char* older : {"Win 3.1", "Win 9x", "NT 4"})
-      QVERIFY(!ShowsWelcomeBalloon(older, true));
-    QVERIFY(ShowsWelcomeBalloon("Unknown", true));
-    QVERIFY(!ShowsWelcomeBalloon("Unknown", false));
-    QVERIFY(ShowsWelcomeBalloon("Win NT", true));
-    QCOMPARE(TrayMenuCaption(4), QStringLiteral("Exit"));
+    // System, whether the tray can show balloons, expected.
+    const std::tuple<const char*, bool, bool> rows[] = {
+        {"Win 2000", false, true}, {"Win XP", false, true}, {"Win 3.1", true, false},
+        {"Win 9x", true, false},   {"NT 4", true, false},   {"Unknown", true, true},
+        {"Unknown", false, false}, {"Win NT", true, true}};
+    for (const auto& [system, balloons, expected] : rows)
+      QVERIFY2(ShowsWelcomeBalloon(system, balloons) == expected, system);
     QCOMPARE(TrayMenuCaption(0), QString());
   }
 };

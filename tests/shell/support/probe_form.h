@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QTimer>
 #include <stdexcept>
 
 #include "shell/mainform.h"
@@ -25,15 +26,13 @@ class ProbeForm : public Mainform {
     Mainform::LoadSettings();
   }
   void LoadTicker() override {
-    trace << QStringLiteral("ticker timer=%1 visible=%2").arg(TimerActive()).arg(isVisible());
+    trace
+        << QStringLiteral("ticker timer=%1 visible=%2").arg(MainTimer->isActive()).arg(isVisible());
   }
   void SetupTrayIcon() override {
-    trace << QStringLiteral("tray timer=%1 visible=%2").arg(TimerActive()).arg(isVisible());
+    trace << QStringLiteral("tray timer=%1 visible=%2").arg(MainTimer->isActive()).arg(isVisible());
   }
   void cmdCompare_Click() override { ++compareBuilds; }
-
- private:
-  bool TimerActive() const;
 };
 
 }  // namespace tarnwick::testing

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace tarnwick::testing {
 
@@ -35,6 +36,33 @@ void WriteFile(const QString& path, const QByteArray& content) {
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
     qFatal("cannot write %s", qPrintable(path));
   file.write(content);
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+  return file.readAll();
+}
+
+QLabel* Item(QWidget* form, int index) {
+  for (QLabel* label : form->findChildren<QLabel*>(QStringLiteral("Qmenu")))
+    if (label->property("index").toInt() == index) return label;
+  qFatal("no item %d", index);
+}
+
+bool WhileRunning(const std::function<void()>& start, const std::function<bool()>& ready,
+                  const std::function<void()>& act) {
+  bool done = false;
+  QTimer probe;
+  probe.setInterval(0);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (done || !ready()) return;
+    done = true;
+    act();
+  });
+  probe.start();
+  start();
+  return done;
 }
 
 }  // namespace tarnwick::testing

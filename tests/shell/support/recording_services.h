@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QLabel>
 #include <QList>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "shell/shell_services.h"
 
@@ -35,5 +37,23 @@ class RecordingServices : public ShellServices {
 
 // Writes a whole file, creating its folders.
 void WriteFile(const QString& path, const QByteArray& content);
+// The whole file, or "<missing>".
+QByteArray ReadAll(const QString& path);
+
+// The child widget of that object name; a missing one ends the test program.
+template <typename T = QWidget>
+T* Find(QWidget* form, const char* name) {
+  T* widget = form->findChild<T*>(QString::fromLatin1(name));
+  if (!widget) qFatal("no widget %s", name);
+  return widget;
+}
+
+// Quick Menu item number `index`.
+QLabel* Item(QWidget* form, int index);
+
+// Runs `start` (which blocks in its own event loop) and calls `act` once, at the first turn of
+// that loop where `ready` holds. Answers whether `act` ran.
+bool WhileRunning(const std::function<void()>& start, const std::function<bool()>& ready,
+                  const std::function<void()>& act);
 
 }  // namespace tarnwick::testing
