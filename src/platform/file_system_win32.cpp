@@ -341,6 +341,11 @@ class Win32FileSystem final : public FileSystem {
       SetError(error, "not a regular file");
       return false;
     }
+    // Wine lets a read-only file be opened for appending; Windows would not.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+      SetError(error, "the file is read-only");
+      return false;
+    }
     Handle file(CreateFileW(wide.c_str(), GENERIC_READ | FILE_APPEND_DATA,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
