@@ -28,7 +28,7 @@
 #include "engine/conversion_run.h"
 #include "engine/helpers.h"
 #include "report/tree_tally.h"
-#include "settings/options.h"
+#include "settings/settings_store.h"
 #include "web_generator.h"
 
 extern char** environ;
@@ -112,16 +112,8 @@ std::string SelfPath() {
 // --- the child: one conversion run ------------------------------------------------------------
 
 int ConvertChild(const std::string& source, const std::string& dest, const std::string& out) {
-  tarnwick::Options options;
-  options.CheckForChanges = 1;
-  options.CompareDate = 1;
-  options.CompareSize = 1;
-  options.CreateUploadsDir = 1;
-  options.KillDeleted = 1;
-  options.KillExtra = 1;
-  options.LaunchFTP = 0;  // never start a program from a benchmark
-  options.ReportChanges = 1;
-  options.ReportDeleted = 1;
+  // Every option on but starting the FTP client: a benchmark never starts a program.
+  tarnwick::Options options = tarnwick::DefaultOptions();
   tarnwick::CountingFileSystem counting(tarnwick::SystemFileSystem());
   auto start = std::chrono::steady_clock::now();
   tarnwick::RunResult result;

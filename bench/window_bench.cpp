@@ -128,10 +128,7 @@ int main(int argc, char** argv) {
   fs::create_directories(settings);
 
   // The options a careful user has on: change detection, uploads folder, logs and the sweep.
-  tarnwick::Options options;
-  options.CheckForChanges = options.CompareDate = options.CompareSize = 1;
-  options.CreateUploadsDir = options.ReportChanges = options.ReportDeleted = 1;
-  options.KillDeleted = options.KillExtra = 1;
+  tarnwick::Options options = tarnwick::DefaultOptions();
   tarnwick::SaveOptions(tarnwick::SettingsFilePath(settings.string()), options);
 
   std::printf("generating %lld files in %lld folders...\n", static_cast<long long>(shape.files),

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "settings/settings_store.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -27,13 +28,6 @@ std::string P(std::string text) {
   return text;
 }
 
-Options AllOn() {
-  Options o;
-  o.CheckForChanges = o.CompareDate = o.CompareSize = o.CreateUploadsDir = 1;
-  o.KillDeleted = o.KillExtra = o.ReportChanges = o.ReportDeleted = 1;
-  return o;
-}
-
 class RecordingObserver : public RunObserver {
  public:
   void StatusChanged(const std::string& text) override { statuses.push_back(text); }
@@ -54,7 +48,7 @@ class ConversionRunTest : public ::testing::Test {
     SetWriteTime(testing::Join(src, relative), time);
   }
 
-  RunResult Convert(const Options& options = AllOn(), std::vector<std::string> skip = {}) {
+  RunResult Convert(const Options& options = DefaultOptions(), std::vector<std::string> skip = {}) {
     ConversionRun run(options, std::move(skip), &observer);
     RunResult result = run.Run(src, dst);
     lastWorkList = run.WorkList;
@@ -104,7 +98,7 @@ TEST_F(ConversionRunTest, ScanLeavesOutExtensionFoldersButNotTheirCleanSubfolder
 
 TEST_F(ConversionRunTest, TrailingSeparatorOnSourceGivesSameEntriesAndKeys) {
   Put("sub/page.htm", "p");
-  ConversionRun run(AllOn(), {});
+  ConversionRun run(DefaultOptions(), {});
   ASSERT_TRUE(run.Run(src + kSep, dst).Finished());
   EXPECT_EQ(run.WorkList, std::vector<std::string>{P("/sub^page.htm")});
   EXPECT_NE(ReadFile(DestLog()).find(testing::Join(src, "sub/page.htm") + "=NEW Entry"),
@@ -163,7 +157,7 @@ TEST_F(ConversionRunTest, FindingsFollowTheOptions) {
   // Date comparison off: only the size findings remain; size off too: nothing.
   Put("date.htm", "DATE", 9000);
   Put("size.htm", "longest", 1000);
-  Options noDate = AllOn();
+  Options noDate = DefaultOptions();
   noDate.CompareDate = 0;
   EXPECT_EQ(Convert(noDate).reported, 1);
   EXPECT_EQ(ReadFile(DestLog()), "[Changed]\r\n" + SrcFile("size.htm") + "=Size Changed\r\n");
@@ -196,7 +190,7 @@ TEST_F(ConversionRunTest, CheckForChangesOffCopiesOnly) {
   Put("Thumbs.db", "t");
   Put("index.htm", "i");
   WriteFile(DestLog(), "[Changed]\r\nstale=NEW Entry\r\n");
-  Options options = AllOn();
+  Options options = DefaultOptions();
   options.CheckForChanges = 0;
   RunResult result = Convert(options, {"thumbs.db"});
   EXPECT_EQ(result.copied, 2);  // the skip list is not applied either
@@ -213,7 +207,7 @@ TEST_F(ConversionRunTest, SkipListMatchesWholeNamesWithoutRegardToCase) {
   Put("*.txt", "literal star");
 #endif
   Put("keep.htm", "k");
-  RunResult result = Convert(AllOn(), {"thumbs.db", "*.txt", ""});
+  RunResult result = Convert(DefaultOptions(), {"thumbs.db", "*.txt", ""});
   EXPECT_EQ(result.copied, 2);
   EXPECT_FALSE(Exists(testing::Join(dst, "Thumbs.db")));
   EXPECT_FALSE(Exists(testing::Join(dst, "sub/THUMBS.DB")));
@@ -226,14 +220,14 @@ TEST_F(ConversionRunTest, SkipListMatchesWholeNamesWithoutRegardToCase) {
 
 TEST_F(ConversionRunTest, UploadsAndLogsCanBeSwitchedOffSeparately) {
   Put("a.htm", "a");
-  Options noUploads = AllOn();
+  Options noUploads = DefaultOptions();
   noUploads.CreateUploadsDir = 0;
   Convert(noUploads);
   EXPECT_FALSE(Exists(up));
   EXPECT_TRUE(Exists(DestLog()));
 
   Put("a.htm", "changed", 5000);
-  Options noReport = AllOn();
+  Options noReport = DefaultOptions();
   noReport.ReportChanges = 0;
   noReport.ReportDeleted = 0;
   Convert(noReport);
@@ -295,7 +289,7 @@ TEST_F(ConversionRunTest, SweepOptionCombinations) {
   std::filesystem::remove(SrcFile("gone.htm"));
   const std::string gone = testing::Join(dst, "gone.htm");
 
-  Options reportOnly = AllOn();
+  Options reportOnly = DefaultOptions();
   reportOnly.KillDeleted = 0;
   Convert(reportOnly);
   EXPECT_TRUE(Exists(gone));
@@ -303,13 +297,13 @@ TEST_F(ConversionRunTest, SweepOptionCombinations) {
   Convert(reportOnly);  // logged again on every run while it stays
   EXPECT_NE(ReadFile(DestLog()).find(gone + "=1"), std::string::npos);
 
-  Options checksOff = AllOn();
+  Options checksOff = DefaultOptions();
   checksOff.CheckForChanges = 0;
   Convert(checksOff);
   EXPECT_TRUE(Exists(gone));
   EXPECT_FALSE(Exists(DestLog()));
 
-  Options deleteOnly = AllOn();
+  Options deleteOnly = DefaultOptions();
   deleteOnly.ReportDeleted = 0;
   Convert(deleteOnly);
   EXPECT_FALSE(Exists(gone));
@@ -361,7 +355,7 @@ TEST_F(ConversionRunTest, Refusals) {
   EXPECT_FALSE(ConversionRun::CheckFolders(src + kSep, dst));
 
   Put("a.htm", "a");
-  ConversionRun run(AllOn(), {});
+  ConversionRun run(DefaultOptions(), {});
   EXPECT_EQ(run.Run(src, src).refusal.kind, RefusalKind::kSameFolders);
   EXPECT_TRUE(run.WorkList.empty());
   EXPECT_FALSE(Exists(src + "-Uploads"));
@@ -418,7 +412,7 @@ TEST_F(ConversionRunTest, FileThatVanishedAfterTheScanIsNeitherCopiedNorReported
   Put("a.htm", "a");
   Put("b.htm", "b");
   VanishingObserver vanish(SrcFile("b.htm"));
-  ConversionRun run(AllOn(), {}, &vanish);
+  ConversionRun run(DefaultOptions(), {}, &vanish);
   RunResult result = run.Run(src, dst);
   EXPECT_EQ(result.copied, 1);
   EXPECT_EQ(result.reported, 1);

@@ -26,13 +26,6 @@ using testing::SetWriteTime;
 using testing::TempDir;
 using testing::WriteFile;
 
-Options AllOn() {
-  Options o;
-  o.CheckForChanges = o.CompareDate = o.CompareSize = o.CreateUploadsDir = 1;
-  o.KillDeleted = o.KillExtra = o.ReportChanges = o.ReportDeleted = 1;
-  return o;
-}
-
 class LastStatus : public RunObserver {
  public:
   void StatusChanged(const std::string& text) override {
@@ -73,7 +66,7 @@ class FaultTest : public ::testing::TestWithParam<Fault> {
   }
 
   RunResult Convert(FileSystem& fs) {
-    ConversionRun run(AllOn(), {}, &observer, fs);
+    ConversionRun run(DefaultOptions(), {}, &observer, fs);
     return run.Run(src, dst);
   }
 
@@ -217,7 +210,7 @@ INSTANTIATE_TEST_SUITE_P(
 class SettingsFaultTest : public ::testing::Test {
  protected:
   SettingsFaultTest() : file(dir / "settings.db") {
-    Options options = AllOn();
+    Options options = DefaultOptions();
     options.FTPPath = "/usr/bin/ftp";
     EXPECT_TRUE(SaveOptions(file, options));
     SourceMemory memory(file);
@@ -235,7 +228,7 @@ TEST_F(SettingsFaultTest, FailedRewriteLeavesTheFileAsItWas) {
     WriteFile(file, before);
     FailingFileSystem failing;
     failing.FailWhen(op, "settings.db");
-    Options changed = AllOn();
+    Options changed = DefaultOptions();
     changed.CompareDate = 0;
     SourceMemory memory(file, failing);
     bool saved = SaveOptions(file, changed, failing);

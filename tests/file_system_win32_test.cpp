@@ -13,6 +13,7 @@
 #include "platform/windows_api.h"
 #include "platform/windows_text.h"
 #include "settings/ini_editor.h"
+#include "settings/settings_store.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -38,19 +39,6 @@ bool SetAttributes(const std::string& path, DWORD attributes) {
 
 DWORD AttributesOf(const std::string& path) {
   return GetFileAttributesW(WideFromUtf8(path).c_str());
-}
-
-Options AllOn() {
-  Options options;
-  options.CheckForChanges = 1;
-  options.CompareDate = 1;
-  options.CompareSize = 1;
-  options.CreateUploadsDir = 1;
-  options.KillDeleted = 1;
-  options.KillExtra = 1;
-  options.ReportChanges = 1;
-  options.ReportDeleted = 1;
-  return options;
 }
 
 // A name the ANSI code page cannot hold, whichever code page the machine has; empty when it
@@ -86,7 +74,7 @@ TEST(Win32FileSystemTest, OneFolderWhateverTheCaseOfItsName) {
   WriteFile(Join(ftp, "INDEX.HTM"), "home");
   SetWriteTime(Join(web, "Index.htm"), 1000000000);
   SetWriteTime(Join(ftp, "INDEX.HTM"), 1000000000);
-  ConversionRun run(AllOn(), {});
+  ConversionRun run(DefaultOptions(), {});
   RunResult result = run.Run(lower, ftp);
   ASSERT_TRUE(result.Finished());
   EXPECT_EQ(result.failures.size(), 0u);
@@ -186,7 +174,7 @@ TEST(Win32FileSystemTest, NamesOutsideTheAnsiCodePageAreCopiedAndLogged) {
   WriteFile(Join(web, "plain.htm"), "plain");
   std::string ftp = web + "-FTP";
 
-  ConversionRun run(AllOn(), {});
+  ConversionRun run(DefaultOptions(), {});
   RunResult result = run.Run(web, ftp);
   ASSERT_TRUE(result.Finished());
   EXPECT_EQ(result.failures.size(), 0u);
@@ -207,7 +195,7 @@ TEST(Win32FileSystemTest, NamesOutsideTheAnsiCodePageAreCopiedAndLogged) {
 
   // Removed from the web, it is swept from the FTP web.
   ASSERT_TRUE(SystemFileSystem().DeleteFile(Join(web, page), nullptr));
-  ConversionRun again(AllOn(), {});
+  ConversionRun again(DefaultOptions(), {});
   RunResult second = again.Run(web, ftp);
   EXPECT_EQ(second.deleted, 1);
   EXPECT_FALSE(Exists(Join(ftp, page)));

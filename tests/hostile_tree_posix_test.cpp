@@ -17,6 +17,7 @@
 #include "engine/conversion_run.h"
 #include "engine/helpers.h"
 #include "settings/ini_editor.h"
+#include "settings/settings_store.h"
 #include "support/temp_dir.h"
 #include "support/web_check.h"
 
@@ -32,13 +33,6 @@ using testing::ReadFile;
 using testing::SetWriteTime;
 using testing::TempDir;
 using testing::WriteFile;
-
-Options AllOn() {
-  Options o;
-  o.CheckForChanges = o.CompareDate = o.CompareSize = o.CreateUploadsDir = 1;
-  o.KillDeleted = o.KillExtra = o.ReportChanges = o.ReportDeleted = 1;
-  return o;
-}
 
 // Every entry below root (links not followed) with its kind and, for files, content.
 std::map<std::string, std::string> Snapshot(const std::string& root) {
@@ -83,7 +77,7 @@ class HostileTreeTest : public ::testing::Test {
       return all;
     };
     std::map<std::string, std::string> before = outside();
-    ConversionRun run(AllOn(), {}, observer);
+    ConversionRun run(DefaultOptions(), {}, observer);
     RunResult result = run.Run(src, dst);
     EXPECT_TRUE(outside() == before) << "something outside the FTP web was written";
     return result;

@@ -32,6 +32,7 @@ TEST(SettingsStore, MissingFileGivesDefaultsAndWritesNothing) {
   EXPECT_EQ(file, dir / "settings.db");
   LoadedOptions loaded = LoadOptions(file);
   EXPECT_EQ(loaded.options, kDefaults);
+  EXPECT_EQ(DefaultOptions(), kDefaults);
   EXPECT_TRUE(loaded.damagedKeys.empty());
   EXPECT_FALSE(Exists(file));
 }

@@ -124,6 +124,17 @@ std::string ReadStoredValue(IniEditor& editor, const std::string& key,
   return defaultValue;
 }
 
+Options DefaultOptions() {
+  Options options;
+  for (std::size_t i = 0; i < std::size(kOptionKeys); ++i) {
+    if (kOptionFields[i] == nullptr)
+      options.FTPPath = kOptionKeys[i].defaultValue;
+    else
+      options.*kOptionFields[i] = *ParseOptionState(kOptionKeys[i].defaultValue);
+  }
+  return options;
+}
+
 LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs) {
   LoadedOptions loaded;
   IniEditor editor = EditorFor(settingsFile, kMainSection, fs);

@@ -36,6 +36,9 @@ struct LoadedOptions {
   std::vector<std::string> damagedKeys;
 };
 
+// What a missing settings.db gives: every option on except starting the FTP client.
+Options DefaultOptions();
+
 // Section "Main" of settings.db; a missing file or key gives the defaults.
 LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs = SystemFileSystem());
 
