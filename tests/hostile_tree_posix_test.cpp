@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <thread>
 
 #include "engine/conversion_run.h"
@@ -349,6 +350,24 @@ TEST_F(HostileTreeTest, PathsDeeperThanAHundredLevelsAndLongerThanThePlatformAll
   EXPECT_EQ(Convert().failures.size(), result.failures.size());
   std::error_code ec;
   fs::remove_all(dst, ec);  // the deep folders are too long for the usual removal
+}
+
+// A web of 100,000 files: only with TARNWICK_BIG_WEB set, since creating the files alone
+// takes minutes on slow disks.
+TEST_F(HostileTreeTest, AHundredThousandFiles) {
+  if (std::getenv("TARNWICK_BIG_WEB") == nullptr) GTEST_SKIP() << "set TARNWICK_BIG_WEB to run";
+  testing::WebBuilder web(src, 5);
+  web.Build(100000, 200);
+  RunResult result = ConversionRun(DefaultOptions(), {}).Run(src, dst);
+  EXPECT_TRUE(result.failures.empty());
+  EXPECT_EQ(result.entries, static_cast<std::int64_t>(testing::ExpectedFtpWeb(src).size()));
+  testing::WebEdits edits = web.Edit(500);
+  result = ConversionRun(DefaultOptions(), {}).Run(src, dst);
+  EXPECT_TRUE(result.failures.empty());
+  EXPECT_EQ(result.reported, static_cast<std::int64_t>(edits.changed.size()));
+  std::map<std::string, std::string> ftpWeb = testing::TreeContents(dst);
+  ftpWeb.erase("changes.ini");
+  EXPECT_TRUE(ftpWeb == testing::ExpectedFtpWeb(src));
 }
 
 }  // namespace
