@@ -558,11 +558,11 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
   const bool remove = checking && options_.KillDeleted != 0;
   for (const std::string& name : files) {
     if (Cancelled()) return;
-    const std::string sourceFile = sourceRoot_ + relative + kPathSeparator + name;
-    std::optional<FindEntry> counterpart = fs_.LookUp(sourceFile);
     const bool isLog = LowerCase(name) == kLogName;
     // The run's own latest-run log has no source counterpart and is no deleted file.
     if ((isLog || IsLogLeftover(name)) && relative.empty()) continue;
+    const std::string sourceFile = sourceRoot_ + relative + kPathSeparator + name;
+    std::optional<FindEntry> counterpart = fs_.LookUp(sourceFile);
     std::string reason;
     if (!counterpart && fs_.Inaccessible(sourceFile, &reason)) {
       // A source file that cannot be examined may well be there: never sweep on a guess.
