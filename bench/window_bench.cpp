@@ -5,6 +5,7 @@
 // Every run converts into a new, empty destination, so each copies the whole web. The runs
 // alternate between the two front ends so that neither profits alone from a warm cache.
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,18 +55,28 @@ class QuietServices : public tarnwick::ShellServices {
 struct Timing {
   bool ok = false;
   double seconds = 0;
+  double cpuSeconds = 0;  // user and system time: what the disk's moods do not change
   long long entries = 0;
 };
+
+double CpuSeconds(int who) {
+  struct rusage usage;
+  ::getrusage(who, &usage);
+  auto seconds = [](const struct timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
 Timing RunCommandLine(const QString& convert, const QString& settings, const QString& source,
                       const QString& destination) {
   Timing timing;
   QProcess process;
   QElapsedTimer clock;
+  const double cpuBefore = CpuSeconds(RUSAGE_CHILDREN);
   clock.start();
   process.start(convert, {"--quiet", "--settings-dir", settings, source, destination});
   if (!process.waitForStarted(30000) || !process.waitForFinished(-1)) return timing;
   timing.seconds = clock.nsecsElapsed() / 1e9;
+  timing.cpuSeconds = CpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
   timing.ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
   if (!timing.ok) std::fprintf(stderr, "%s", process.readAllStandardError().constData());
   return timing;
@@ -80,9 +91,11 @@ Timing RunWindow(const QString& settings, const QString& source, const QString& 
   form.findChild<QLineEdit*>("txtConvertTo")->setText(destination);
   auto* panel = form.findChild<tarnwick::ConvertPanel*>("picConvert");
   QElapsedTimer clock;
+  const double cpuBefore = CpuSeconds(RUSAGE_SELF);
   clock.start();
   form.findChild<QPushButton*>("cmdConvertStart")->click();
   timing.seconds = clock.nsecsElapsed() / 1e9;
+  timing.cpuSeconds = CpuSeconds(RUSAGE_SELF) - cpuBefore;
   timing.ok = !services.failed && panel->LastResult() && panel->LastResult()->Finished();
   timing.entries = form.findChild<QListView*>("lstConvertResults")->model()->rowCount();
   return timing;
@@ -152,6 +165,8 @@ int main(int argc, char** argv) {
 
   std::vector<double> window;
   std::vector<double> commandLine;
+  std::vector<double> windowCpu;
+  std::vector<double> commandLineCpu;
   bool ok = true;
   for (int round = 0; round < kRounds; ++round) {
     const auto dest = [&](const char* who) {
@@ -167,13 +182,16 @@ int main(int argc, char** argv) {
         const Timing t = RunWindow(programFolder, source, dest("window"));
         ok = ok && t.ok;
         window.push_back(t.seconds);
-        std::printf("  window       round %d: %7.3f s (%lld work entries)\n", round + 1, t.seconds,
-                    t.entries);
+        windowCpu.push_back(t.cpuSeconds);
+        std::printf("  window       round %d: %7.3f s, cpu %6.3f s (%lld work entries)\n",
+                    round + 1, t.seconds, t.cpuSeconds, t.entries);
       } else {
         const Timing t = RunCommandLine(convert, programFolder, source, dest("convert"));
         ok = ok && t.ok;
         commandLine.push_back(t.seconds);
-        std::printf("  command line round %d: %7.3f s\n", round + 1, t.seconds);
+        commandLineCpu.push_back(t.cpuSeconds);
+        std::printf("  command line round %d: %7.3f s, cpu %6.3f s\n", round + 1, t.seconds,
+                    t.cpuSeconds);
       }
     }
     fs::remove_all(work / ("window" + std::to_string(round)));
@@ -187,6 +205,9 @@ int main(int argc, char** argv) {
   std::printf("\nwindow %.3f s, command line %.3f s (medians): ratio %.3f (target <= %.1f) %s\n",
               Median(window), Median(commandLine), ratio, kRatioTarget,
               ratio <= kRatioTarget ? "met" : "NOT MET");
+  const double cpuRatio = Median(windowCpu) / Median(commandLineCpu);
+  std::printf("cpu time: window %.3f s, command line %.3f s (medians): ratio %.3f\n",
+              Median(windowCpu), Median(commandLineCpu), cpuRatio);
   if (!ok) std::printf("a run failed (see above)\n");
   return ok && ratio <= kRatioTarget ? 0 : 1;
 }
