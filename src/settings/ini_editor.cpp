@@ -127,12 +127,16 @@ IniEditor::Section* IniEditor::FindSection(Document& doc) {
   return it == doc.sectionIndex.end() ? nullptr : &doc.sections[it->second];
 }
 
-std::string IniEditor::ReadIniValue(const std::string& key, const std::string& defaultValue) {
-  std::string result = defaultValue;
+std::string IniEditor::ReadWholeValue(const std::string& key, const std::string& defaultValue) {
   if (Section* section = FindSection(Current())) {
     auto it = section->keys.find(LowerCase(TrimBlanks(key)));
-    if (it != section->keys.end()) result = ValueOf(section->lines[it->second].text);
+    if (it != section->keys.end()) return ValueOf(section->lines[it->second].text);
   }
+  return defaultValue;
+}
+
+std::string IniEditor::ReadIniValue(const std::string& key, const std::string& defaultValue) {
+  std::string result = ReadWholeValue(key, defaultValue);
   if (result.size() > kValueBuffer - 1) result.resize(kValueBuffer - 1);
   return result;
 }

@@ -44,6 +44,9 @@ class IniEditor {
   // section leaves the table as it was.
   std::int16_t ReadIniSection(IniSectionTable& table);
 
+  // The whole value, without the old buffer limit; the default when the key is missing.
+  std::string ReadWholeValue(const std::string& key, const std::string& defaultValue);
+
   // Every key and full value of the section, without the old buffer limits.
   std::vector<std::pair<std::string, std::string>> ReadWholeSection();
 

@@ -117,11 +117,7 @@ std::optional<std::int16_t> ParseOptionState(const std::string& text) {
 
 std::string ReadStoredValue(IniEditor& editor, const std::string& key,
                             const std::string& defaultValue) {
-  std::string wanted = LowerCase(TrimBlanks(key));
-  for (const auto& [name, value] : editor.ReadWholeSection()) {
-    if (LowerCase(name) == wanted) return value;
-  }
-  return defaultValue;
+  return editor.ReadWholeValue(key, defaultValue);
 }
 
 Options DefaultOptions() {
