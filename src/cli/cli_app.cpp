@@ -7,12 +7,11 @@
 #include <sstream>
 #include <system_error>
 
+#include "base/path.h"
 #include "cli/status_line.h"
 #include "cli/terminal.h"
 #include "engine/conversion_run.h"
-#include "engine/helpers.h"
 #include "engine/source_memory.h"
-#include "platform/path_text.h"
 #include "report/comparison_report.h"
 #include "settings/settings_store.h"
 #include "settings/skip_list.h"

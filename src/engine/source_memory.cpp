@@ -1,6 +1,6 @@
 #include "engine/source_memory.h"
 
-#include "engine/helpers.h"
+#include "base/text.h"
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
 

@@ -4,15 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "base/path.h"
 #include "platform/find_entry.h"
 
 namespace tarnwick {
-
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
 
 // What one read of a folder yields. Both lists are sorted by name without regard to case,
 // so runs, logs and tests are repeatable whatever order the file system keeps.

@@ -13,8 +13,8 @@
 #include <cstring>
 #include <random>
 
+#include "base/text.h"
 #include "platform/file_system.h"
-#include "platform/name_order.h"
 
 #ifdef __linux__
 #include <sys/sendfile.h>

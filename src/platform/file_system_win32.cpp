@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
+#include "base/text.h"
 #include "platform/file_system.h"
-#include "platform/name_order.h"
 #include "platform/windows_api.h"
 #include "platform/windows_text.h"
 
@@ -48,13 +48,11 @@ void SetError(std::string* error, const char* text) {
   if (error) *error = text;
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
 std::string BaseName(const std::string& path) {
   std::size_t end = path.size();
-  while (end > 0 && IsSeparator(path[end - 1])) --end;
+  while (end > 0 && IsPathSeparator(path[end - 1])) --end;
   std::size_t start = end;
-  while (start > 0 && !IsSeparator(path[start - 1]) && path[start - 1] != ':') --start;
+  while (start > 0 && !IsPathSeparator(path[start - 1]) && path[start - 1] != ':') --start;
   return path.substr(start, end - start);
 }
 
@@ -168,7 +166,7 @@ class Win32FileSystem final : public FileSystem {
     std::string base = folder.empty() ? std::string(".") : folder;
     // "C:" alone means the drive's current folder; "C:\" its root. Both take "*" directly.
     std::string pattern = base;
-    if (!IsSeparator(pattern.back()) && !(pattern.size() == 2 && pattern[1] == ':'))
+    if (!IsPathSeparator(pattern.back()) && !(pattern.size() == 2 && pattern[1] == ':'))
       pattern += '\\';
     pattern += '*';
     std::wstring widePattern = WidePath(pattern);
@@ -417,7 +415,7 @@ class Win32FileSystem final : public FileSystem {
   static bool ReplaceWithBytes(const std::string& path, const std::string& bytes,
                                std::string* error) {
     std::string folder = ParentFolder(path);
-    if (!folder.empty() && !IsSeparator(folder.back()) && folder.back() != ':') folder += '\\';
+    if (!folder.empty() && !IsPathSeparator(folder.back()) && folder.back() != ':') folder += '\\';
     static std::mt19937_64 random{std::random_device{}()};
     std::wstring temp;
     HANDLE created = INVALID_HANDLE_VALUE;

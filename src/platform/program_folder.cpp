@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/path_text.h"
+#include "base/path.h"
 
 #ifdef _WIN32
 #include "platform/windows_api.h"

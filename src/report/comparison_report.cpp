@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "engine/helpers.h"
+#include "base/path.h"
 #include "settings/ini_editor.h"
 
 namespace tarnwick {

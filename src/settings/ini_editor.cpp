@@ -2,22 +2,13 @@
 
 #include <algorithm>
 
-#include "engine/helpers.h"
+#include "base/text.h"
 
 namespace tarnwick {
 namespace {
 
 constexpr std::size_t kValueBuffer = 255;
 constexpr std::size_t kKeyListBuffer = 4096;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  std::size_t first = 0, last = text.size();
-  while (first < last && IsBlank(text[first])) ++first;
-  while (last > first && IsBlank(text[last - 1])) --last;
-  return text.substr(first, last - first);
-}
 
 std::string Unquote(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&

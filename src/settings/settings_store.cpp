@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "engine/helpers.h"
-#include "platform/path_text.h"
+#include "base/path.h"
+#include "base/text.h"
 #include "platform/program_folder.h"
 
 namespace tarnwick {
@@ -26,14 +26,6 @@ constexpr std::int16_t Options::*kOptionFields[10] = {&Options::CheckForChanges,
                                                       &Options::LaunchFTP,
                                                       &Options::ReportChanges,
                                                       &Options::ReportDeleted};
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

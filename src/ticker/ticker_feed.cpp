@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "base/text.h"
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
 
@@ -15,13 +16,6 @@ std::string VersionPart(std::string_view part) {
   if (part.empty() || part.find_first_not_of("0123456789") != std::string_view::npos) return "0";
   const std::size_t first = part.find_first_not_of('0');
   return first == std::string_view::npos ? "0" : std::string(part.substr(first));
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
 }
 
 }  // namespace

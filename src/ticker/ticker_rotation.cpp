@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "base/text.h"
+
 namespace tarnwick {
 
 TickerRotation::TickerRotation(int boxWidth, int boxHeight)
@@ -61,7 +63,7 @@ bool TickerRotation::TickerTimerTick() {
 
 std::optional<std::string> TickerRotation::ClickTarget(int index) const {
   // Blanks around a link would only make the address fail to open.
-  const std::string_view address = TrimTickerBlanks(labels_[0].tag);
+  const std::string_view address = TrimSpaces(labels_[0].tag);
   if (index != 0 || address.empty()) return std::nullopt;
   return std::string(address);
 }

@@ -3,26 +3,17 @@
 #include <algorithm>
 #include <cstddef>
 
-namespace tarnwick {
+#include "base/text.h"
 
-std::string_view TrimTickerBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
+namespace tarnwick {
 
 namespace {
 
-bool IsBlank(std::string_view line) { return TrimTickerBlanks(line).empty(); }
+bool IsBlank(std::string_view line) { return TrimSpaces(line).empty(); }
 
 bool ContainsStartMarker(std::string_view line) {
   if (line.size() < kTickerStartMarker.size()) return false;
-  std::string lowered(line);
-  std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  });
-  return lowered.find("'starts here'") != std::string::npos;
+  return LowerCase(line).find("'starts here'") != std::string::npos;
 }
 
 }  // namespace
@@ -63,7 +54,7 @@ std::vector<std::string> TickerItemLines(std::string_view text) {
 
   for (std::size_t i = static_cast<std::size_t>(marker - lines.begin()) + 1; i < count; ++i) {
     if (i == closing || IsBlank(lines[i])) continue;
-    items.emplace_back(TrimTickerBlanks(lines[i]));
+    items.emplace_back(TrimSpaces(lines[i]));
   }
   return items;
 }

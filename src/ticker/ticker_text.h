@@ -31,9 +31,6 @@ struct TickerItem {
   bool operator==(const TickerItem&) const = default;
 };
 
-// The text without blanks (spaces) at both ends, as ticker lines and links are compared.
-std::string_view TrimTickerBlanks(std::string_view text);
-
 // The lines of a text. A line ends at CR LF, at CR or at LF alone, so a text with LF line
 // ends is read like one with CR LF; a final line end does not start a further line.
 std::vector<std::string> SplitTickerLines(std::string_view text);

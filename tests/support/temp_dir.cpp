@@ -8,7 +8,7 @@
 #include <stdexcept>
 
 #include "platform/file_system.h"
-#include "platform/path_text.h"
+#include "base/path.h"
 
 namespace fs = std::filesystem;
 

@@ -5,6 +5,21 @@
 
 namespace tarnwick {
 
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// True for the characters the platform takes as a folder separator ("\" and "/" on Windows).
+bool IsPathSeparator(char c);
+
+// Appends the folder separator unless the path already ends with it ("" gives a lone one).
+std::string AddBackslash(const std::string& path);
+
+// The path without separators at its end, except for a root ("/" or "C:\").
+std::string StripTrailingSeparators(const std::string& path);
+
 // Paths travel through the core as UTF-8 texts. On Windows std::filesystem would read a narrow
 // string in the ANSI code page, which cannot hold every file name, so it gets UTF-8 explicitly.
 inline std::filesystem::path PathFromText(const std::string& text) {

@@ -1,0 +1,103 @@
+#include "base/text.h"
+
+#include <algorithm>
+
+namespace tarnwick {
+
+namespace {
+
+// Position of the first occurrence of separator in text, ignoring case; npos when missing.
+std::size_t FindNoCase(std::string_view separator, std::string_view text) {
+  if (separator.empty() || separator.size() > text.size()) return std::string_view::npos;
+  for (std::size_t i = 0; i + separator.size() <= text.size(); ++i) {
+    std::size_t j = 0;
+    while (j < separator.size() && LowerAscii(text[i + j]) == LowerAscii(separator[j])) ++j;
+    if (j == separator.size()) return i;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string LowerCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = LowerAscii(c);
+  return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  return true;
+}
+
+std::string_view TrimSpaces(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string TrimNull(const std::string& text) {
+  std::size_t nul = text.find('\0');
+  return nul == std::string::npos ? text : text.substr(0, nul);
+}
+
+bool MatchSpec(std::string_view name, std::string_view pattern) {
+  // Iterative match with one back-tracking point for the last "*".
+  std::size_t n = 0, p = 0, starP = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() &&
+        (pattern[p] == '?' || LowerAscii(pattern[p]) == LowerAscii(name[n]))) {
+      ++n;
+      ++p;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (starP != std::string_view::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+std::string TextBefore(std::string_view separator, std::string_view text) {
+  std::size_t p = FindNoCase(separator, text);
+  if (p == std::string_view::npos) return std::string();
+  return std::string(TrimSpaces(text.substr(0, p)));
+}
+
+std::string TextAfter(std::string_view separator, std::string_view text) {
+  std::size_t p = FindNoCase(separator, text);
+  // A missing separator counts as found just before the text, as the old routine did.
+  std::size_t start = (p == std::string_view::npos) ? separator.size() - 1 : p + separator.size();
+  if (start >= text.size()) return std::string();
+  return std::string(TrimSpaces(text.substr(start)));
+}
+
+bool NameLess(const std::string& a, const std::string& b) {
+  std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    unsigned char ca = static_cast<unsigned char>(LowerAscii(a[i]));
+    unsigned char cb = static_cast<unsigned char>(LowerAscii(b[i]));
+    if (ca != cb) return ca < cb;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+void SortNames(std::vector<std::string>& names) { std::sort(names.begin(), names.end(), NameLess); }
+
+}  // namespace tarnwick
