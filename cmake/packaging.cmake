@@ -41,7 +41,7 @@ endforeach()
 install(FILES ${TARNWICK_STAGED}/tarnwick.1.gz ${TARNWICK_STAGED}/tarnwick-convert.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${TARNWICK_PACKAGING}/copyright
-  ${TARNWICK_STAGED}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  ${TARNWICK_STAGED}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarnwick)
 
 # The icon as pictures at the usual sizes, drawn from the SVG when rsvg-convert is there.
 find_program(TARNWICK_RSVG_CONVERT rsvg-convert)
@@ -70,11 +70,11 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://www.tarnwick.example/)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.tarnwick.example/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# CPack takes the lines after the first as the long description and indents them itself.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Tarnwick copies a web site kept by an old HTML editor into a clean \"FTP web\"
+# CPack puts the summary in front as the first line; a lone "." is an empty line.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+"Tarnwick copies a web site kept by an old HTML editor into a clean FTP web
 without the editor's server-extension folders (_vti, _private, _fpclass,
 _borders, _overlay), for hosts that take only FTP uploads. It finds the files
 that are new or changed since the last run and mirrors just those into an
