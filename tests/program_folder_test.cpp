@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "support/temp_dir.h"
@@ -64,8 +66,26 @@ TEST(ProgramFolder, InstallBinFolderIsKnownByIdentityNotByText) {
 
   // The build tree that runs these tests is not where the build installs.
   EXPECT_FALSE(IsInstallBinFolder(ExecutableFolder(), InstallBinFolders()));
-  EXPECT_FALSE(InstallBinFolders().empty());
+#ifndef _WIN32
+  // The Debian package installs into /usr/bin whatever prefix the build was configured with.
+  const std::vector<std::string> installed = InstallBinFolders();
+  EXPECT_EQ(std::count(installed.begin(), installed.end(), "/usr/bin"), 1);
+#endif
 }
+
+#ifndef _WIN32
+TEST(ProgramFolder, UserDataFolderLiesInTheHomeFolder) {
+  const char* saved = std::getenv("HOME");
+  const std::string home = saved != nullptr ? saved : "";
+  setenv("HOME", "/home/ann", 1);
+  EXPECT_EQ(UserDataFolder(), "/home/ann/.local/share/Tarnwick");
+  // Without HOME the user's entry in the password database names the home folder.
+  unsetenv("HOME");
+  EXPECT_NE(UserDataFolder(), "/home/ann/.local/share/Tarnwick");
+  EXPECT_NE(UserDataFolder().find("/.local/share/Tarnwick"), std::string::npos);
+  if (saved != nullptr) setenv("HOME", home.c_str(), 1);
+}
+#endif
 
 }  // namespace
 }  // namespace tarnwick
