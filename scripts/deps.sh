@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need. Safe to run again.
-# The MinGW compiler, GoogleTest's sources and Wine are for the Windows build of the core.
+# The MinGW compiler, GoogleTest's sources and Wine are for the Windows build of the core;
+# dpkg-dev (the package's dependencies), librsvg2-bin (the icon's pictures), desktop-file-utils
+# and appstream are for the Debian package and its checks.
 set -euo pipefail
 packages=(g++ cmake make libgtest-dev qt6-base-dev libgl1-mesa-dev xvfb xauth
-  g++-mingw-w64-x86-64-posix googletest wine wine64)
+  g++-mingw-w64-x86-64-posix googletest wine wine64
+  dpkg-dev librsvg2-bin desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

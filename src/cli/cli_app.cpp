@@ -196,6 +196,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   std::string settingsDir = arguments.settingsDir;
   if (settingsDir.empty()) {
     settingsDir = ProgramFolder();
+    if (settingsDir.empty()) {
+      err << kProgramName
+          << ": no folder for the settings: the home folder is unknown; use --settings-dir\n";
+      return kExitRefused;
+    }
   } else {
     std::error_code error;
     if (!std::filesystem::is_directory(PathFromText(settingsDir), error)) {

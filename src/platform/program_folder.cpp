@@ -5,6 +5,8 @@
 #include <system_error>
 
 #include "base/path.h"
+#include "platform/file_system.h"
+#include "platform/install_dirs.h"
 
 #ifdef _WIN32
 #include "platform/windows_api.h"
@@ -73,6 +75,31 @@ bool FolderWritable(const std::string& folder) {
 #else
   return access(folder.c_str(), W_OK | X_OK) == 0;
 #endif
+}
+
+std::vector<std::string> InstallBinFolders() {
+  std::vector<std::string> folders{kInstallBinFolder};
+  if (*kPackageBinFolder != '\0' && folders.front() != kPackageBinFolder) {
+    folders.push_back(kPackageBinFolder);
+  }
+  return folders;
+}
+
+bool IsInstallBinFolder(const std::string& folder, const std::vector<std::string>& binFolders) {
+  if (folder.empty()) return false;
+  for (const std::string& binFolder : binFolders) {
+    if (!binFolder.empty() && SameFileIdentity(folder, binFolder)) return true;
+  }
+  return false;
+}
+
+std::string ChooseProgramFolder(const ProgramFolderFacts& facts) {
+  if (facts.installed) return facts.userDataFolder;
+  if (facts.executableFolderWritable && !facts.executableFolder.empty()) {
+    return facts.executableFolder;
+  }
+  if (!facts.userDataFolder.empty()) return facts.userDataFolder;
+  return facts.executableFolder;
 }
 
 }  // namespace tarnwick

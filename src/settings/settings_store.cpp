@@ -75,13 +75,17 @@ const OptionKey kOptionKeys[10] = {{"CheckForChanges", "1"}, {"CompareDate", "1"
 
 std::string ProgramFolder() {
   static const std::string folder = [] {
-    std::string executableFolder = ExecutableFolder();
-    if (FolderWritable(executableFolder)) return executableFolder;
-    std::string userFolder = UserDataFolder();
-    if (userFolder.empty()) return executableFolder;
-    std::error_code error;
-    std::filesystem::create_directories(PathFromText(userFolder), error);
-    return userFolder;
+    ProgramFolderFacts facts;
+    facts.executableFolder = ExecutableFolder();
+    facts.installed = IsInstallBinFolder(facts.executableFolder, InstallBinFolders());
+    facts.executableFolderWritable = FolderWritable(facts.executableFolder);
+    facts.userDataFolder = UserDataFolder();
+    std::string chosen = ChooseProgramFolder(facts);
+    if (!chosen.empty() && chosen == facts.userDataFolder) {
+      std::error_code error;
+      std::filesystem::create_directories(PathFromText(chosen), error);
+    }
+    return chosen;
   }();
   return folder;
 }

@@ -11,7 +11,9 @@
 
 namespace tarnwick {
 
-// The program's folder: the executable's folder when writable, else the per-user data folder.
+// The program's folder, as ChooseProgramFolder decides it for this executable: the per-user
+// data folder for an installed program, otherwise the executable's folder when writable, else
+// the per-user data folder. Empty when an installed program finds no per-user folder.
 std::string ProgramFolder();
 
 // settings.db and extras.db inside a folder.

@@ -6,6 +6,8 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarnwick"));
+  // Lets the desktop match the window with its menu entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("example.tarnwick.Tarnwick"));
   tarnwick::ShellServices services;
   return tarnwick::Main(services, tarnwick::ProgramFolderForShell());
 }

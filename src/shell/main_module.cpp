@@ -67,6 +67,11 @@ QString ProgramFolderForShell() {
 }
 
 int Main(ShellServices& services, const QString& programFolder) {
+  if (programFolder.isEmpty()) {
+    services.ShowMessage(nullptr, QMessageBox::Critical, QStringLiteral("Tarnwick"),
+                         QString::fromUtf8(kNoProgramFolderMessage));
+    return 1;
+  }
   QDir().mkpath(programFolder);
   SingleInstance instance(programFolder);
   if (!ClaimSingleInstance(instance, services)) return 0;

@@ -19,12 +19,16 @@ void DetectOSVersion();
 inline constexpr const char* kAlreadyRunningMessage =
     "Another Instance of Tarnwick is already running.";
 inline constexpr const char* kAlreadyRunningTitle = "Already Running";
+// An installed program whose user has no home folder has nowhere to keep its settings.
+inline constexpr const char* kNoProgramFolderMessage =
+    "Tarnwick cannot find a folder for its settings: the home folder is unknown.";
 
 // False, after the message, when another instance holds the program folder.
 bool ClaimSingleInstance(SingleInstance& instance, ShellServices& services);
 
 // The folder for settings.db, extras.db and the lock: TARNWICK_PROGRAM_DIR when set (tests and
-// the benchmark keep their files apart with it), otherwise the program's own folder.
+// the benchmark keep their files apart with it), otherwise the program's folder; empty when
+// there is none.
 QString ProgramFolderForShell();
 
 // The program once the application object exists: refuses a second instance, names the

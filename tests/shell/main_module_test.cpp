@@ -89,6 +89,16 @@ class MainModuleTest : public QObject {
     QVERIFY(tarnwick::ClaimSingleInstance(instance, services));
     QVERIFY(services.messages.isEmpty());
   }
+
+  // Without a folder for its files the window says so instead of writing where it started.
+  void noProgramFolderIsReported() {
+    RecordingServices services;
+    QCOMPARE(tarnwick::Main(services, QString()), 1);
+    QCOMPARE(services.messages.size(), 1);
+    QCOMPARE(services.messages[0].text, QString::fromUtf8(tarnwick::kNoProgramFolderMessage));
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    QVERIFY(!QFileInfo::exists(QStringLiteral("tarnwick.lock")));
+  }
 };
 
 QTEST_MAIN(MainModuleTest)
