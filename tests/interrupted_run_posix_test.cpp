@@ -221,7 +221,10 @@ TEST(InterruptedRewriteTest, KilledRewritesNeverLeaveATruncatedSettingsFile) {
     for (int i = 0; i < webs; ++i)
       editor.WriteIniValue("/webs/site" + std::to_string(i), "/ftp/site" + std::to_string(i));
     ASSERT_TRUE(editor.Flush());
-    ASSERT_TRUE(SaveOptions(file, Options()));
+    // Not empty from the start: a kill before the child's first save still finds a path.
+    Options first;
+    first.FTPPath = "/usr/bin/ftp";
+    ASSERT_TRUE(SaveOptions(file, first));
   }
   std::mt19937 random(7);
   const int rounds = EnvNumber("TARNWICK_KILL_ROUNDS", 24);
