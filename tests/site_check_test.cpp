@@ -341,6 +341,7 @@ TEST(ReferenceTest, ReadAndResolvedAsABrowserDoes) {
       {"/x/./y/../z.htm", "x/z.htm"},
       {"..\\img\\x.gif", "a/img/x.gif"},
       {"%2E%2e/x%20y.htm", "a/x y.htm"},
+      {"%4a%4A%41%61.htm", "a/b/JJAa.htm"},
       {"x.htm?a=1/2#f", "a/b/x.htm"},
       {"sub/", "a/b/sub/"},
       {"..", "a/"},
