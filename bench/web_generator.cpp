@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -112,7 +113,56 @@ std::string MetaTime(std::int64_t seconds) {
   return buffer;
 }
 
-std::string PageContent(const std::string& title, std::int64_t size, Random& rng) {
+// What a page may refer to: a random file of the web as seen from the page, and the way up
+// to the web's root. Pages of the extension folders refer to nothing.
+struct PageTargets {
+  std::function<std::string(Random&)> anyFile;
+  std::string toRoot;  // "../" once per folder level
+};
+
+std::vector<std::string> FolderNames(const std::string& path) {
+  std::vector<std::string> names;
+  for (std::size_t start = 0;;) {
+    std::size_t slash = path.find('/', start);
+    names.push_back(path.substr(start, slash - start));
+    if (slash == std::string::npos) return names;
+    start = slash + 1;
+  }
+}
+
+// One of the problems a plain host shows, planted in a few pages so that the site check has
+// something of every kind to find.
+std::string PlantedProblem(Random& rng, const PageTargets& targets) {
+  switch (rng.Below(7)) {
+    case 0:  // no such file
+      return "<a href=\"" + targets.toRoot + "gone" + std::to_string(rng.Below(1000)) +
+             ".htm\">an old page</a>";
+    case 1: {  // right only when case is ignored
+      std::string target = targets.anyFile(rng);
+      std::size_t name = target.rfind('/') + 1;
+      for (std::size_t i = name; i < target.size(); ++i)
+        if (target[i] >= 'a' && target[i] <= 'z') target[i] = static_cast<char>(target[i] - 32);
+      return "<img src=\"" + target + "\" alt=\"picture\">";
+    }
+    case 2:  // in a folder the conversion leaves out
+      return "<img src=\"" + targets.toRoot + "_overlay/button1.gif\" width=\"100\">";
+    case 3:  // a file a skip list may name
+      return "<a href=\"" + targets.toRoot + "_vti_inf.html\">configuration</a>";
+    case 4:
+      return "<form method=\"POST\" action=\"--WEBBOT-SELF--\">\r\n<!--webbot "
+             "bot=\"SaveResults\" U-File=\"_private/form_results.htm\" S-Format=\"HTML/DL\" "
+             "startspan --><strong>[Save Results]</strong><!--webbot bot=\"SaveResults\" "
+             "endspan i-checksum=\"1\" -->\r\n</form>";
+    case 5:
+      return "<img src=\"" + targets.toRoot +
+             "_vti_bin/fpcount.exe/?Page=index.htm|Image=4\" alt=\"Hit Counter\">";
+    default:  // the author's own disk
+      return "<a href=\"file:///C:/My%20Webs/draft.htm\">draft</a>";
+  }
+}
+
+std::string PageContent(const std::string& title, std::int64_t size, Random& rng,
+                        const PageTargets* targets) {
   std::string head =
       "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; "
       "charset=windows-1252\">\r\n<meta name=\"GENERATOR\" content=\"Microsoft FrontPage "
@@ -124,8 +174,31 @@ std::string PageContent(const std::string& title, std::int64_t size, Random& rng
   text += head;
   auto target = static_cast<std::size_t>(size);
   std::size_t bodyEnd = target > tail.size() ? target - tail.size() : 0;
+  // One page in 40 carries a problem, early enough to survive the cut to size.
+  if (targets && rng.Below(40) == 0) text += PlantedProblem(rng, *targets) + "\r\n";
   int inLine = 0;
   while (text.size() < bodyEnd) {
+    const std::uint64_t roll = targets ? rng.Below(40) : 39;
+    if (roll < 2) {
+      text += "<a href=\"" + targets->anyFile(rng) + "\">";
+      text += kWords[rng.Below(kWords.size())];
+      text += "</a> ";
+    } else if (roll == 2) {
+      text += "<img border=\"0\" src=\"" + targets->anyFile(rng) + "\" width=\"" +
+              std::to_string(rng.Between(16, 640)) + "\" height=\"" +
+              std::to_string(rng.Between(16, 480)) + "\"> ";
+    } else if (roll == 3) {
+      text += "<font face=\"Arial\" size=\"2\"><b>";
+      text += kWords[rng.Below(kWords.size())];
+      text += "</b></font> ";
+    } else if (roll == 4 && rng.Below(8) == 0) {
+      text += "</p>\r\n<table border=\"0\" width=\"100%\"><tr><td style=\"background: url(" +
+              targets->anyFile(rng) + ")\">&nbsp;</td><td><a href=\"http://www.example.com/\">";
+      text += kWords[rng.Below(kWords.size())];
+      text +=
+          "</a></td></tr></table>\r\n<!--webbot bot=\"Timestamp\" S-Type=\"EDITED\" "
+          "S-Format=\"%d %B %Y\" -->\r\n<p>";
+    }
     text += kWords[rng.Below(kWords.size())];
     if (++inLine == 12) {
       text += "</p>\r\n<p>";
@@ -276,7 +349,23 @@ bool WebGenerator::WriteFile(const std::string& root, const File& file, std::str
     content = kVtiInf;
   } else {
     Random rng(file.contentSeed);
-    content = kind == Kind::kPage ? PageContent(file.name, file.size, rng)
+    // References are written relative to the page, as the editor writes them.
+    std::vector<std::string> from;
+    if (file.folder >= 0) from = FolderNames(folders_[static_cast<std::size_t>(file.folder)]);
+    PageTargets targets;
+    for (std::size_t i = 0; i < from.size(); ++i) targets.toRoot += "../";
+    targets.anyFile = [this, &from](Random& pick) {
+      const File& target = files_[pick.Below(files_.size())];
+      std::vector<std::string> to;
+      if (target.folder >= 0) to = FolderNames(folders_[static_cast<std::size_t>(target.folder)]);
+      std::size_t common = 0;
+      while (common < from.size() && common < to.size() && from[common] == to[common]) ++common;
+      std::string reference;
+      for (std::size_t i = common; i < from.size(); ++i) reference += "../";
+      for (std::size_t i = common; i < to.size(); ++i) reference += to[i] + "/";
+      return reference + target.name;
+    };
+    content = kind == Kind::kPage ? PageContent(file.name, file.size, rng, &targets)
                                   : BinaryContent(kind, file.size, rng);
   }
   return WriteBytes(path, content, file.writeTime, error);
@@ -344,7 +433,7 @@ bool WebGenerator::WriteExtensionFolders(const std::string& root, std::string* e
   for (const Item& item : kItems) {
     std::string name(item.path);
     Kind kind = KindOf(name);
-    std::string content = kind == Kind::kPage ? PageContent(name, item.size, rng)
+    std::string content = kind == Kind::kPage ? PageContent(name, item.size, rng, nullptr)
                                               : BinaryContent(kind, item.size, rng);
     if (!WriteBytes(root + "/" + name, content, kBaseTime, error)) return false;
     ++counts_.extensionFiles;

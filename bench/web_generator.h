@@ -24,8 +24,9 @@ struct WebCounts {
   std::int64_t extensionFiles = 0;  // files in the root's extension folders
 };
 
-// Writes a FrontPage web as the editor leaves it: a folder tree of pages (.htm) and pictures
-// (.gif, .jpg), every folder with its _vti_cnf folder holding one meta file per file, the
+// Writes a FrontPage web as the editor leaves it: a folder tree of pages (.htm, with links,
+// pictures, tables and components, and in one page of 40 a problem for the site check) and
+// pictures (.gif, .jpg), every folder with its _vti_cnf folder holding one meta file per file, the
 // root's server-extension folders and the root file _vti_inf.html. Everything (names,
 // contents, sizes, last-write times) follows from the shape, so two webs of one shape are
 // equal byte for byte and time for time.

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need. Safe to run again.
 # The MinGW compiler, GoogleTest's sources and Wine are for the Windows build of the core;
-# dpkg-dev (the package's dependencies), librsvg2-bin (the icon's pictures), desktop-file-utils
-# and appstream are for the Debian package and its checks.
+# dpkg-dev (the package's dependencies, and unpacking Debian's source package of gumbo for the
+# Windows build), librsvg2-bin (the icon's pictures), desktop-file-utils and appstream are for
+# the Debian package and its checks. gumbo (libgumbo-dev) is the site check's HTML parser.
 set -euo pipefail
-packages=(g++ cmake make libgtest-dev qt6-base-dev libgl1-mesa-dev xvfb xauth
-  g++-mingw-w64-x86-64-posix googletest wine wine64
+packages=(g++ cmake make pkg-config libgtest-dev libgumbo-dev qt6-base-dev libgl1-mesa-dev xvfb
+  xauth g++-mingw-w64-x86-64-posix googletest wine wine64
   dpkg-dev librsvg2-bin desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do

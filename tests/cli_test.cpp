@@ -314,6 +314,8 @@ TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
       {"--quiet=yes", Web()},
       {"--settings-dir", Root("no-such-folder"), Web()},
       {"--compare", "--report", Web()},
+      {"--check", "--report", Web()},
+      {"--check", Web(), Root("site")},
   };
   for (const auto& args : wrong) {
     Outcome outcome = Run(args);
@@ -323,7 +325,7 @@ TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
   }
   EXPECT_FALSE(Exists(Web() + "-FTP"));
   EXPECT_NE(Run({}).err.find("usage: tarnwick-convert [--settings-dir DIR] [--quiet] [--compare | "
-                             "--report] SOURCE [DESTINATION]"),
+                             "--report | --check] SOURCE [DESTINATION]"),
             std::string::npos);
 
   Outcome help = Run({"--help"});
@@ -354,6 +356,45 @@ TEST_F(CliTest, CompareAndReportPrintTheReportLines) {
   EXPECT_EQ(report.out.rfind(Summary(5, 5, 5, 0, 0), 0), 0u) << report.out;
   // Eight files in the FrontPage web, five kept in the FTP web: 38% saved.
   EXPECT_NE(report.out.find("\nFiles\t8\t5\t3\t38%\n"), std::string::npos) << report.out;
+  EXPECT_NE(report.out.find("\nClick Here to view the latest changes.\n"), std::string::npos);
+}
+
+TEST_F(CliTest, CheckPrintsOneLinePerFindingAndTellsByItsStatus) {
+  Outcome clean = Convert({"--check", Web()});
+  EXPECT_EQ(clean.status, 0) << clean.err;
+  EXPECT_EQ(clean.out, "");
+  EXPECT_EQ(clean.err, "");
+
+  WriteFile(Web("_borders/bg.gif"), "GIF89a");
+  WriteFile(Web("news/today.htm"),
+            "<body background=\"../_borders/bg.gif\">\n<img src=\"../Images/Logo.gif\">");
+  const std::string findings =
+      "news/today.htm\t1\tdropped\t../_borders/bg.gif\t_borders/bg.gif lies in the folder "
+      "_borders, which the conversion leaves out: it will be missing on the host.\n"
+      "news/today.htm\t2\tcase\t../Images/Logo.gif\tThe web has images/logo.gif: the names "
+      "differ in case, which a host that minds case does not forgive.\n";
+  Outcome found = Convert({"--check", Web()});
+  EXPECT_EQ(found.status, 1) << found.err;
+  EXPECT_EQ(found.out, findings);
+  EXPECT_FALSE(Exists(Web() + "-FTP"));  // the check converts nothing
+
+  // The option read from settings.db keeps the picture, so only the case finding is left.
+  WriteFile(testing::Join(Settings(), "settings.db"), "[Main]\r\nKeepUsedFiles=1\r\n");
+  Outcome kept = Convert({"--check", Web()});
+  EXPECT_EQ(kept.status, 1) << kept.err;
+  EXPECT_EQ(kept.out, findings.substr(findings.find("news/today.htm\t2")));
+
+  Outcome missing = Convert({"--check", Root("nowhere")});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find(Root("nowhere")), std::string::npos) << missing.err;
+
+  // --report prints the same findings after the report; they do not fail the conversion,
+  // which keeps the picture the page uses.
+  Outcome report = Convert({"--report", Web(), Root("site")});
+  EXPECT_EQ(report.status, 0) << report.err;
+  ASSERT_GT(report.out.size(), kept.out.size());
+  EXPECT_EQ(report.out.substr(report.out.size() - kept.out.size() - 1), "\n" + kept.out);
+  EXPECT_TRUE(Exists(Root("site/_borders/bg.gif")));
   EXPECT_NE(report.out.find("\nClick Here to view the latest changes.\n"), std::string::npos);
 }
 

@@ -37,7 +37,7 @@ TEST(SettingsStore, MissingFileGivesDefaultsAndWritesNothing) {
   EXPECT_FALSE(Exists(file));
 }
 
-TEST(SettingsStore, SaveWritesTheTenKeysInOrder) {
+TEST(SettingsStore, SaveWritesTheKeysInOrder) {
   TempDir dir;
   const Options o{.CheckForChanges = 1,
                   .CompareDate = 0,
@@ -48,12 +48,14 @@ TEST(SettingsStore, SaveWritesTheTenKeysInOrder) {
                   .KillExtra = 1,
                   .LaunchFTP = 1,
                   .ReportChanges = 0,
-                  .ReportDeleted = 1};
+                  .ReportDeleted = 1,
+                  .KeepUsedFiles = 1};
   ASSERT_TRUE(SaveOptions(dir / "settings.db", o));
   EXPECT_EQ(ReadFile(dir / "settings.db"),
             "[Main]\r\nCheckForChanges=1\r\nCompareDate=0\r\nCompareSize=2\r\n"
             "CreateUploadsDir=1\r\nFTPPath=/usr/bin/ftp client\r\nKillDeleted=0\r\n"
-            "KillExtra=1\r\nLaunchFTP=1\r\nReportChanges=0\r\nReportDeleted=1\r\n");
+            "KillExtra=1\r\nLaunchFTP=1\r\nReportChanges=0\r\nReportDeleted=1\r\n"
+            "KeepUsedFiles=1\r\n");
   EXPECT_EQ(LoadOptions(dir / "settings.db").options, o);
 
   // A path with a line break would turn into other keys; it is refused, the rest is saved.

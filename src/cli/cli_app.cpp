@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "base/path.h"
+#include "check/site_check.h"
 #include "cli/status_line.h"
 #include "cli/terminal.h"
 #include "engine/conversion_run.h"
@@ -42,8 +43,14 @@ const std::vector<Flag>& Flags() {
        [](CliArguments& a, const std::string&) { a.quiet = true; }},
       {"--compare", nullptr, nullptr, "print the comparison report without converting",
        [](CliArguments& a, const std::string&) { a.compare = true; }},
-      {"--report", nullptr, nullptr, "convert, then print the comparison report",
+      {"--report", nullptr, nullptr,
+       "convert, then print the comparison report and what the\n"
+       "check finds",
        [](CliArguments& a, const std::string&) { a.report = true; }},
+      {"--check", nullptr, nullptr,
+       "print what will break on a plain host, without converting:\n"
+       "one line per finding: page, line, kind, reference, sentence",
+       [](CliArguments& a, const std::string&) { a.check = true; }},
       {"--help", "-h", nullptr, "show this help and exit",
        [](CliArguments& a, const std::string&) { a.help = true; }},
       {"--version", nullptr, nullptr, "show the version and exit",
@@ -74,6 +81,34 @@ void PrintReport(std::ostream& out, const std::string& source, const std::string
   for (const std::string& line : BuildComparisonReport(source, destination)) out << line << "\n";
 }
 
+// Prints each finding as it is found and each error on err; a run observer's status, yield
+// and interrupt carry over to the check.
+class FindingPrinter : public CheckObserver {
+ public:
+  FindingPrinter(std::ostream& out, RunObserver& status) : out_(out), status_(status) {}
+  void FindingFound(const CheckFinding& finding) override { out_ << FindingLine(finding) << "\n"; }
+  void StatusChanged(const std::string& text) override { status_.StatusChanged(text); }
+  void Yield() override { status_.Yield(); }
+  bool CancelRequested() override { return status_.CancelRequested(); }
+
+ private:
+  std::ostream& out_;
+  RunObserver& status_;
+};
+
+CheckResult PrintCheck(std::ostream& out, std::ostream& err, StatusLine& status,
+                       const std::string& source, const Options& options,
+                       const std::vector<std::string>& skipList) {
+  FindingPrinter printer(out, status);
+  SiteCheck check(options, skipList, &printer);
+  CheckResult result = check.Run(source);
+  status.Clear();
+  if (result.refused) err << result.refusal << "\n";
+  for (const CheckError& error : result.errors)
+    err << kProgramName << ": cannot check " << error.path << ": " << error.reason << "\n";
+  return result;
+}
+
 void PrintSummary(std::ostream& out, const RunResult& result) {
   out << "Files in the work list: " << result.entries << "\n"
       << "Files copied:           " << result.copied << "\n"
@@ -89,7 +124,8 @@ void PrintSummary(std::ostream& out, const RunResult& result) {
 
 std::string UsageLine() {
   return std::string("usage: ") + kProgramName +
-         " [--settings-dir DIR] [--quiet] [--compare | --report] SOURCE [DESTINATION]";
+         " [--settings-dir DIR] [--quiet] [--compare | --report | --check] SOURCE "
+         "[DESTINATION]";
 }
 
 std::string HelpText() {
@@ -115,7 +151,8 @@ std::string HelpText() {
     text << lead << help << "\n";
   }
   text << "\nExit status: 0 when every file was handled, 1 when a copy, folder creation or\n"
-       << "deletion failed, 2 when the run was refused or the arguments are wrong.\n";
+       << "deletion failed, 2 when the run was refused or the arguments are wrong.\n"
+       << "With --check: 0 when nothing is found, 1 when something is, 2 on errors.\n";
   return text.str();
 }
 
@@ -161,14 +198,16 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     flag->apply(parsed.arguments, value);
   }
   if (parsed.arguments.help || parsed.arguments.version) return parsed;
-  if (parsed.arguments.compare && parsed.arguments.report) {
-    parsed.error = "--compare and --report cannot be combined";
+  if (parsed.arguments.compare + parsed.arguments.report + parsed.arguments.check > 1) {
+    parsed.error = "--compare, --report and --check cannot be combined";
     return parsed;
   }
   if (positional.empty()) {
     parsed.error = "missing SOURCE";
   } else if (positional.size() > 2) {
     parsed.error = "too many arguments";
+  } else if (parsed.arguments.check && positional.size() > 1) {
+    parsed.error = "--check takes SOURCE only";
   } else {
     parsed.arguments.source = positional[0];
     if (positional.size() == 2) parsed.arguments.destination = positional[1];
@@ -219,8 +258,20 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   std::vector<std::string> skipList = LoadSkipList(SkipListFilePath(settingsDir));
 
-  SourceMemory memory(settingsFile);
   const std::string source = FolderArgument(arguments.source);
+  if (arguments.check) {
+    StatusLine status(err, errIsTerminal && !arguments.quiet, StandardErrorColumns());
+    CatchInterrupt();
+    CheckResult result = PrintCheck(out, err, status, source, loaded.options, skipList);
+    if (result.cancelled) {
+      err << kProgramName << ": interrupted; the check is incomplete\n";
+      return kExitInterrupted;
+    }
+    if (result.refused || !result.errors.empty()) return kExitCheckErrors;
+    return result.findings > 0 ? kExitCheckFindings : kExitCheckClean;
+  }
+
+  SourceMemory memory(settingsFile);
   const std::string destination = arguments.destination ? FolderArgument(*arguments.destination)
                                                         : memory.ProposedDestination(source);
 
@@ -231,7 +282,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
   StatusLine status(err, errIsTerminal && !arguments.quiet, StandardErrorColumns());
   CatchInterrupt();
-  ConversionRun run(loaded.options, std::move(skipList), &status);
+  ConversionRun run(loaded.options, skipList, &status);
   RunResult result = run.Run(source, destination);
   status.Clear();
 
@@ -244,7 +295,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         << failure.reason << "\n";
   }
   if (!arguments.quiet) PrintSummary(out, result);
-  if (arguments.report) PrintReport(out, source, destination);
+  if (arguments.report) {
+    PrintReport(out, source, destination);
+    // The findings follow the report; they do not change how the conversion went.
+    if (!result.cancelled) PrintCheck(out, err, status, source, loaded.options, skipList);
+  }
   if (result.cancelled) {
     err << kProgramName << ": interrupted; stopped after the file in progress\n";
     return kExitInterrupted;

@@ -12,6 +12,10 @@ inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailures = 1;  // some copy, folder creation or deletion failed
 inline constexpr int kExitRefused = 2;   // the run was refused, or the arguments are wrong
 inline constexpr int kExitInterrupted = 130;
+// Exit statuses of --check.
+inline constexpr int kExitCheckClean = 0;
+inline constexpr int kExitCheckFindings = 1;
+inline constexpr int kExitCheckErrors = 2;
 
 // What the command line asked for.
 struct CliArguments {
@@ -21,6 +25,7 @@ struct CliArguments {
   bool version = false;
   bool compare = false;  // print the comparison report instead of converting
   bool report = false;   // convert, then print the comparison report
+  bool check = false;    // print what will break on a plain host instead of converting
   std::string source;
   std::optional<std::string> destination;
 };

@@ -1,30 +1,21 @@
 #include "engine/conversion_run.h"
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <thread>
 
+#include "check/site_check.h"
 #include "engine/helpers.h"
+#include "engine/web_folders.h"
 
 namespace tarnwick {
 namespace {
 
-// Folder names holding the editor's server-extension data, tested as lowered substrings.
-constexpr std::array<const char*, 5> kExclusionWords = {"_vti", "_private", "_fpclass", "_borders",
-                                                        "_overlay"};
 constexpr const char* kLogName = "changes.ini";
 
 // Log lines wait at most this long, or for this many files, before they go to disk together.
 constexpr std::size_t kMaxPendingActions = 256;
 constexpr auto kMaxPendingTime = std::chrono::milliseconds(250);
-
-bool IsExcludedFolder(const std::string& name) {
-  std::string lowered = LowerCase(name);
-  for (const char* word : kExclusionWords)
-    if (lowered.find(word) != std::string::npos) return true;
-  return false;
-}
 
 // A temporary file of a rewrite of a change log that a killed run left behind. It is ours: it
 // is neither a deleted file of the web nor anything to upload.
@@ -188,6 +179,7 @@ RunResult ConversionRun::Run(const std::string& source, const std::string& desti
     AddEntries(std::string(), root.files);
     ScanListing(std::string(), root);
   }
+  if (!Cancelled() && options_.KeepUsedFiles != 0) AddKeptFiles();
   result_.entries = static_cast<std::int64_t>(WorkList.size());
   if (Cancelled()) return result_;
 
@@ -266,6 +258,58 @@ void ConversionRun::ScanListing(const std::string& relative, const FolderListing
                      ++FolderCount;
                    }
                  });
+}
+
+namespace {
+
+// The run's observer as the site check's: status, yield and a stop request carry over.
+class CheckRelay : public CheckObserver {
+ public:
+  explicit CheckRelay(RunObserver& run) : run_(run) {}
+  void StatusChanged(const std::string& text) override { run_.StatusChanged(text); }
+  void Yield() override { run_.Yield(); }
+  bool CancelRequested() override { return run_.CancelRequested(); }
+
+ private:
+  RunObserver& run_;
+};
+
+}  // namespace
+
+void ConversionRun::AddKeptFiles() {
+  // The pages are read for the files they use; those go into the work list after the scan's.
+  CheckRelay relay(*observer_);
+  std::vector<CheckError> errors;
+  keptFiles_ = KeptFilesOfPages(sourceRoot_, options_, skipList_, &relay, fs_, &errors);
+  keptComplete_ = errors.empty() && !Cancelled();
+  for (const std::string& path : keptFiles_) {
+    std::string relative = path;
+    for (char& c : relative)
+      if (c == '/') c = kPathSeparator;
+    const std::size_t cut = relative.rfind(kPathSeparator);
+    const std::string folder = std::string(1, kPathSeparator) + relative.substr(0, cut);
+    workSplit_.push_back(folder.size());
+    WorkList.push_back(folder + "^" + relative.substr(cut + 1));
+    observer_->EntryAdded(WorkList.back());
+  }
+}
+
+// A file of the FTP web in _borders, _overlay or _fpclass that no page uses any more, while
+// its source is still there: with the option on it goes like a deleted file.
+bool ConversionRun::NoLongerKept(const std::string& relative, const std::string& name) const {
+  if (options_.KeepUsedFiles == 0 || !keptComplete_ || relative.empty()) return false;
+  std::string path;
+  std::string last;
+  for (std::size_t start = 1; start <= relative.size();) {
+    std::size_t end = relative.find(kPathSeparator, start);
+    if (end == std::string::npos) end = relative.size();
+    last = relative.substr(start, end - start);
+    if (!IsWalkedFolder(last) || IsPrivateFolder(last)) return false;
+    path += last + "/";
+    start = end + 1;
+  }
+  if (!IsExcludedFolder(last)) return false;
+  return !std::binary_search(keptFiles_.begin(), keptFiles_.end(), path + name);
 }
 
 // ---- copy phase ---------------------------------------------------------------------------
@@ -567,7 +611,7 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
     if (!counterpart && fs_.Inaccessible(sourceFile, &reason)) {
       // A source file that cannot be examined may well be there: never sweep on a guess.
       Fail("check", sourceFile, reason);
-    } else if (!counterpart || counterpart->IsFolder()) {
+    } else if (!counterpart || counterpart->IsFolder() || NoLongerKept(relative, name)) {
       const std::string destFile = destRoot_ + relative + kPathSeparator + name;
       ++result_.deletedFound;
       bool logged = true;

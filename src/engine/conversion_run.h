@@ -116,6 +116,8 @@ class ConversionRun {
   };
 
   void AddEntries(const std::string& relative, const std::vector<std::string>& files);
+  void AddKeptFiles();
+  bool NoLongerKept(const std::string& relative, const std::string& name) const;
   using FolderVisit = std::function<void(const std::string& name, const std::string& relative,
                                          const FolderListing& listing)>;
   void WalkSubfolders(const std::string& root, const std::string& relative,
@@ -151,6 +153,10 @@ class ConversionRun {
   RunResult result_;
 
   std::vector<std::size_t> workSplit_;  // where each work entry's folder part ends
+  // Files that pages use in _borders, _overlay and _fpclass ("/" between folders, sorted), and
+  // whether every page could be read to find them: only then may the sweep remove the others.
+  std::vector<std::string> keptFiles_;
+  bool keptComplete_ = false;
   std::string sourceRoot_;  // SourcePath without trailing separators, for composing paths
   std::string destRoot_;
   IniEditor destLog_;

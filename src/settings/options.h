@@ -18,6 +18,8 @@ struct Options {
   std::int16_t LaunchFTP = 0;
   std::int16_t ReportChanges = 0;
   std::int16_t ReportDeleted = 0;
+  // Files that kept pages use in _borders, _overlay and _fpclass go into the FTP web too.
+  std::int16_t KeepUsedFiles = 0;
 
   bool operator==(const Options&) const = default;
 };

@@ -16,7 +16,7 @@ namespace {
 constexpr const char* kMainSection = "Main";
 
 // The option fields in key order; nullptr marks FTPPath, the one text.
-constexpr std::int16_t Options::*kOptionFields[10] = {&Options::CheckForChanges,
+constexpr std::int16_t Options::*kOptionFields[11] = {&Options::CheckForChanges,
                                                       &Options::CompareDate,
                                                       &Options::CompareSize,
                                                       &Options::CreateUploadsDir,
@@ -25,7 +25,8 @@ constexpr std::int16_t Options::*kOptionFields[10] = {&Options::CheckForChanges,
                                                       &Options::KillExtra,
                                                       &Options::LaunchFTP,
                                                       &Options::ReportChanges,
-                                                      &Options::ReportDeleted};
+                                                      &Options::ReportDeleted,
+                                                      &Options::KeepUsedFiles};
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -67,11 +68,11 @@ IniEditor EditorFor(const std::string& settingsFile, const char* section, FileSy
 
 }  // namespace
 
-const OptionKey kOptionKeys[10] = {{"CheckForChanges", "1"}, {"CompareDate", "1"},
-                                   {"CompareSize", "1"},     {"CreateUploadsDir", "1"},
-                                   {"FTPPath", ""},          {"KillDeleted", "1"},
-                                   {"KillExtra", "1"},       {"LaunchFTP", "0"},
-                                   {"ReportChanges", "1"},   {"ReportDeleted", "1"}};
+const OptionKey kOptionKeys[11] = {
+    {"CheckForChanges", "1"},  {"CompareDate", "1"},  {"CompareSize", "1"},
+    {"CreateUploadsDir", "1"}, {"FTPPath", ""},       {"KillDeleted", "1"},
+    {"KillExtra", "1"},        {"LaunchFTP", "0"},    {"ReportChanges", "1"},
+    {"ReportDeleted", "1"},    {"KeepUsedFiles", "0"}};
 
 std::string ProgramFolder() {
   static const std::string folder = [] {
@@ -150,7 +151,7 @@ LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs) {
 
 bool SaveOptions(const std::string& settingsFile, const Options& options, FileSystem& fs) {
   IniEditor editor = EditorFor(settingsFile, kMainSection, fs);
-  // One rewrite of the file for all ten keys.
+  // One rewrite of the file for all the keys.
   editor.DeferWrites(true);
   bool written = true;
   for (std::size_t i = 0; i < std::size(kOptionKeys); ++i) {

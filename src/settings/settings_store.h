@@ -20,12 +20,13 @@ std::string ProgramFolder();
 std::string SettingsFilePath(const std::string& folder);
 std::string SkipListFilePath(const std::string& folder);
 
-// The ten keys of section "Main", in the order they are read and written, with their defaults.
+// The keys of section "Main", in the order they are read and written, with their defaults.
+// KeepUsedFiles came last and is off by default, so a settings.db without it behaves as before.
 struct OptionKey {
   const char* key;
   const char* defaultValue;
 };
-extern const OptionKey kOptionKeys[10];
+extern const OptionKey kOptionKeys[11];
 
 // A stored text as a check-box state: rounded to the nearest whole number, a half to the even
 // one. Empty when the text is not a number or lies outside 0 to 2.
@@ -44,7 +45,7 @@ Options DefaultOptions();
 // Section "Main" of settings.db; a missing file or key gives the defaults.
 LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs = SystemFileSystem());
 
-// Writes the ten keys in order; false when a write was refused.
+// Writes the keys in order; false when a write was refused.
 bool SaveOptions(const std::string& settingsFile, const Options& options,
                  FileSystem& fs = SystemFileSystem());
 

@@ -30,6 +30,10 @@ void CompareList::AddLine(const QString& line) {
   model_->setData(model_->index(row), line);
 }
 
+void CompareList::SetLine(int row, const QString& line) {
+  if (row >= 0 && row < model_->rowCount()) model_->setData(model_->index(row), line);
+}
+
 void CompareList::SetLines(const QStringList& lines) { model_->setStringList(lines); }
 
 QStringList CompareList::Lines() const { return model_->stringList(); }

@@ -20,6 +20,7 @@ class CompareList : public QListView {
 
   void Clear();
   void AddLine(const QString& line);
+  void SetLine(int row, const QString& line);
   void SetLines(const QStringList& lines);
   QStringList Lines() const;
 

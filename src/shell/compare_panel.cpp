@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "base/path.h"
 #include "shell/compare_list.h"
 #include "shell/shell_services.h"
 
@@ -53,6 +54,11 @@ ComparePanel::ComparePanel(ShellServices& services, QWidget* parent)
   column->addWidget(lstCompare, 1);
 }
 
+void ComparePanel::UseSettings(const Options& options, const std::vector<std::string>& skipList) {
+  options_ = &options;
+  skipList_ = &skipList;
+}
+
 void ComparePanel::SetRunInProgress(bool running) {
   runInProgress_ = running;
   cmdCompare->setEnabled(!running && !building_);
@@ -64,12 +70,15 @@ bool ComparePanel::BuildReport(const QString& source, const QString& destination
   building_ = true;
   cmdCompare->setEnabled(false);
   lstCompare->Clear();
+  firstFindingRow_ = -1;
+  findingPages_.clear();
   sinceRefresh_.invalidate();
 
   ComparisonReport report(LocaleNumberFormat(), this);
   report.Build(source.toStdString(), destination.toStdString());
   destPath_ = report.DestPath;
   uploadsPath_ = report.UploadsPath;
+  AddCheckSection(report.SourcePath);
 
   building_ = false;
   cmdCompare->setEnabled(!runInProgress_);
@@ -78,6 +87,36 @@ bool ComparePanel::BuildReport(const QString& source, const QString& destination
 
 void ComparePanel::LineAdded(const std::string& line) {
   lstCompare->AddLine(QString::fromStdString(line));
+}
+
+void ComparePanel::AddCheckSection(const std::string& source) {
+  if (!options_ || !skipList_) return;
+  lstCompare->AddLine(QString());
+  lstCompare->AddLine(QString::fromLatin1(kCheckHeading));
+  // The summary takes this line once the check is over; the findings come below it as found.
+  const int summaryRow = lstCompare->model()->rowCount();
+  lstCompare->AddLine(QStringLiteral("Checking the pages of the FrontPage web..."));
+  checkedWeb_ = StripTrailingSeparators(source);
+  firstFindingRow_ = summaryRow + 1;
+  SiteCheck check(*options_, *skipList_, this);
+  const CheckResult result = check.Run(source);
+  lstCompare->SetLine(summaryRow, QString::fromStdString(CheckSummary(result)));
+  // Findings are longer than the report's lines: the list scrolls far enough to show them.
+  const QFontMetrics metrics(lstCompare->font());
+  int widest = lstCompare->HorizontalExtent();
+  for (const QString& line : lstCompare->Lines().mid(summaryRow))
+    widest = std::max(widest, metrics.horizontalAdvance(line) + 20);
+  lstCompare->SetHorizontalExtent(widest);
+  for (const CheckError& error : result.errors) {
+    lstCompare->AddLine(QStringLiteral("Could not be read: %1: %2")
+                            .arg(QDir::toNativeSeparators(QString::fromStdString(error.path)),
+                                 QString::fromStdString(error.reason)));
+  }
+}
+
+void ComparePanel::FindingFound(const CheckFinding& finding) {
+  findingPages_.push_back(finding.page);
+  lstCompare->AddLine(QString::fromStdString(FindingText(finding)));
 }
 
 void ComparePanel::Yield() {
@@ -90,6 +129,19 @@ void ComparePanel::Yield() {
 void ComparePanel::lstCompare_Click() {
   const QModelIndex current = lstCompare->currentIndex();
   if (!current.isValid()) return;
+  const int finding = current.row() - firstFindingRow_;
+  if (firstFindingRow_ >= 0 && finding >= 0 && finding < static_cast<int>(findingPages_.size())) {
+    // The page as the editor opens any text file, as the skip list's Edit does.
+    std::string page = checkedWeb_ + kPathSeparator + findingPages_[finding];
+    for (char& c : page)
+      if (c == '/') c = kPathSeparator;
+    const QString path = QString::fromStdString(page);
+    if (services_.OpenInEditor(path)) return;
+    services_.ShowMessage(window(), QMessageBox::Warning, QString::fromLatin1(kEditorTitle),
+                          QStringLiteral("No text editor could be started for the page\n%1")
+                              .arg(QDir::toNativeSeparators(path)));
+    return;
+  }
   const std::string line = current.data(Qt::DisplayRole).toString().toStdString();
   const std::optional<std::string> log =
       ComparisonReport::ChangeLogForLine(line, destPath_, uploadsPath_);

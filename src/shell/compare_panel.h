@@ -4,8 +4,11 @@
 #include <QString>
 #include <QWidget>
 #include <string>
+#include <vector>
 
+#include "check/site_check.h"
 #include "report/comparison_report.h"
+#include "settings/options.h"
 #include "shell/panel_title.h"
 
 class QPushButton;
@@ -15,9 +18,10 @@ namespace tarnwick {
 class CompareList;
 class ShellServices;
 
-// picCompare: the comparison report of the FrontPage web, its FTP web and the uploads folder.
-// The report is the core's; this panel shows its lines as they come and opens the change logs.
-class ComparePanel : public QWidget, public ReportObserver {
+// picCompare: the comparison report of the FrontPage web, its FTP web and the uploads folder,
+// followed by what the site check finds in the web. Report and check are the core's; this
+// panel shows their lines as they come and opens the change logs and the pages.
+class ComparePanel : public QWidget, public ReportObserver, public CheckObserver {
   Q_OBJECT
 
  public:
@@ -28,6 +32,10 @@ class ComparePanel : public QWidget, public ReportObserver {
   static constexpr int kRefreshIntervalMs = 16;
 
   CompareList* List() const { return lstCompare; }
+  // The options and skip list the check judges the web by (the window's own).
+  void UseSettings(const Options& options, const std::vector<std::string>& skipList);
+
+  static constexpr const char* kCheckHeading = "*** Site Check ***";
 
   // Builds the report for the two folder texts as typed. False when refused: a report is
   // already being built, or a conversion is running.
@@ -45,6 +53,8 @@ class ComparePanel : public QWidget, public ReportObserver {
   // ReportObserver
   void LineAdded(const std::string& line) override;
   void Yield() override;
+  // CheckObserver
+  void FindingFound(const CheckFinding& finding) override;
 
  signals:
   void CompareRequested();
@@ -54,6 +64,14 @@ class ComparePanel : public QWidget, public ReportObserver {
   PanelTitle title_;
   QPushButton* cmdCompare;
   CompareList* lstCompare;
+
+  void AddCheckSection(const std::string& source);
+
+  const Options* options_ = nullptr;
+  const std::vector<std::string>* skipList_ = nullptr;
+  std::string checkedWeb_;
+  int firstFindingRow_ = -1;
+  std::vector<std::string> findingPages_;  // page of each finding line, relative to the web
 
   bool building_ = false;
   bool runInProgress_ = false;

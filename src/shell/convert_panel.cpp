@@ -285,6 +285,8 @@ void ConvertPanel::cmdConvertStart_Click() {
   RunResult result = run.Run(source, destination);
   FlushView();
   lastResult_ = result;
+  lastCheck_.reset();
+  if (result.Finished()) CheckSource(source, options);
   SetRunning(false);
 
   if (result.refusal) {
@@ -310,6 +312,18 @@ void ConvertPanel::cmdConvertStart_Click() {
 
   if (!result.failures.empty()) ShowFailures(result);
   emit RunEnded();
+}
+
+void ConvertPanel::CheckSource(const std::string& source, const Options& options) {
+  // Still counted as part of the run: the start controls stay disabled and Ctrl+C or closing
+  // the window stops the check too.
+  SiteCheck check(options, skipList_, this);
+  lastCheck_ = check.Run(source);
+  FlushView();
+  std::vector<std::string> line = {kCheckLinePrefix + CheckSummary(*lastCheck_) +
+                                   (lastCheck_->findings > 0 ? " See the Compare panel." : "")};
+  workList_->Append(line);
+  lstConvertResults->scrollToBottom();
 }
 
 void ConvertPanel::StatusChanged(const std::string& text) {

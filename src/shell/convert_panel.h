@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "check/site_check.h"
 #include "engine/conversion_run.h"
 #include "settings/options.h"
 #include "shell/panel_title.h"
@@ -24,8 +25,9 @@ class ShellServices;
 class WorkListModel;
 
 // picConvert: the choice of source and destination and the conversion run itself. The run is
-// the engine's; this panel shows it, at screen rate rather than once per file.
-class ConvertPanel : public QWidget, public RunObserver {
+// the engine's; this panel shows it, at screen rate rather than once per file. After a run the
+// site check's count ends the work list.
+class ConvertPanel : public QWidget, public RunObserver, public CheckObserver {
   Q_OBJECT
 
  public:
@@ -45,10 +47,13 @@ class ConvertPanel : public QWidget, public RunObserver {
   // Ends the run after the file in progress.
   void RequestCancel() { cancelRequested_ = true; }
   const std::optional<RunResult>& LastResult() const { return lastResult_; }
+  const std::optional<CheckResult>& LastCheck() const { return lastCheck_; }
+  // The line the check adds to the work list ("Site check: ...").
+  static constexpr const char* kCheckLinePrefix = "Site check: ";
 
   QComboBox* SourceField() const { return txtConvertFrom; }
 
-  // RunObserver
+  // RunObserver and CheckObserver
   void StatusChanged(const std::string& text) override;
   void EntryAdded(const std::string& entry) override;
   void EntrySelected(std::size_t index) override;
@@ -72,6 +77,7 @@ class ConvertPanel : public QWidget, public RunObserver {
   void FlushView();
   void ShowRefusal(const Refusal& refusal);
   void ShowFailures(const RunResult& result);
+  void CheckSource(const std::string& source, const Options& options);
   void FillDrives();
   void SelectDriveFor(const QString& path);
   QString SettingsFile() const;
@@ -97,6 +103,7 @@ class ConvertPanel : public QWidget, public RunObserver {
   bool linkShown_ = false;
   int currentDrive_ = -1;
   std::optional<RunResult> lastResult_;
+  std::optional<CheckResult> lastCheck_;
 
   // What the run reported since the last repaint.
   std::vector<std::string> pendingEntries_;

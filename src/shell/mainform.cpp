@@ -81,6 +81,7 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
 
   picConvert = new ConvertPanel(services_, programFolder_, LoadedOptions, SkipList, host);
   picCompare = new ComparePanel(services_, host);
+  picCompare->UseSettings(LoadedOptions, SkipList);
   lstCompare = picCompare->List();
   connect(picCompare, &ComparePanel::CompareRequested, this, [this] { cmdCompare_Click(); });
   picSettings =

@@ -46,6 +46,8 @@ constexpr OptionCaption kCaptions[] = {
     {"LaunchFTP", "chkLaunchFTP", "lblLaunchFTP", "Launch FTP Client when done Converting"},
     {"ReportChanges", "chkReportChanges", "lblReportChanges", "Generate Report for changed files"},
     {"ReportDeleted", "chkReportDeleted", "lblReportDeleted", "Generate Report for deleted files"},
+    {"KeepUsedFiles", "chkKeepUsedFiles", "lblKeepUsedFiles",
+     "Keep files that pages use in _borders, _overlay and _fpclass"},
 };
 
 constexpr int kIndent = 22;
@@ -80,6 +82,7 @@ SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFold
       {&Options::LaunchFTP, &SettingsPanel::chkLaunchFTP_Click},
       {&Options::ReportChanges, &SettingsPanel::chkReportChanges_Click},
       {&Options::ReportDeleted, &SettingsPanel::chkReportDeleted_Click},
+      {&Options::KeepUsedFiles, &SettingsPanel::chkKeepUsedFiles_Click},
   };
   for (std::size_t i = 0; i < std::size(kCaptions); ++i) {
     const OptionCaption& caption = kCaptions[i];
@@ -154,6 +157,12 @@ SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFold
   skipRow->addWidget(lstKillExtra, 1);
   skipRow->addLayout(skipButtons);
   skipRows->addLayout(skipRow, 1);
+  addOption(skipRows, "KeepUsedFiles", 0);
+  Box("KeepUsedFiles")
+      ->setToolTip(QStringLiteral(
+          "Pictures and classes that kept pages use are copied into the FTP web too; "
+          "nothing from _private or a _vti folder"));
+  findChild<QLabel*>(QStringLiteral("lblKeepUsedFiles"))->setWordWrap(true);
   lstKillExtra->setMinimumHeight(100);
   lstKillExtra->setMaximumHeight(150);
 
@@ -270,6 +279,7 @@ void SettingsPanel::chkCreateUploadsDir_Click() { SaveWhenReady(); }
 void SettingsPanel::chkKillDeleted_Click() { SaveWhenReady(); }
 void SettingsPanel::chkReportChanges_Click() { SaveWhenReady(); }
 void SettingsPanel::chkReportDeleted_Click() { SaveWhenReady(); }
+void SettingsPanel::chkKeepUsedFiles_Click() { SaveWhenReady(); }
 
 void SettingsPanel::cmdKillExtraEdit_Click() {
   const QString path = SkipListFile();

@@ -49,6 +49,7 @@ class SettingsPanel : public QWidget {
   void chkLaunchFTP_Click();
   void chkReportChanges_Click();
   void chkReportDeleted_Click();
+  void chkKeepUsedFiles_Click();
 
   void cmdKillExtraEdit_Click();
   void cmdKillExtraRefresh_Click();

@@ -107,6 +107,9 @@ class ComparePanelTest : public QObject {
         "     Bytes\t2.148",
         "     Kilobytes\t2",
         "     Megabytes\t0,00",
+        "",
+        "*** Site Check ***",
+        "Nothing found that will break on a plain host.",
     };
     QCOMPARE(list->Lines(), expected);
 
@@ -121,7 +124,8 @@ class ComparePanelTest : public QObject {
     QCOMPARE(list->Lines()[8], QStringLiteral("Size Of Files"));
     QVERIFY(list->Lines().contains(
         QStringLiteral("                                      Uploads Directory Not Found.")));
-    QCOMPARE(list->Lines().last(), QStringLiteral("     Megabytes\t0,00"));
+    QVERIFY(list->Lines().contains(QStringLiteral("     Megabytes\t0,00")));
+    QVERIFY(list->Lines().last().contains(QStringLiteral("does not exist")));
   }
 
   void changeLogLinesOpenTheEditor() {
@@ -151,6 +155,34 @@ class ComparePanelTest : public QObject {
     QCOMPARE(services_.messages[0].title, QString::fromLatin1(ComparePanel::kEditorTitle));
     QVERIFY(services_.messages[0].text.contains(QDir::toNativeSeparators(trees.destination)));
     QVERIFY(form.isVisible());
+  }
+
+  void findingsFollowTheReportAndOpenTheirPages() {
+    const Trees trees = MakeTrees(work_.filePath("check"));
+    WriteFile(trees.source + "/a/news.htm",
+              "<p>\n<img src=\"../_private/x.gif\"><a href=gone.htm>");
+    WriteFile(trees.source + "/_private/x.gif", "GIF89a");
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    SetFolders(form, trees.source, trees.destination);
+    form.SelectQuickMenuItem(1);
+    auto* list = Find<CompareList>(&form, "lstCompare");
+    const QStringList lines = list->Lines();
+    const int heading = static_cast<int>(lines.indexOf(ComparePanel::kCheckHeading));
+    QVERIFY(heading > 0);
+    QCOMPARE(lines.mid(heading + 1),
+             QStringList({"2 problems found that will break on a plain host.",
+                          "a/news.htm, line 2, dropped: ../_private/x.gif - _private/x.gif lies "
+                          "in the folder _private, which the conversion leaves out: it will be "
+                          "missing on the host.",
+                          "a/news.htm, line 2, missing: gone.htm - There is no a/gone.htm in "
+                          "the web."}));
+    // A finding opens its page in the editor; the summary line and the heading do not.
+    ClickLine(list, heading + 3);
+    ClickLine(list, heading + 1);
+    ClickLine(list, heading);
+    QCOMPARE(services_.editedFiles,
+             QStringList{QDir::toNativeSeparators(trees.source + "/a/news.htm")});
   }
 
   void compareWaitsForTheRun() {

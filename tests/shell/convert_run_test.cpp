@@ -61,6 +61,7 @@ class ConvertRunTest : public QObject {
     const QString source = work_.filePath("run/Web");
     const QString destination = work_.filePath("run/Site");
     MakeWeb(source);
+    WriteFile(source + "/about.htm", "<a href=\"gone.htm\">x</a>\n<img src=\"Images/Logo.gif\">");
     ProbeForm form(services_, programFolder_.path());
     form.Form_Load();
     SetFolders(&form, source, destination);
@@ -88,7 +89,12 @@ class ConvertRunTest : public QObject {
     QCOMPARE(status->text(), QString::fromLatin1(ConvertPanel::kReportLink));
     for (const char* name : starters) QVERIFY2(Find(&form, name)->isEnabled(), name);
     QVERIFY(Item(&form, 1)->isEnabled());
-    QCOMPARE(Find<QListView>(&form, "lstConvertResults")->model()->rowCount(), 2);
+    // The work list, then what the site check found in the web.
+    auto* results = Find<QListView>(&form, "lstConvertResults")->model();
+    QCOMPARE(results->rowCount(), 4);
+    QCOMPARE(results->index(3, 0).data().toString(),
+             QStringLiteral("Site check: 2 problems found that will break on a plain host. See "
+                            "the Compare panel."));
     QVERIFY(services_.messages.isEmpty());
     QVERIFY(services_.programs.isEmpty());
 

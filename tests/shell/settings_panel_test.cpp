@@ -33,6 +33,7 @@ const std::pair<const char*, const char*> kKeys[] = {
     {"LaunchFTP", "chkLaunchFTP"},
     {"ReportChanges", "chkReportChanges"},
     {"ReportDeleted", "chkReportDeleted"},
+    {"KeepUsedFiles", "chkKeepUsedFiles"},
 };
 
 const QStringList kChangeDependents = {
@@ -43,7 +44,8 @@ const QStringList kChangeDependents = {
 const QStringList kSkipControls = {"lstKillExtra", "cmdKillExtraEdit", "cmdKillExtraRefresh"};
 const QStringList kFtpControls = {"txtLaunchFTP", "cmdLaunchFTP"};
 const QStringList kUngoverned = {"chkCheckForChanges", "lblCheckForChanges", "chkLaunchFTP",
-                                 "lblLaunchFTP", "cmdSaveSettings"};
+                                 "lblLaunchFTP",       "chkKeepUsedFiles",   "lblKeepUsedFiles",
+                                 "cmdSaveSettings"};
 
 // What the panel shows, as the lines of section "Main" should hold it.
 QStringList PanelLines(QWidget* form) {
@@ -114,18 +116,19 @@ class SettingsPanelTest : public QObject {
     QCOMPARE(PanelLines(&form),
              QStringList({"CheckForChanges=1", "CompareDate=1", "CompareSize=1",
                           "CreateUploadsDir=1", "FTPPath=", "KillDeleted=1", "KillExtra=1",
-                          "LaunchFTP=0", "ReportChanges=1", "ReportDeleted=1"}));
+                          "LaunchFTP=0", "ReportChanges=1", "ReportDeleted=1", "KeepUsedFiles=0"}));
     QCOMPARE(DisabledControls(&form), kFtpControls);
     QVERIFY(Items(&form).isEmpty());
     QVERIFY(!QFile::exists(SettingsFile()));
     QVERIFY(!QFile::exists(SkipFile()));
 
-    // Save Changes writes exactly the ten keys in their order.
+    // Save Changes writes exactly the keys in their order; the one added last is off.
     Click(form, "cmdSaveSettings");
     QCOMPARE(ReadAll(SettingsFile()),
              QByteArray("[Main]\r\nCheckForChanges=1\r\nCompareDate=1\r\nCompareSize=1\r\n"
                         "CreateUploadsDir=1\r\nFTPPath=\r\nKillDeleted=1\r\nKillExtra=1\r\n"
-                        "LaunchFTP=0\r\nReportChanges=1\r\nReportDeleted=1\r\n"));
+                        "LaunchFTP=0\r\nReportChanges=1\r\nReportDeleted=1\r\n"
+                        "KeepUsedFiles=0\r\n"));
   }
 
   void storedStatesShownWithDependentsDisabled() {
@@ -147,7 +150,8 @@ class SettingsPanelTest : public QObject {
                                "KillExtra=1",
                                "LaunchFTP=1",
                                "ReportChanges=1",
-                               "ReportDeleted=2"};
+                               "ReportDeleted=2",
+                               "KeepUsedFiles=0"};
     QCOMPARE(PanelLines(&form), shown);
     QCOMPARE(Find<QCheckBox>(&form, "chkReportDeleted")->checkState(), Qt::PartiallyChecked);
     QCOMPARE(DisabledControls(&form), kChangeDependents + kSkipControls);
@@ -195,6 +199,8 @@ class SettingsPanelTest : public QObject {
         {"chkKillDeleted", ftp},
         {"chkReportChanges", ftp},
         {"chkReportDeleted", ftp},
+        // Keeping what pages use is governed by nothing.
+        {"chkKeepUsedFiles", ftp},
     };
     for (const auto& [box, disabled] : rows) {
       Click(form, box);
@@ -206,7 +212,7 @@ class SettingsPanelTest : public QObject {
     QCOMPARE(StoredLines(SettingsFile()),
              QStringList({"CheckForChanges=1", "CompareDate=0", "CompareSize=0",
                           "CreateUploadsDir=0", "FTPPath=", "KillDeleted=0", "KillExtra=1",
-                          "LaunchFTP=0", "ReportChanges=0", "ReportDeleted=0"}));
+                          "LaunchFTP=0", "ReportChanges=0", "ReportDeleted=0", "KeepUsedFiles=1"}));
     QCOMPARE(form.LoadedOptions.ReportDeleted, 0);
     QVERIFY(services_.messages.isEmpty());
   }
@@ -221,7 +227,7 @@ class SettingsPanelTest : public QObject {
     // Keys already in the file are replaced where they stand.
     QCOMPARE(StoredLines(SettingsFile()).mid(0, 2),
              QStringList({"CheckForChanges=2", "KillExtra=2"}));
-    QCOMPARE(StoredLines(SettingsFile()).size(), 10);
+    QCOMPARE(StoredLines(SettingsFile()).size(), 11);
     // A click never produces grey: from greyed it goes to checked, then off.
     for (const char* expected : {"CheckForChanges=1", "CheckForChanges=0", "CheckForChanges=1"}) {
       Click(form, "chkCheckForChanges");

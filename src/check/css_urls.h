@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarnwick {
+
+// One address in a style sheet: url(...) or @import "...".
+struct CssReference {
+  std::int64_t lineBreaksBefore = 0;  // line breaks in the text before it
+  std::string address;
+};
+
+// The addresses of a style sheet or style attribute, in order; comments and other strings
+// are passed over.
+std::vector<CssReference> CssReferences(std::string_view css);
+
+}  // namespace tarnwick

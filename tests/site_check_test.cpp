@@ -1,0 +1,388 @@
+#include "check/site_check.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "check/reference.h"
+#include "settings/settings_store.h"
+#include "support/failing_file_system.h"
+#include "support/temp_dir.h"
+
+namespace tarnwick {
+namespace {
+
+using testing::TempDir;
+using testing::WriteFile;
+
+std::string Lines(const std::vector<std::string>& lines, const std::string& end = "\n") {
+  std::string text;
+  for (const std::string& line : lines) text += line + end;
+  return text;
+}
+
+class Collector : public CheckObserver {
+ public:
+  void FindingFound(const CheckFinding& f) override {
+    found.push_back(f.page + "|" + std::to_string(f.line) + "|" + FindingKindName(f.kind) + "|" +
+                    f.written);
+    sentences.push_back(f.sentence);
+  }
+  void KeptFileUsed(const std::string& path) override { kept.insert(path); }
+  bool CancelRequested() override { return cancelAfter >= 0 && ++asked > cancelAfter; }
+  std::vector<std::string> found;
+  std::vector<std::string> sentences;
+  std::set<std::string> kept;
+  int cancelAfter = -1;
+  int asked = 0;
+};
+
+// A web as the editor leaves it, with one or more of every kind of finding and the harmless
+// look-alikes of each.
+class SiteCheckTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* file :
+         {"images/logo.gif", "images/bg.gif", "images/head.gif", "_borders/WB00516_.gif",
+          "_borders/PE00078A.gif", "_borders/images/e.gif", "_overlay/button1.gif",
+          "_fpclass/fphover.class", "_private/results.csv", "my_private_borders/x.gif",
+          ".hidden/x.gif", "docs/notes.txt", "my page.htm", "vti/a.htm", "borders/b.gif",
+          "_border/c.gif", "private/d.htm", "caf\xC3\xA9.gif"})
+      Put(file, "x");
+    Put("index.htm",
+        Lines({"<html><head><title>Home</title>", "<link rel=\"stylesheet\" href=\"style.css\">",
+               "<style>body { background: url(\"images/logo.gif\") }",
+               "td { background: url(Images/Bg.gif) } /* url(commented.gif) */</style>",
+               "</head><body background=\"_borders/WB00516_.gif\">",
+               "<img src=\"_borders/PE00078A.gif\"> <img src=\"Images/Logo.GIF\"> <img "
+               "src=\".hidden/x.gif\">",
+               "<a href=\"nothere.htm\">n</a> <a href=\"docs/notes.txt\">s</a> <a "
+               "href=\"my%20page.htm?x=1#y\">ok</a>",
+               "<a href=\"file:///C:/My%20Webs/x.htm\">l</a> <a href=\"C:\\My Webs\\y.htm\">l</a> "
+               "<a href=\"\\\\server\\share\\z.htm\">l</a>",
+               "<a href=\"http://example.com/\">a</a> <a "
+               "href=\"https://example.com/_vti_bin/x\">a</a> <a "
+               "href=\"mailto:me@example.com\">m</a>",
+               "<a href=\"javascript:history.back()\">b</a> <script "
+               "src=\"//cdn.example.com/x.js\"></script> <a href=\"#top\">t</a>",
+               "<img src=\"images/logo.gif\" usemap=\"#map1\"> <a href=\"?page=2\">p</a> <a "
+               "href=\"../../index.htm\">up</a>",
+               "<a href=\"vti/a.htm\">v</a> <a href=\"borders/b.gif\">b</a> <a "
+               "href=\"_border/c.gif\">c</a> <a href=\"private/d.htm\">d</a>",
+               "<img src=\"_borders/images/e.gif\"> <a href=\"sub/\">s</a> <a href=\"sub\">s</a> "
+               "<a href=\"_private/results.csv\">r</a> <img src=\"my_private_borders/x.gif\">",
+               "<div style=\"background-image: url('IMAGES/logo.gif')\"></div>",
+               "<script>document.write(\"<a href='script-only.htm'>x</a>\");</script>",
+               "<!-- an ordinary comment that mentions bot=\"SaveResults\" -->",
+               "<applet code=\"fphover.class\" codebase=\"_fpclass/\" width=\"120\"></applet>",
+               "</body></html>"}));
+    Put("forms.htm",
+        Lines({"<html><body>", "<form method=\"POST\" action=\"--WEBBOT-SELF--\">",
+               "<!--webbot bot=\"SaveResults\" U-File=\"_private/form_results.csv\" "
+               "S-Format=\"TEXT/CSV\"",
+               " startspan --><strong>[Save Results]</strong><!--webbot bot=\"SaveResults\" "
+               "endspan i-checksum=\"43374\" -->",
+               "</form>",
+               "<form action=\"_vti_bin/shtml.dll/contact.htm\"><!--webbot BOT=HitCounter "
+               "i-image=\"4\" --></form>",
+               "<img src=\"_vti_bin/fpcount.exe/?Page=forms.htm|Image=4\">",
+               "<!--webbot bot=\"Include\" U-Include=\"_borders/top.htm\" TAG=\"BODY\" "
+               "--><!--webbot bot=\"Timestamp\" S-Type=\"EDITED\" -->",
+               "<!--webbot bot=\"Navigation\" --><!--webbot bot=\"Substitution\" s-variable=\"x\" "
+               "--><!--webbot bot=\"PurpleText\" -->",
+               "<!--webbot", "  bot=\"Search\" S-Index=\"All\" -->", "</body></html>"},
+              "\r\n"));
+    Put("sub/page.htm",
+        Lines({"<html><body>",
+               "<img src=\"../_overlay/button1.gif\"> <img src=\"/images/none.gif\"> <img "
+               "src=\"../images/logo.gif\">",
+               "<a href=\"/Sub/Page.htm\">self</a> <a href=\"..\\images\\logo.gif\">bs</a> <a "
+               "href=\"%2e%2e/index.htm\">dots</a> <a href=\"a%2Fb.htm\">slash</a>",
+               "</body></html>"}));
+    Put("sub/based.htm", Lines({"<html><head><base href=\"../images/\"></head><body>",
+                                "<img src=\"logo.gif\"><img src=\"gone.gif\">",
+                                "<a href=\"/index.htm\">home</a></body></html>"}));
+    Put("sub/elsewhere.htm", "<base href=\"http://example.com/\"><img src=\"nothing.gif\">");
+    // Not valid HTML: what a browser makes of it counts.
+    Put("broken.htm",
+        Lines({"<table><tr><td><font face=Arial><p><b>Broken",
+               "<img src=missing.gif alt=x><a href='Images/logo.gif'>x</td></font></b>",
+               "</tr><<>> <td background=_borders/WB00516_.gif>",
+               "</table></i></html></body><a href=\"nothere2.htm", "\">x</a>",
+               "<!-- webbot bot=\"Registration\" "}));
+    // Windows-1252, as the editor saved most pages.
+    Put("legacy.htm", "<img src=\"caf\xE9.gif\">\n<img src=\"na\xEFve.gif\">");
+    Put("server.asp",
+        "<a href=\"<%=Request(\"x\")%>\">x</a>\n<!--#include file=\"inc.asp\"-->\n<img "
+        "src=\"asp-missing.gif\">");
+    Put("style.css", Lines({"@import \"print.css\";", "body { background: url(images/logo.gif) }",
+                            "/* url(commented.gif) */ h1 { background: url( 'Images/Head.gif' ) }",
+                            "p { behavior: url(_vti_bin/x.htc) }"}));
+    // Files the conversion leaves out, or that are no pages, are not read.
+    for (const char* file : {"_private/index.htm", "_borders/top.htm", ".hidden/p.htm",
+                             "readme.txt", "skipped.htm", "images/_vti_cnf/logo.gif.htm"})
+      Put(file, "<a href=\"unread.htm\">x</a>");
+    Put("_borders/images/page.htm", "<a href=\"../../nope.htm\">x</a>");
+  }
+
+  void Put(const std::string& relative, const std::string& content) {
+    WriteFile(dir / ("web/" + relative), content);
+  }
+
+  CheckResult Check(const Options& options, Collector& collector, unsigned threads = 3,
+                    FileSystem& fs = SystemFileSystem()) {
+    SiteCheck check(options, {"notes.txt", "SKIPPED.htm"}, &collector, fs);
+    check.SetThreads(threads);
+    return check.Run(dir / "web");
+  }
+
+  TempDir dir;
+};
+
+// Every finding of the fixture web with the default options, in the order of the walk.
+const std::vector<std::string> kExpected = {
+    "broken.htm|2|missing|missing.gif",
+    "broken.htm|2|case|Images/logo.gif",
+    "broken.htm|3|dropped|_borders/WB00516_.gif",
+    "broken.htm|4|missing|nothere2.htm\n",
+    "broken.htm|6|component|bot=\"Registration\"",
+    "forms.htm|2|extension|--WEBBOT-SELF--",
+    "forms.htm|3|component|bot=\"SaveResults\"",
+    "forms.htm|6|extension|_vti_bin/shtml.dll/contact.htm",
+    "forms.htm|6|component|BOT=HitCounter",
+    "forms.htm|7|extension|_vti_bin/fpcount.exe/?Page=forms.htm|Image=4",
+    "forms.htm|11|component|bot=\"Search\"",
+    "index.htm|4|case|Images/Bg.gif",
+    "index.htm|5|dropped|_borders/WB00516_.gif",
+    "index.htm|6|dropped|_borders/PE00078A.gif",
+    "index.htm|6|case|Images/Logo.GIF",
+    "index.htm|6|dropped|.hidden/x.gif",
+    "index.htm|7|missing|nothere.htm",
+    "index.htm|7|skipped|docs/notes.txt",
+    "index.htm|8|local|file:///C:/My%20Webs/x.htm",
+    "index.htm|8|local|C:\\My Webs\\y.htm",
+    "index.htm|8|local|\\\\server\\share\\z.htm",
+    "index.htm|13|dropped|_private/results.csv",
+    "index.htm|13|dropped|my_private_borders/x.gif",
+    "index.htm|14|case|IMAGES/logo.gif",
+    "index.htm|17|dropped|fphover.class",
+    "legacy.htm|2|missing|na\xC3\xAFve.gif",
+    "server.asp|3|missing|asp-missing.gif",
+    "style.css|1|missing|print.css",
+    "style.css|3|case|Images/Head.gif",
+    "style.css|4|extension|_vti_bin/x.htc",
+    // A folder inside a left-out folder is judged by its own name, as the conversion does.
+    "_borders/images/page.htm|1|missing|../../nope.htm",
+    "sub/based.htm|2|missing|gone.gif",
+    "sub/page.htm|2|dropped|../_overlay/button1.gif",
+    "sub/page.htm|2|missing|/images/none.gif",
+    "sub/page.htm|3|case|/Sub/Page.htm",
+    "sub/page.htm|3|missing|a%2Fb.htm",
+};
+
+std::vector<std::string> Without(std::vector<std::string> lines,
+                                 const std::set<std::string>& gone) {
+  lines.erase(std::remove_if(lines.begin(), lines.end(),
+                             [&](const std::string& line) { return gone.count(line) > 0; }),
+              lines.end());
+  return lines;
+}
+
+TEST_F(SiteCheckTest, FindsEachKindAndPassesOverTheLookAlikes) {
+  Collector collector;
+  CheckResult result = Check(DefaultOptions(), collector);
+  EXPECT_FALSE(result.refused);
+  EXPECT_TRUE(result.errors.empty());
+  EXPECT_EQ(collector.found, kExpected);
+  EXPECT_EQ(result.findings, static_cast<std::int64_t>(kExpected.size()));
+  EXPECT_EQ(result.pages, 13);  // pages and the style sheet, nothing left out by the conversion
+  EXPECT_TRUE(collector.kept.empty());
+
+  // The sentence names what the web really holds, or the folder that is left out.
+  auto sentence = [&](const std::string& line) {
+    auto at = std::find(collector.found.begin(), collector.found.end(), line);
+    return at == collector.found.end() ? std::string()
+                                       : collector.sentences[at - collector.found.begin()];
+  };
+  EXPECT_NE(sentence("index.htm|6|case|Images/Logo.GIF").find("images/logo.gif"),
+            std::string::npos);
+  EXPECT_NE(sentence("index.htm|5|dropped|_borders/WB00516_.gif").find("folder _borders,"),
+            std::string::npos);
+  EXPECT_NE(sentence("forms.htm|7|extension|_vti_bin/fpcount.exe/?Page=forms.htm|Image=4")
+                .find("fpcount.exe"),
+            std::string::npos);
+}
+
+TEST_F(SiteCheckTest, TheOptionsDecideWhatIsDroppedAndSkipped) {
+  // Keeping what pages use: the files in _borders, _overlay and _fpclass come along; nothing
+  // from _private, a _vti folder or a folder starting with "." ever does.
+  Options keep = DefaultOptions();
+  keep.KeepUsedFiles = 1;
+  Collector kept;
+  Check(keep, kept, 1);
+  EXPECT_EQ(kept.found, Without(kExpected, {"broken.htm|3|dropped|_borders/WB00516_.gif",
+                                            "index.htm|5|dropped|_borders/WB00516_.gif",
+                                            "index.htm|6|dropped|_borders/PE00078A.gif",
+                                            "index.htm|17|dropped|fphover.class",
+                                            "sub/page.htm|2|dropped|../_overlay/button1.gif"}));
+  EXPECT_EQ(kept.kept, (std::set<std::string>{"_borders/PE00078A.gif", "_borders/WB00516_.gif",
+                                              "_fpclass/fphover.class", "_overlay/button1.gif"}));
+  std::vector<CheckError> errors;
+  EXPECT_EQ(KeptFilesOfPages(dir / "web", keep, {}, nullptr, SystemFileSystem(), &errors),
+            (std::vector<std::string>{"_borders/PE00078A.gif", "_borders/WB00516_.gif",
+                                      "_fpclass/fphover.class", "_overlay/button1.gif"}));
+  EXPECT_TRUE(errors.empty());
+  EXPECT_TRUE(
+      KeptFilesOfPages(dir / "web", DefaultOptions(), {}, nullptr, SystemFileSystem(), &errors)
+          .empty());
+
+  // Without change checks the conversion ignores the skip list, and so does the check.
+  Options noSkip = DefaultOptions();
+  noSkip.CheckForChanges = 0;
+  Collector all;
+  Check(noSkip, all);
+  std::vector<std::string> expected = Without(kExpected, {"index.htm|7|skipped|docs/notes.txt"});
+  expected.insert(std::find(expected.begin(), expected.end(), "style.css|1|missing|print.css"),
+                  "skipped.htm|1|missing|unread.htm");
+  EXPECT_EQ(all.found, expected);
+}
+
+TEST_F(SiteCheckTest, WhatCannotBeReadIsAnErrorAndTheRestIsStillChecked) {
+  testing::FailingFileSystem failing;
+  failing.FailWhen(testing::FsOp::kReadTextFile, "forms.htm");
+  failing.FailWhen(testing::FsOp::kReadFolder, "docs");
+  Collector collector;
+  CheckResult result = Check(DefaultOptions(), collector, 2, failing);
+  std::set<std::string> errors;
+  for (const CheckError& error : result.errors) errors.insert(error.path);
+  EXPECT_EQ(errors, (std::set<std::string>{dir / "web/docs", dir / "web/forms.htm"}));
+  EXPECT_EQ(result.errors.size(), 2u);  // each once, though the walk and a reference met docs
+  // The reference into the unreadable folder is not judged; forms.htm is not read.
+  std::vector<std::string> expected = kExpected;
+  expected.erase(std::remove_if(expected.begin(), expected.end(),
+                                [](const std::string& l) {
+                                  return l.rfind("forms.htm", 0) == 0 ||
+                                         l == "index.htm|7|skipped|docs/notes.txt";
+                                }),
+                 expected.end());
+  EXPECT_EQ(collector.found, expected);
+
+  Collector none;
+  SiteCheck check(DefaultOptions(), {}, &none);
+  EXPECT_TRUE(check.Run(dir / "no-such-web").refused);
+  EXPECT_TRUE(check.Run(dir / "web/index.htm").refused);
+}
+
+TEST_F(SiteCheckTest, StopsWhenAskedBetweenPages) {
+  Collector collector;
+  collector.cancelAfter = 3;
+  CheckResult result = Check(DefaultOptions(), collector);
+  EXPECT_TRUE(result.cancelled);
+  EXPECT_LT(result.pages, 12);
+}
+
+TEST(SiteCheckManyPages, TheSameFindingsInTheSameOrderWhateverTheThreads) {
+  TempDir dir;
+  for (int i = 0; i < 150; ++i) {
+    std::string page = "<p>" + std::string(static_cast<std::size_t>(i) * 37 % 3000, 'x') + "\n";
+    for (int j = 0; j < i % 5; ++j) page += "<img src=\"gone" + std::to_string(j) + ".gif\">\n";
+    WriteFile(dir / ("web/f" + std::to_string(i % 7) + "/p" + std::to_string(i) + ".htm"), page);
+  }
+  std::vector<std::vector<std::string>> runs;
+  for (unsigned threads : {1u, 2u, 5u}) {
+    Collector collector;
+    SiteCheck check(DefaultOptions(), {}, &collector);
+    check.SetThreads(threads);
+    EXPECT_EQ(check.Run(dir / "web").pages, 150);
+    runs.push_back(collector.found);
+  }
+  EXPECT_EQ(runs[0].size(), 300u);
+  EXPECT_EQ(runs[1], runs[0]);
+  EXPECT_EQ(runs[2], runs[0]);
+}
+
+TEST(FindingLineTest, FiveFieldsWhateverTheNamesHold) {
+  CheckFinding finding{"a\tb/c.htm", 12, FindingKind::kCase, "x\r\ny.gif", "Sentence."};
+  EXPECT_EQ(FindingLine(finding), "a%09b/c.htm\t12\tcase\tx%0D%0Ay.gif\tSentence.");
+  const std::vector<std::pair<FindingKind, const char*>> names = {
+      {FindingKind::kDropped, "dropped"},     {FindingKind::kMissing, "missing"},
+      {FindingKind::kCase, "case"},           {FindingKind::kSkipped, "skipped"},
+      {FindingKind::kComponent, "component"}, {FindingKind::kExtension, "extension"},
+      {FindingKind::kLocal, "local"}};
+  for (const auto& [kind, name] : names) EXPECT_STREQ(FindingKindName(kind), name);
+}
+
+TEST(CheckSummaryTest, OneSentenceForHowTheCheckEnded) {
+  CheckResult result;
+  EXPECT_EQ(CheckSummary(result), "Nothing found that will break on a plain host.");
+  result.findings = 1;
+  EXPECT_EQ(CheckSummary(result), "1 problem found that will break on a plain host.");
+  result.findings = 3;
+  result.errors = {{"a", "x"}, {"b", "y"}};
+  result.cancelled = true;
+  EXPECT_EQ(CheckSummary(result),
+            "3 problems found that will break on a plain host. 2 files or folders could not be "
+            "read. The check was stopped before it was finished.");
+  result.errors.resize(1);
+  EXPECT_NE(CheckSummary(result).find(" 1 file or folder could not"), std::string::npos);
+}
+
+// References as a browser reads them, resolved from a page in the folder "a/b".
+TEST(ReferenceTest, ReadAndResolvedAsABrowserDoes) {
+  struct Case {
+    const char* text;
+    const char* expected;  // "-" not followed, "local", "self", "!" no file name, or the path
+  };
+  const Case cases[] = {
+      {"x.htm", "a/b/x.htm"},
+      {"  ../x.htm\t", "a/x.htm"},
+      {"../../../../x.htm", "x.htm"},
+      {"/x/./y/../z.htm", "x/z.htm"},
+      {"..\\img\\x.gif", "a/img/x.gif"},
+      {"%2E%2e/x%20y.htm", "a/x y.htm"},
+      {"%4a%4A%41%61.htm", "a/b/JJAa.htm"},
+      {"x.htm?a=1/2#f", "a/b/x.htm"},
+      {"sub/", "a/b/sub/"},
+      {"..", "a/"},
+      {"a%2Fb", "!"},
+      {"100%.htm", "a/b/100%.htm"},
+      {"x\n.htm", "a/b/x.htm"},
+      {"HTTP://host/x", "-"},
+      {"//host/x", "-"},
+      {"mailto:x@y", "-"},
+      {"#top", "-"},
+      {"?p=2", "-"},
+      {"", "-"},
+      {"<%= x %>", "-"},
+      {"<?php echo $x ?>", "-"},
+      {"file:x", "local"},
+      {"c:x.htm", "local"},
+      {"D:/web/x.htm", "local"},
+      {"\\\\srv\\x", "local"},
+      {"--webbot-self--", "self"},
+  };
+  for (const Case& c : cases) {
+    ReferencePath parsed = ParseReference(c.text);
+    std::string got;
+    if (parsed.form == ReferenceForm::kNotFollowed) got = "-";
+    if (parsed.form == ReferenceForm::kLocal) got = "local";
+    if (parsed.form == ReferenceForm::kWebbotSelf) got = "self";
+    if (parsed.form == ReferenceForm::kPath) {
+      auto resolved = ResolveReference(parsed, {"a", "b"});
+      if (!resolved) {
+        got = "!";
+      } else {
+        for (const std::string& s : *resolved) got += (got.empty() ? "" : "/") + s;
+        if (parsed.folder) got += "/";
+      }
+    }
+    EXPECT_EQ(got, c.expected) << c.text;
+  }
+  EXPECT_EQ(ExtensionProgram({"x", "_VTI_BIN", "fpcount.exe", "y"}), "fpcount.exe");
+  EXPECT_EQ(ExtensionProgram({"_vti_bin", "x.htc"}), "_vti_bin");
+  EXPECT_EQ(ExtensionProgram({"cgi", "shtml.dll.txt"}), "");
+}
+
+}  // namespace
+}  // namespace tarnwick
