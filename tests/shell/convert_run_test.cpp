@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "platform/file_system.h"
 #include "shell/convert_panel.h"
 #include "shell/folder_list.h"
 #include "shell/work_list_model.h"
@@ -146,7 +147,8 @@ class ConvertRunTest : public QObject {
     form.Form_Load();
     auto* status = Find<QLabel>(&form, "lblConvert");
     const QString before = status->text();
-    SetFolders(&form, source, source.toUpper());
+    // Another spelling of the same folder, made whole as the command line makes it.
+    SetFolders(&form, source, source + "/../Web/");
     Start(&form);
     QCOMPARE(services_.messages.size(), 1);
     QCOMPARE(services_.messages[0].icon, QMessageBox::Critical);
@@ -165,6 +167,31 @@ class ConvertRunTest : public QObject {
     QCOMPARE(services_.messages[1].icon, QMessageBox::Warning);
     QVERIFY(!services_.messages[1].text.isEmpty());
     QVERIFY(!QDir(work_.filePath("missing/Site")).exists());
+
+    // ".." after a link leads where the system takes it: here to the folder holding the web.
+    QVERIFY(QDir().mkpath(work_.filePath("same/a/y/z")));
+    QVERIFY(QFile::link(source + "/images", work_.filePath("same/a/y/z/lnk")));
+    SetFolders(&form, source, work_.filePath("same/a/y/z/lnk/../.."));
+    Start(&form);
+    QCOMPARE(services_.messages.size(), 3);
+    QVERIFY2(services_.messages[2].text.contains("lies inside the destination"),
+             qPrintable(services_.messages[2].text));
+    QVERIFY(QFile::exists(source + "/index.htm"));
+    QVERIFY(QFile::exists(source + "/_vti_cnf/index.htm"));
+
+    // An FTP web that another run holds: refused at once.
+    const QString held = work_.filePath("same/Held");
+    QVERIFY(QDir().mkpath(held));
+    tarnwick::FolderLock lock;
+    QCOMPARE(tarnwick::SystemFileSystem().LockFolder(held.toStdString(), lock, nullptr),
+             tarnwick::LockOutcome::kTaken);
+    SetFolders(&form, source, held);
+    Start(&form);
+    QCOMPARE(services_.messages.size(), 4);
+    QVERIFY2(services_.messages[3].text.contains("Another conversion is running"),
+             qPrintable(services_.messages[3].text));
+    QVERIFY(!QFile::exists(held + "/index.htm"));
+    QVERIFY(Find(&form, "cmdConvertStart")->isEnabled());
   }
 
   void failuresAreShownAtTheEnd() {
