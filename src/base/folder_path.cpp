@@ -17,7 +17,10 @@ FolderPath::FolderPath(const std::string& typed) : typed_(typed) {
     text_ = StripTrailingSeparators(typed);
     return;
   }
-#ifndef _WIN32
+#ifdef _WIN32
+  // The system itself takes "." and ".." off the text before it follows any link.
+  absolute = absolute.lexically_normal();
+#else
   fs::path resolved = fs::weakly_canonical(absolute, error);
   // A part of the path that cannot be examined (no access) stops the resolution; the text is
   // then left for the system to resolve, ".." included, rather than cut as text.

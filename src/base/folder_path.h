@@ -8,7 +8,7 @@ namespace tarnwick {
 // for it: absolute, with the platform's separators and none at the end, resolved as the
 // system resolves it. On POSIX ".." after a link leads to the parent of the link's target,
 // so the links are resolved first (std::filesystem::weakly_canonical); on Windows ".." is
-// taken off the text before any link is followed, which is what GetFullPathNameW does.
+// taken off the text before any link is followed, as GetFullPathNameW does.
 // Both front ends build it from the typed text, so one text names one folder in the window
 // and on the command line, and their memories agree.
 class FolderPath {

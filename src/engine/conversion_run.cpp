@@ -708,6 +708,8 @@ void ConversionRun::SweepDeletedFiles() {
   if (fs_.ReadFolder(destRoot_, root, &error)) {
     SweepFiles(std::string(), root.files);
     SweepListing(std::string(), root);
+  } else {
+    Fail("read folder", destRoot_, error);
   }
   FlushLogs();
   destLog_.DeferWrites(false);

@@ -427,12 +427,12 @@ class Win32FileSystem final : public FileSystem {
   }
 
   LockOutcome LockFolder(const std::string& folder, FolderLock& lock, std::string* error) override {
-    // The right to delete the folder, shared with nobody: a second holder cannot open it so,
-    // while listing, reading and writing inside the folder go on. The handle closes when the
-    // process ends, however it ends.
+    // The right to add files to the folder, shared with nobody: a second holder cannot open it
+    // so, while listing the folder (which shares that right) and reading, writing and deleting
+    // inside it go on. The handle closes when the process ends, however it ends.
     HANDLE handle =
-        CreateFileW(WidePath(folder).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        CreateFileW(WidePath(folder).c_str(), FILE_ADD_FILE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       DWORD code = GetLastError();
       SetError(error, code);

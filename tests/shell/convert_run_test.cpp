@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "platform/file_system.h"
 #include "shell/convert_panel.h"
 #include "shell/folder_list.h"
 #include "shell/work_list_model.h"
@@ -178,19 +177,6 @@ class ConvertRunTest : public QObject {
              qPrintable(services_.messages[2].text));
     QVERIFY(QFile::exists(source + "/index.htm"));
     QVERIFY(QFile::exists(source + "/_vti_cnf/index.htm"));
-
-    // An FTP web that another run holds: refused at once.
-    const QString held = work_.filePath("same/Held");
-    QVERIFY(QDir().mkpath(held));
-    tarnwick::FolderLock lock;
-    QCOMPARE(tarnwick::SystemFileSystem().LockFolder(held.toStdString(), lock, nullptr),
-             tarnwick::LockOutcome::kTaken);
-    SetFolders(&form, source, held);
-    Start(&form);
-    QCOMPARE(services_.messages.size(), 4);
-    QVERIFY2(services_.messages[3].text.contains("Another conversion is running"),
-             qPrintable(services_.messages[3].text));
-    QVERIFY(!QFile::exists(held + "/index.htm"));
     QVERIFY(Find(&form, "cmdConvertStart")->isEnabled());
   }
 
