@@ -49,9 +49,11 @@ bool FolderOrParentChain(FileSystem& fs, const std::string& folder,
                          std::vector<FileIdentity>& chain, bool& isFolder, std::string& error) {
   isFolder = fs.FolderAncestry(folder, chain, &error);
   if (isFolder) return true;
-  // Passed over only when no folder is there: one that cannot be walked might be anywhere.
+  // Passed over only when no folder is there: one that cannot be walked might be anywhere. One
+  // made just now (by another run) is walked again.
   std::optional<FindEntry> entry = fs.LookUp(folder);
-  if ((entry && entry->IsFolder()) || (!entry && fs.Inaccessible(folder, nullptr))) return false;
+  if (entry && entry->IsFolder()) return isFolder = fs.FolderAncestry(folder, chain, &error);
+  if (!entry && fs.Inaccessible(folder, nullptr)) return false;
   return fs.FolderAncestry(ParentText(folder), chain, &error);
 }
 
