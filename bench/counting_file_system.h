@@ -23,6 +23,17 @@ class CountingFileSystem : public FileSystem {
   bool Inaccessible(const std::string& path, std::string* reason) override {
     return inner_.Inaccessible(path, reason);
   }
+  bool FolderIdentity(const std::string& folder, FileIdentity& identity,
+                      std::string* error) override {
+    return inner_.FolderIdentity(folder, identity, error);
+  }
+  bool FolderAncestry(const std::string& folder, std::vector<FileIdentity>& chain,
+                      std::string* error) override {
+    return inner_.FolderAncestry(folder, chain, error);
+  }
+  LockOutcome LockFolder(const std::string& folder, FolderLock& lock, std::string* error) override {
+    return inner_.LockFolder(folder, lock, error);
+  }
   bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override;
   bool ReplaceFile(const std::string& path, const std::string& content,
                    std::string* error) override;

@@ -16,7 +16,9 @@
 #include "platform/windows_api.h"
 #include "platform/windows_text.h"
 #else
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace tarnwick {
@@ -236,14 +238,11 @@ TEST_F(CliTest, TakesOptionsAndSkipListFromTheSettingsFolder) {
 }
 
 TEST_F(CliTest, RefusedRunsChangeNothing) {
-  Outcome same = Convert({Web(), Root("WEB")});
+  Outcome same = Convert({Web(), Root("web/./")});
   EXPECT_EQ(same.status, 2);
   EXPECT_EQ(same.err, std::string(kSameFoldersMessage) + "\n");
   EXPECT_EQ(same.out, "");
-  EXPECT_FALSE(Exists(Root("WEB-Uploads")));
-#ifndef _WIN32
-  EXPECT_FALSE(Exists(Root("WEB")));  // on Windows "WEB" is the web itself
-#endif
+  EXPECT_FALSE(Exists(Root("web-Uploads")));
 
   Outcome missing = Convert({Root("nowhere"), Root("site")});
   EXPECT_EQ(missing.status, 2);
@@ -257,6 +256,160 @@ TEST_F(CliTest, RefusedRunsChangeNothing) {
 
   EXPECT_FALSE(Exists(testing::Join(Settings(), "settings.db")));  // nothing remembered
 }
+
+TEST_F(CliTest, NamesThatDifferOnlyInCaseAreOneWebOnlyWhereCaseDoesNotCount) {
+  ASSERT_EQ(Convert({Web(), Root("site")}).status, 0);
+#ifdef _WIN32
+  Outcome same = Convert({Web(), Root("WEB")});
+  EXPECT_EQ(same.status, 2);
+  EXPECT_EQ(same.err, std::string(kSameFoldersMessage) + "\n");
+#else
+  // Another web whose name differs only in case gets an FTP web of its own, not web's.
+  WriteFile(Root("WEB/other.htm"), "other");
+  Outcome other = Convert({Root("WEB")});
+  EXPECT_EQ(other.status, 0) << other.err;
+  EXPECT_EQ(ReadFile(Root("WEB-FTP/other.htm")), "other");
+  EXPECT_TRUE(Exists(Root("site/about.htm")));
+  EXPECT_FALSE(Exists(Root("site/other.htm")));
+  EXPECT_FALSE(Exists(Root("site-Uploads/other.htm")));
+#endif
+}
+
+TEST_F(CliTest, ARunOnAnFtpWebThatAnotherRunHoldsIsRefusedAtOnce) {
+  ASSERT_EQ(Convert({Web(), Root("site")}).status, 0);
+  WriteFile(Web("new.htm"), "new");
+  const std::string log = ReadFile(Root("site-Uploads/changes.ini"));
+  for (const std::string& held : {Root("site"), Root("site-Uploads")}) {
+    FolderLock lock;
+    ASSERT_EQ(SystemFileSystem().LockFolder(held, lock, nullptr), LockOutcome::kTaken);
+    Outcome busy = Convert({Web(), Root("site")});
+    EXPECT_EQ(busy.status, 2);
+    EXPECT_NE(busy.err.find("Another conversion is running on the FTP web"), std::string::npos)
+        << busy.err;
+    EXPECT_FALSE(Exists(Root("site/new.htm")));
+    EXPECT_EQ(ReadFile(Root("site-Uploads/changes.ini")), log);
+  }
+#ifndef _WIN32
+  // A holder killed while it holds the FTP web leaves nothing behind that blocks the next run.
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  pid_t holder = fork();
+  if (holder == 0) {
+    FolderLock lock;
+    SystemFileSystem().LockFolder(Root("site"), lock, nullptr);
+    (void)!write(ready[1], "x", 1);
+    pause();
+    _exit(0);
+  }
+  char byte = 0;
+  ASSERT_EQ(read(ready[0], &byte, 1), 1);
+  EXPECT_EQ(Convert({Web(), Root("site")}).status, 2);
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+#endif
+  Outcome after = Convert({Web(), Root("site")});
+  EXPECT_EQ(after.status, 0) << after.err;
+  EXPECT_EQ(ReadFile(Root("site/new.htm")), "new");
+}
+
+#ifndef _WIN32
+TEST_F(CliTest, DotDotAfterALinkLeadsWhereTheSystemTakesIt) {
+  testing::MakeFolder(Root("a/y/z"));
+  std::filesystem::create_directory_symlink(Web("images"), Root("a/y/z/lnk"));
+  // lnk/../.. is the folder that holds the web: sweeping it would remove the web.
+  Outcome holder = Convert({Web(), Root("a/y/z/lnk/../..")});
+  EXPECT_EQ(holder.status, 2);
+  EXPECT_NE(holder.err.find("lies inside the destination"), std::string::npos) << holder.err;
+  EXPECT_TRUE(Exists(Web("index.htm")));
+  EXPECT_TRUE(Exists(Web("_vti_pvt/service.cnf")));
+  // Relative to the current folder, as the system resolves it.
+  Outcome beside = Convert({"web", "a/y/z/lnk/../../web-FTP"});
+  EXPECT_EQ(beside.status, 0) << beside.err;
+  EXPECT_TRUE(Exists(Root("web-FTP/index.htm")));
+  EXPECT_FALSE(Exists(Root("a/y/web-FTP")));
+  EXPECT_EQ(Memory().ProposedDestination(Web()), Root("web-FTP"));
+}
+
+// Both runs started together, round after round, each after many edits and the uploads folder
+// emptied: the one that finds the FTP web held stops at once. Without the hold both logged the
+// same changes, one's rewrite of the log dropping lines of the other's.
+TEST_F(CliTest, TwoRunsAtOnceOnOneFtpWebLoseNoChange) {
+  const int pages = 600;
+  auto page = [&](int i) { return Web("pages/p" + std::to_string(i) + ".htm"); };
+  for (int i = 0; i < pages; ++i) WriteFile(page(i), "page");
+  ASSERT_EQ(Convert({Web(), Root("site")}).status, 0);
+  std::string one = Quote(tool_) + " --settings-dir " + Quote(Settings()) + " --quiet " +
+                    Quote(Web()) + " " + Quote(Root("site"));
+  std::string both;
+  for (const std::string n : {"1", "2"})
+    both += "(" + one + " 2>" + Quote(io_ / ("err" + n)) + "; echo $? >" +
+            Quote(io_ / ("status" + n)) + ") & ";
+  both += "wait";
+  for (int round = 0; round < 4; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    std::filesystem::remove_all(Root("site-Uploads"));
+    for (int i = round % 2; i < pages; i += 2)
+      WriteFile(page(i), "page, edit " + std::to_string(round));
+    ASSERT_EQ(std::system(both.c_str()), 0);
+    int finished = 0;
+    for (const std::string n : {"1", "2"}) {
+      std::string status = ReadFile(io_ / ("status" + n));
+      std::string err = ReadFile(io_ / ("err" + n));
+      if (status == "0\n") {
+        ++finished;
+      } else {
+        EXPECT_EQ(status, "2\n") << err;
+        EXPECT_NE(err.find("Another conversion is running"), std::string::npos) << err;
+      }
+    }
+    EXPECT_GE(finished, 1);
+    // Every edit logged once, and mirrored.
+    std::string log = ReadFile(Root("site-Uploads/changes.ini"));
+    for (int i = round % 2; i < pages; i += 2) {
+      std::string key = page(i) + "=";
+      std::size_t at = log.find(key);
+      ASSERT_NE(at, std::string::npos) << i;
+      EXPECT_EQ(log.find(key, at + 1), std::string::npos) << i << " logged twice";
+      EXPECT_EQ(ReadFile(Root("site-Uploads/pages/p" + std::to_string(i) + ".htm")),
+                "page, edit " + std::to_string(round));
+    }
+  }
+}
+
+TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {
+  if (geteuid() != 0) GTEST_SKIP() << "mount --bind needs root; this test does not run as root";
+  if (std::system("command -v unshare >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "no unshare (util-linux) to give the mount a namespace of its own";
+  WriteFile(Root("site/web/index.htm"), "home");
+  WriteFile(Root("site/web/_vti_pvt/service.cnf"), "cnf");
+  testing::MakeFolder(Root("alias"));
+  // The mount lives in a mount namespace of its own and ends with the shell.
+  std::string tool = Quote(tool_) + " --settings-dir " + Quote(Settings()) + " ";
+  std::string script = "mount --bind " + Quote(Root("site")) + " " + Quote(Root("alias")) +
+                       " || exit 99; " + tool + Quote(Root("alias/web")) + " " +
+                       Quote(Root("site")) + " 2>" + Quote(io_ / "err1") + "; echo $? >" +
+                       Quote(io_ / "status1") + "; " + tool + Quote(Root("site/web")) + " " +
+                       Quote(Root("alias/web/ftp")) + " 2>" + Quote(io_ / "err2") + "; echo $? >" +
+                       Quote(io_ / "status2");
+  int raw = std::system(
+      ("unshare -m --propagation private sh -c " + Quote(script) + " >/dev/null 2>&1").c_str());
+  if (WIFEXITED(raw) && WEXITSTATUS(raw) == 99)
+    GTEST_SKIP() << "mount --bind is not permitted here";
+  ASSERT_TRUE(Exists(io_ / "status2")) << "unshare could not run the script";
+  // The web inside the destination, seen through the second mount.
+  EXPECT_EQ(ReadFile(io_ / "status1"), "2\n") << ReadFile(io_ / "err1");
+  EXPECT_NE(ReadFile(io_ / "err1").find("lies inside the destination"), std::string::npos);
+  // The destination inside the web, seen through the second mount.
+  EXPECT_EQ(ReadFile(io_ / "status2"), "2\n") << ReadFile(io_ / "err2");
+  EXPECT_NE(ReadFile(io_ / "err2").find("lies inside the FrontPage web"), std::string::npos);
+  EXPECT_EQ(ReadFile(Root("site/web/index.htm")), "home");
+  EXPECT_EQ(ReadFile(Root("site/web/_vti_pvt/service.cnf")), "cnf");
+  EXPECT_FALSE(Exists(Root("site/web/ftp")));
+  EXPECT_FALSE(Exists(Root("site/web/ftp-Uploads")));
+}
+#endif
 
 TEST_F(CliTest, FailuresAreListedAndGiveStatusOne) {
   // A file where the FTP web needs a folder: the folder and its file cannot be made.

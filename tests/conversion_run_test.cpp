@@ -4,8 +4,12 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
+#include <utility>
 
+#include "base/folder_path.h"
 #include "settings/settings_store.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -336,10 +340,15 @@ TEST_F(ConversionRunTest, ChangeLogsAreNeverDeleted) {
 
 TEST_F(ConversionRunTest, Refusals) {
   EXPECT_EQ(ConversionRun::CheckFolders(src, src).kind, RefusalKind::kSameFolders);
-  std::string upper = src;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  EXPECT_EQ(ConversionRun::CheckFolders(src, upper).kind, RefusalKind::kSameFolders);
   EXPECT_EQ(ConversionRun::CheckFolders(src, src + kSep).kind, RefusalKind::kSameFolders);
+#ifdef _WIN32
+  EXPECT_EQ(ConversionRun::CheckFolders(src, dir / "WEB").kind, RefusalKind::kSameFolders);
+#else
+  // Where case counts these are two folders, whether the second exists yet or not.
+  EXPECT_FALSE(ConversionRun::CheckFolders(src, dir / "WEB"));
+  MakeFolder(dir / "WEB");
+  EXPECT_FALSE(ConversionRun::CheckFolders(src, dir / "WEB"));
+#endif
   EXPECT_EQ(ConversionRun::CheckFolders("", dst).kind, RefusalKind::kEmptySource);
   EXPECT_EQ(ConversionRun::CheckFolders(src, "  ").kind, RefusalKind::kEmptyDestination);
   EXPECT_EQ(ConversionRun::CheckFolders(dir / "nowhere", dst).kind, RefusalKind::kSourceMissing);
@@ -349,6 +358,7 @@ TEST_F(ConversionRunTest, Refusals) {
             RefusalKind::kSourceMissing);
   MakeFolder(testing::Join(up, "web"));
   EXPECT_EQ(ConversionRun::CheckFolders(testing::Join(up, "web"), dst).kind, RefusalKind::kNested);
+  EXPECT_EQ(ConversionRun::CheckFolders(up, dst).kind, RefusalKind::kUploadsFolder);
   EXPECT_EQ(ConversionRun::CheckFolders(src, dst + kSep).kind,
             RefusalKind::kUploadsInsideDestination);
   EXPECT_FALSE(ConversionRun::CheckFolders(src, dst));
@@ -364,12 +374,218 @@ TEST_F(ConversionRunTest, Refusals) {
   EXPECT_FALSE(Exists(dir / "no"));
 }
 
+TEST_F(ConversionRunTest, FrontPageWebsAndUploadsFoldersAreNoDestinations) {
+  Put("_vti_inf.html", "fp");
+  Put("index.htm", "i");
+  // An FTP web holds the web's "_vti_inf.html" after its first run, and may keep what pages use
+  // of "_borders": it stays a destination.
+  ASSERT_TRUE(Convert().Finished());
+  MakeFolder(testing::Join(dst, "_borders"));
+  EXPECT_FALSE(ConversionRun::CheckFolders(src, dst));
+  const std::string other = dir / "Other";
+  WriteFile(testing::Join(other, "_vti_pvt/service.cnf"), "cnf");
+  WriteFile(testing::Join(other, "page.htm"), "p");
+  MakeFolder(dir / "Lone-Uploads");  // nothing called "Lone" beside it: an ordinary name
+  struct Case {
+    std::string source, destination;
+    RefusalKind kind;
+  };
+  const Case cases[] = {
+      {src, other, RefusalKind::kDestinationIsWeb},
+      {src, up, RefusalKind::kUploadsFolder},
+      {src, P(up + "/../Web-FTP-UPLOADS"), RefusalKind::kUploadsFolder},
+      {up, dir / "Elsewhere", RefusalKind::kUploadsFolder},
+      {src, dir / "Lone-Uploads", RefusalKind::kNone},
+      {other, dir / "Other-FTP", RefusalKind::kNone},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ConversionRun::CheckFolders(c.source, c.destination).kind, c.kind)
+        << c.source << " -> " << c.destination;
+  const std::string log = ReadFile(UploadsLog());
+  ConversionRun run(DefaultOptions(), {});
+  EXPECT_EQ(run.Run(src, other).refusal.kind, RefusalKind::kDestinationIsWeb);
+  EXPECT_EQ(run.Run(dir / "Lone-Uploads", up).refusal.kind, RefusalKind::kUploadsFolder);
+  EXPECT_EQ(ReadFile(testing::Join(other, "_vti_pvt/service.cnf")), "cnf");
+  EXPECT_TRUE(Exists(testing::Join(other, "page.htm")));
+  EXPECT_FALSE(Exists(other + "-Uploads"));
+  EXPECT_EQ(ReadFile(UploadsLog()), log);
+}
+
+// Calls an action once, when a status starting with the given text first shows, or at the
+// given count of yields after it.
+class ActingObserver : public RunObserver {
+ public:
+  ActingObserver(std::string status, std::function<void()> action, int yields = 0)
+      : status_(std::move(status)), action_(std::move(action)), yields_(yields) {}
+  void StatusChanged(const std::string& text) override {
+    if (!seen_ && text.rfind(status_, 0) == 0) {
+      seen_ = true;
+      Yield();
+    }
+  }
+  void Yield() override {
+    if (seen_ && action_ && yields_-- <= 0) std::exchange(action_, nullptr)();
+  }
+
+ private:
+  std::string status_;
+  std::function<void()> action_;
+  int yields_;
+  bool seen_ = false;
+};
+
+// Refusals where another holds them are in cli_test.cpp, with a second process.
+TEST_F(ConversionRunTest, ARunHoldsItsFtpWebAndUploadsFolderWhileItRuns) {
+  Put("a.htm", "a");
+  FileSystem& fs = SystemFileSystem();
+  // Neither exists before the run, which makes them so as to hold them.
+  LockOutcome destDuring = LockOutcome::kTaken, uploadsDuring = LockOutcome::kTaken;
+  ActingObserver probe("Copying", [&] {
+    FolderLock lock;
+    destDuring = fs.LockFolder(dst, lock, nullptr);
+    uploadsDuring = fs.LockFolder(up, lock, nullptr);
+  });
+  ConversionRun run(DefaultOptions(), {}, &probe);
+  ASSERT_TRUE(run.Run(src, dst).Finished());
+  EXPECT_EQ(destDuring, LockOutcome::kBusy);
+  EXPECT_EQ(uploadsDuring, LockOutcome::kBusy);
+  FolderLock after;
+  EXPECT_EQ(fs.LockFolder(dst, after, nullptr), LockOutcome::kTaken);
+}
+
+TEST_F(ConversionRunTest, FailedIdentitiesAndHoldsRefuseTheRunBeforeAnythingIsWritten) {
+  Put("a.htm", "a");
+  ASSERT_TRUE(Convert().Finished());
+  Put("b.htm", "b");
+  const std::string log = ReadFile(UploadsLog());
+  struct Case {
+    testing::FsOp op;
+    std::string path;
+    RefusalKind kind;
+  };
+  const Case cases[] = {{testing::FsOp::kIdentity, dst, RefusalKind::kUncheckable},
+                        {testing::FsOp::kIdentity, up, RefusalKind::kUncheckable},
+                        {testing::FsOp::kIdentity, src, RefusalKind::kSourceMissing},
+                        {testing::FsOp::kLockFolder, up, RefusalKind::kBusy}};
+  for (const Case& c : cases) {
+    testing::FailingFileSystem failing;
+    failing.FailWhen(c.op, c.path);
+    ConversionRun run(DefaultOptions(), {}, nullptr, failing);
+    RunResult result = run.Run(src, dst);
+    EXPECT_EQ(result.refusal.kind, c.kind) << testing::FsOpName(c.op) << " " << c.path;
+    EXPECT_FALSE(result.refusal.message.empty());
+    EXPECT_FALSE(Exists(testing::Join(dst, "b.htm")));
+    EXPECT_EQ(ReadFile(UploadsLog()), log);
+  }
+}
+
+TEST_F(ConversionRunTest, ASourceThatGoesAwayDuringTheRunSweepsNothingMore) {
+  Put("index.htm", "i");
+  Put("gone.htm", "g");
+  for (int i = 0; i < 20; ++i) Put("d/f" + std::to_string(i) + ".htm", "f");
+  ASSERT_TRUE(Convert().Finished());
+  // One page really removed: only what was found before the web went may be swept.
+  std::filesystem::remove(SrcFile("gone.htm"));
+  const std::string away = src + ".gone";
+  auto moveAway = [&] { std::filesystem::rename(src, away); };
+  auto replace = [&] {
+    std::filesystem::rename(src, away);
+    MakeFolder(src);
+  };
+  struct Case {
+    const char* name;
+    const char* status;
+    int yields;
+    std::function<void()> action;
+    int deleted;
+  };
+  const Case cases[] = {
+      {"gone during the copy", "Copying", 0, moveAway, 0},
+      {"gone before the sweep", "Checking for Deleted Files", 0, moveAway, 0},
+      {"replaced before the sweep", "Checking for Deleted Files", 0, replace, 0},
+      // The web's own folder is swept first, then "d" is looked up while the web goes.
+      {"gone during the sweep", "Checking for Deleted Files", 4, moveAway, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ActingObserver observer(c.status, c.action, c.yields);
+    ConversionRun run(DefaultOptions(), {}, &observer);
+    RunResult result = run.Run(src, dst);
+    EXPECT_EQ(result.deleted, c.deleted);
+    ASSERT_FALSE(result.failures.empty());
+    EXPECT_EQ(result.failures.back().operation, "check");
+    EXPECT_EQ(result.failures.back().path, src);
+    for (int i = 0; i < 20; ++i)
+      EXPECT_TRUE(Exists(testing::Join(dst, "d/f" + std::to_string(i) + ".htm")));
+    EXPECT_TRUE(Exists(testing::Join(dst, "index.htm")));
+    if (Exists(DestLog()))
+      EXPECT_EQ(ReadFile(DestLog()).find(testing::Join(dst, "d")), std::string::npos);
+    if (Exists(away)) {
+      std::filesystem::remove_all(src);
+      std::filesystem::rename(away, src);
+    }
+    if (c.deleted == 0) EXPECT_TRUE(Exists(testing::Join(dst, "gone.htm")));
+  }
+}
+
+TEST_F(ConversionRunTest, FilesOfAFolderThatCouldNotBeListedAreNotTakenForDeleted) {
+  Put("sub/a.htm", "a");
+  Put("sub/deeper/b.htm", "b");
+  Put("c.htm", "c");
+  ASSERT_TRUE(Convert().Finished());
+  std::filesystem::remove(SrcFile("sub/a.htm"));
+  std::filesystem::remove(SrcFile("sub/deeper/b.htm"));
+  std::filesystem::remove(SrcFile("c.htm"));
+  testing::FailingFileSystem failing;
+  failing.FailWhen(testing::FsOp::kReadFolder, SrcFile("sub"));
+  ConversionRun run(DefaultOptions(), {}, nullptr, failing);
+  RunResult result = run.Run(src, dst);
+  EXPECT_EQ(result.deleted, 1);  // c.htm, whose folder was listed
+  EXPECT_TRUE(Exists(testing::Join(dst, "sub/a.htm")));
+  EXPECT_TRUE(Exists(testing::Join(dst, "sub/deeper/b.htm")));
+  std::vector<std::string> operations;
+  for (const RunFailure& failure : result.failures) operations.push_back(failure.operation);
+  EXPECT_EQ(operations, (std::vector<std::string>{"read folder", "check", "check"}));
+  // Listed again, its missing files are swept.
+  EXPECT_EQ(Convert().deleted, 2);
+}
+
 #ifndef _WIN32
-// Windows: links to folders need a privilege the tests do not have; the junction case of
-// file_system_win32_test.cpp stands for this one.
-TEST_F(ConversionRunTest, SymlinkToTheSourceIsTheSameFolder) {
-  std::filesystem::create_directory_symlink(src, dst);
-  EXPECT_EQ(ConversionRun::CheckFolders(src, dst).kind, RefusalKind::kSameFolders);
+// Windows: links to folders need a privilege the tests do not have; the junction cases of
+// file_system_win32_test.cpp stand for these.
+TEST_F(ConversionRunTest, LinksAndDotDotCountForWhereTheSystemTakesThem) {
+  Put("sub/page.htm", "p");
+  MakeFolder(dir / "a/y/z");
+  MakeFolder(dir / "outside");
+  std::filesystem::create_directory_symlink(SrcFile("sub"), dir / "a/y/z/lnk");
+  std::filesystem::create_directory_symlink(src, dir / "weblink");
+  std::filesystem::create_directory_symlink(dir / "outside", dir / "outlink");
+  // For the system lnk/../.. is the folder that holds the web, not a/y.
+  const std::string holder = dir / "a/y/z/lnk/../..";
+  EXPECT_EQ(FolderPath(holder).Text(), std::filesystem::weakly_canonical(dir.path()).string());
+  struct Case {
+    std::string source, destination;
+    RefusalKind kind;
+  };
+  const Case cases[] = {
+      {src, dir / "weblink", RefusalKind::kSameFolders},
+      {src, holder, RefusalKind::kNested},
+      {src, FolderPath(holder).Text(), RefusalKind::kNested},
+      {src, dir / "a/y/z/lnk/../ftp", RefusalKind::kNested},
+      {dir / "weblink", dir / "a/y/ftp", RefusalKind::kNone},
+      {src, dir / "outlink/ftp", RefusalKind::kNone},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ConversionRun::CheckFolders(c.source, c.destination).kind, c.kind)
+        << c.source << " -> " << c.destination;
+  // A linked web is converted, into a destination whose parent is a link.
+  ConversionRun run(DefaultOptions(), {});
+  RunResult result = run.Run(dir / "weblink", dir / "outlink/ftp");
+  ASSERT_TRUE(result.Finished()) << result.refusal.message;
+  EXPECT_TRUE(result.failures.empty());
+  EXPECT_EQ(ReadFile(dir / "outside/ftp/sub/page.htm"), "p");
+  EXPECT_EQ(ReadFile(dir / "outside/ftp-Uploads/sub/page.htm"), "p");
+  EXPECT_EQ(ReadFile(SrcFile("sub/page.htm")), "p");
 }
 #endif
 

@@ -182,7 +182,7 @@ TEST_P(FaultTest, RunGoesOnReportsTheFailureAndLosesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     EveryOperation, FaultTest,
     ::testing::Values(
-        Fault{"SourceRootEnumeration", FsOp::kReadFolder, "", 1, "read folder"},
+        Fault{"SourceRootEnumeration", FsOp::kReadFolder, "", -1, "read folder"},
         Fault{"SourceFolderEnumeration", FsOp::kReadFolder, "Web/images", -1, "read folder"},
         Fault{"FtpWebFolderEnumeration", FsOp::kReadFolder, "Web-FTP/docs", -1, "read folder"},
         Fault{"SourceFileLookUp", FsOp::kLookUp, "Web/index.htm", -1, "copy"},

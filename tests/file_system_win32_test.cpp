@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/folder_path.h"
 #include "engine/conversion_run.h"
 #include "engine/helpers.h"
 #include "platform/file_system.h"
@@ -59,8 +60,10 @@ TEST(Win32FileSystemTest, OneFolderWhateverTheCaseOfItsName) {
   std::string lower = LowerCase(web);
   std::string upper = UpperCase(web);
 
-  EXPECT_TRUE(SameFileIdentity(web, lower));
-  EXPECT_EQ(LowerCase(CanonicalPath(upper)), LowerCase(CanonicalPath(web)));
+  FileIdentity a, b;
+  ASSERT_TRUE(SystemFileSystem().FolderIdentity(web, a, nullptr));
+  ASSERT_TRUE(SystemFileSystem().FolderIdentity(upper, b, nullptr));
+  EXPECT_EQ(a, b);
   EXPECT_EQ(ConversionRun::CheckFolders(web, lower).kind, RefusalKind::kSameFolders);
   EXPECT_EQ(ConversionRun::CheckFolders(web, upper + "\\").kind, RefusalKind::kSameFolders);
   EXPECT_EQ(ConversionRun::CheckFolders(web, Join(lower, "sub\\..")).kind,
@@ -93,9 +96,10 @@ TEST(Win32FileSystemTest, DriveRootIsAFolderWithItsSeparator) {
   EXPECT_EQ(StripTrailingSeparators("C:\\"), "C:\\");
   EXPECT_EQ(StripTrailingSeparators("C:\\\\"), "C:\\");
   EXPECT_EQ(StripTrailingSeparators("C:\\Web\\"), "C:\\Web");
-  EXPECT_EQ(LowerCase(CanonicalPath("C:\\")), "c:\\");
-  EXPECT_EQ(LowerCase(CanonicalPath("c:\\windows\\..")), "c:\\");
-  EXPECT_EQ(LowerCase(CanonicalPath("C:\\no-such-folder\\deeper\\")), "c:\\no-such-folder\\deeper");
+  // What the user types is made whole the way the system reads it: ".." off the text first.
+  EXPECT_EQ(FolderPath("C:\\").Text(), "C:\\");
+  EXPECT_EQ(LowerCase(FolderPath("c:\\windows\\..").Text()), "c:\\");
+  EXPECT_EQ(FolderPath("C:/no-such-folder/./deeper\\").Text(), "C:\\no-such-folder\\deeper");
 
   FileSystem& fs = SystemFileSystem();
   std::optional<FindEntry> root = fs.LookUp(drive);
@@ -284,8 +288,34 @@ TEST(Win32FileSystemTest, JunctionsAreNotEntered) {
   EXPECT_EQ(listing.files, std::vector<std::string>{"page.htm"});
   EXPECT_TRUE(listing.folders.empty());
   EXPECT_FALSE(SystemFileSystem().LookUp(dir / "web/linked"));
+  EXPECT_TRUE(SystemFileSystem().Inaccessible(dir / "web/linked", nullptr));
   EXPECT_EQ(ConversionRun::CheckFolders(dir / "web", dir / "web/loop").kind,
             RefusalKind::kSameFolders);
+  // Seen through a junction, a folder of the web is still inside it.
+  MakeJunction(dir / "elsewhere", dir / "web");
+  EXPECT_EQ(ConversionRun::CheckFolders(dir / "web", dir / "elsewhere\\ftp").kind,
+            RefusalKind::kNested);
+}
+
+TEST(Win32FileSystemTest, AHeldFolderIsRefusedToASecondHolderButStaysUsable) {
+  TempDir dir;
+  WriteFile(dir / "ftp/page.htm", "page");
+  FileSystem& fs = SystemFileSystem();
+  FolderLock first, second;
+  ASSERT_EQ(fs.LockFolder(dir / "ftp", first, nullptr), LockOutcome::kTaken);
+  EXPECT_EQ(fs.LockFolder(dir / "ftp", second, nullptr), LockOutcome::kBusy);
+  // The holder's own run still lists, reads, writes and deletes inside it.
+  FolderListing listing;
+  EXPECT_TRUE(fs.ReadFolder(dir / "ftp", listing, nullptr));
+  EXPECT_EQ(listing.files, std::vector<std::string>{"page.htm"});
+  EXPECT_TRUE(fs.ReplaceFile(dir / "ftp/changes.ini", "[Changed]\r\n", nullptr));
+  EXPECT_TRUE(fs.DeleteFile(dir / "ftp/page.htm", nullptr));
+  FileIdentity identity;
+  EXPECT_TRUE(fs.FolderIdentity(dir / "ftp", identity, nullptr));
+  first.Release();
+  EXPECT_EQ(fs.LockFolder(dir / "ftp", second, nullptr), LockOutcome::kTaken);
+  EXPECT_FALSE(fs.Inaccessible(dir / "no-such-file.htm", nullptr));
+  EXPECT_FALSE(fs.Inaccessible(dir / "no-such-folder/page.htm", nullptr));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/folder_path.h"
 #include "platform/file_system.h"
 
 namespace tarnwick {
@@ -81,6 +82,16 @@ TEST(HelpersTest, StripTrailingSeparatorsKeepsRoot) {
 #else
   EXPECT_EQ(StripTrailingSeparators("/"), "/");
 #endif
+}
+
+TEST(HelpersTest, FolderPathIsWholeWithoutSeparatorAtItsEnd) {
+  EXPECT_EQ(FolderPath("  ").Text(), "");
+  const std::string here = FolderPath(".").Text();
+  EXPECT_EQ(FolderPath("web" + kSep + "." + kSep + "sub" + kSep + kSep).Text(),
+            here + kSep + "web" + kSep + "sub");
+  EXPECT_EQ(FolderPath(here + kSep + "web" + kSep + ".." + kSep + "web").Text(),
+            here + kSep + "web");
+  EXPECT_EQ(FolderPath("web").Typed(), "web");
 }
 
 }  // namespace

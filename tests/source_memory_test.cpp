@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
@@ -14,6 +16,14 @@ using testing::ReadFile;
 using testing::WriteFile;
 
 using Webs = std::vector<std::string>;
+
+// Where names match without regard to case, another spelling of a web is the web; elsewhere
+// the spelling has to name the same folder.
+#ifdef _WIN32
+constexpr bool kCaseBlind = true;
+#else
+constexpr bool kCaseBlind = false;
+#endif
 
 class SourceMemoryTest : public ::testing::Test {
  protected:
@@ -52,8 +62,8 @@ TEST_F(SourceMemoryTest, ProposesSourceFtpUntilAConversionIsRemembered) {
   EXPECT_EQ(memory.LoadRecentWebs(), Webs{});
   EXPECT_TRUE(memory.RememberConversion("/webs/Site", "/srv/upload/site"));
   EXPECT_EQ(memory.ProposedDestination("/webs/Site"), "/srv/upload/site");
-  // Keys match without regard to case, as the window has always done.
-  EXPECT_EQ(memory.ProposedDestination("/WEBS/site"), "/srv/upload/site");
+  EXPECT_EQ(memory.ProposedDestination("/WEBS/site"),
+            kCaseBlind ? "/srv/upload/site" : "/WEBS/site-FTP");
   EXPECT_EQ(memory.ProposedDestination("/webs/Other"), "/webs/Other-FTP");
   // A later run with another destination replaces the memory.
   memory.RememberConversion("/webs/Site", "/srv/upload/site2");
@@ -83,12 +93,13 @@ TEST_F(SourceMemoryTest, LongPathsAreRememberedWhole) {
 TEST_F(SourceMemoryTest, FoundWebMovesToTheFrontAndNewWebPushesBack) {
   WriteFile(dir_ / "settings.db", "[Positions]\r\n1=P\r\n2=Q\r\n3=R\r\n");
   SourceMemory memory(File());
-  Remember(memory, "r");  // found without regard to case, stored as given
-  EXPECT_EQ(Positions(), (Webs{"r", "P", "Q"}));
+  const std::string r = kCaseBlind ? "r" : "R";
+  Remember(memory, r);  // stored as given
+  EXPECT_EQ(Positions(), (Webs{r, "P", "Q"}));
   Remember(memory, "N");
-  EXPECT_EQ(Positions(), Padded({"N", "r", "P", "Q"}));
+  EXPECT_EQ(Positions(), Padded({"N", r, "P", "Q"}));
   Remember(memory, "Q");
-  EXPECT_EQ(Positions(), Padded({"Q", "N", "r", "P"}));
+  EXPECT_EQ(Positions(), Padded({"Q", "N", r, "P"}));
 }
 
 TEST_F(SourceMemoryTest, AlreadyFirstWritesNothingToPositions) {
@@ -97,11 +108,34 @@ TEST_F(SourceMemoryTest, AlreadyFirstWritesNothingToPositions) {
   SourceMemory memory(File());
   EXPECT_FALSE(memory.RememberConversion("P", "P-out"));
   EXPECT_EQ(ReadFile(dir_ / "settings.db"), content);
-  // Another spelling of the first web still counts as the first one.
-  EXPECT_FALSE(memory.RememberConversion("p", "/elsewhere"));
-  EXPECT_EQ(Positions(), (Webs{"P", "Q"}));
-  EXPECT_EQ(memory.ProposedDestination("P"), "/elsewhere");
+  if (kCaseBlind) {
+    // Another spelling of the first web still counts as the first one.
+    EXPECT_FALSE(memory.RememberConversion("p", "/elsewhere"));
+    EXPECT_EQ(Positions(), (Webs{"P", "Q"}));
+    EXPECT_EQ(memory.ProposedDestination("P"), "/elsewhere");
+  }
 }
+
+#ifndef _WIN32
+TEST_F(SourceMemoryTest, NamesThatDifferInCaseShareAMemoryOnlyWhenTheyNameOneFolder) {
+  const std::string site = dir_ / "Site";
+  const std::string other = dir_ / "site";
+  const std::string linked = dir_ / "SITE";
+  testing::MakeFolder(site);
+  testing::MakeFolder(other);
+  std::filesystem::create_directory_symlink(site, linked);
+  SourceMemory memory(File());
+  memory.RememberConversion(site, dir_ / "out/A");
+  EXPECT_EQ(memory.ProposedDestination(other), other + "-FTP");
+  EXPECT_EQ(memory.ProposedDestination(linked), dir_ / "out/A");
+  memory.RememberConversion(other, dir_ / "out/B");
+  EXPECT_EQ(memory.LoadRecentWebs(), (Webs{other, site}));
+  // The profile holds one key for both spellings: Site's memory gives way, and never leads
+  // Site into the other web's FTP web.
+  EXPECT_EQ(memory.ProposedDestination(site), site + "-FTP");
+  EXPECT_EQ(memory.ProposedDestination(other), dir_ / "out/B");
+}
+#endif
 
 TEST_F(SourceMemoryTest, TwelveFullDropsTheFormerTwelfth) {
   std::string content = "[Positions]\r\n";

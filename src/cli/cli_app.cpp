@@ -7,6 +7,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "base/folder_path.h"
 #include "base/path.h"
 #include "check/site_check.h"
 #include "cli/status_line.h"
@@ -66,15 +67,9 @@ const Flag* FindFlag(const std::string& name) {
   return nullptr;
 }
 
-// The window's folder browser always gives a whole path without a separator at its end; a
-// path from the command line is made alike, so both front ends share one memory per web.
-std::string FolderArgument(const std::string& text) {
-  if (text.empty()) return text;
-  std::error_code error;
-  std::filesystem::path absolute = std::filesystem::absolute(PathFromText(text), error);
-  if (error) return StripTrailingSeparators(text);
-  return StripTrailingSeparators(TextFromPath(absolute.lexically_normal()));
-}
+// The window makes the same value of what is typed into its fields, so a text names one folder
+// in both front ends and both share one memory per web.
+std::string FolderArgument(const std::string& text) { return FolderPath(text).Text(); }
 
 // One line per report line, its fields joined by a tab as the report gives them.
 void PrintReport(std::ostream& out, const std::string& source, const std::string& destination) {

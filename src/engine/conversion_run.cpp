@@ -24,11 +24,65 @@ bool IsLogLeftover(const std::string& name) {
   return LowerCase(name).rfind(prefix, 0) == 0;
 }
 
-bool IsInside(const std::string& inner, const std::string& outer) {
-  if (inner == outer) return true;
-  std::string prefix = outer;
-  if (prefix.empty() || prefix.back() != kPathSeparator) prefix += kPathSeparator;
-  return inner.compare(0, prefix.size(), prefix) == 0;
+bool Contains(const std::vector<FileIdentity>& chain, const FileIdentity& identity) {
+  return std::find(chain.begin(), chain.end(), identity) != chain.end();
+}
+
+// The folder that holds path, as text; the destination's parent is only looked at, never made.
+std::string ParentText(const std::string& path) {
+  std::string parent = StripTrailingSeparators(path);
+  std::size_t cut = parent.find_last_of(kPathSeparator);
+#ifdef _WIN32
+  std::size_t slash = parent.find_last_of('/');
+  if (slash != std::string::npos && (cut == std::string::npos || slash > cut)) cut = slash;
+#endif
+  parent = cut == std::string::npos ? std::string(".") : parent.substr(0, cut == 0 ? 1 : cut);
+#ifdef _WIN32
+  if (parent.size() == 2 && parent[1] == ':') parent += kPathSeparator;
+#endif
+  return parent;
+}
+
+// A folder and every folder above it; when the folder itself does not exist (or is no
+// folder), the folders above it only. False when even those cannot be walked.
+bool FolderOrParentChain(FileSystem& fs, const std::string& folder,
+                         std::vector<FileIdentity>& chain, bool& isFolder, std::string& error) {
+  isFolder = fs.FolderAncestry(folder, chain, &error);
+  if (isFolder) return true;
+  // Passed over only when no folder is there: one that cannot be walked might be anywhere. One
+  // made just now (by another run) is walked again.
+  std::optional<FindEntry> entry = fs.LookUp(folder);
+  if (entry && entry->IsFolder()) return isFolder = fs.FolderAncestry(folder, chain, &error);
+  if (!entry && fs.Inaccessible(folder, nullptr)) return false;
+  return fs.FolderAncestry(ParentText(folder), chain, &error);
+}
+
+// The FTP web whose uploads folder this is: the name ends in the uploads suffix and the
+// folder without that ending exists beside it. Empty when it is none.
+std::string UploadsFolderOwner(FileSystem& fs, const std::string& folder) {
+  const std::string text = StripTrailingSeparators(folder);
+  const std::string suffix = kUploadsSuffix;
+  if (text.size() <= suffix.size() ||
+      !EqualsNoCase(std::string_view(text).substr(text.size() - suffix.size()), suffix))
+    return std::string();
+  const std::string owner = text.substr(0, text.size() - suffix.size());
+  if (IsPathSeparator(owner.back())) return std::string();
+  std::optional<FindEntry> entry = fs.LookUp(owner);
+  FileIdentity identity;
+  if ((entry && entry->IsFolder()) || fs.FolderIdentity(owner, identity, nullptr)) return owner;
+  return std::string();
+}
+
+// A folder at the top of a folder holding the extensions' own data ("_vti", "_private"): the
+// folder is a FrontPage web, for no run ever puts such a folder into an FTP web. Files do not
+// count (a web's own "_vti_inf.html" is copied into its FTP web), nor do "_borders",
+// "_overlay" and "_fpclass", which may keep what the pages use.
+std::string FrontPageFolderIn(FileSystem& fs, const std::string& folder) {
+  FolderListing listing;
+  if (!fs.ReadFolder(folder, listing, nullptr)) return std::string();
+  for (const std::string& name : listing.folders)
+    if (IsPrivateFolder(name)) return name;
+  return std::string();
 }
 
 bool EndsWithSeparator(const std::string& path) {
@@ -90,7 +144,8 @@ bool ConversionRun::FtpClientWanted(const Options& options) {
   return !options.FTPPath.empty() && options.LaunchFTP != 0;
 }
 
-Refusal ConversionRun::CheckFolders(const std::string& source, const std::string& destination) {
+Refusal ConversionRun::CheckFolders(const std::string& source, const std::string& destination,
+                                    FileSystem& fs) {
   auto refuse = [](RefusalKind kind, std::string message) {
     return Refusal{kind, std::move(message)};
   };
@@ -99,68 +154,115 @@ Refusal ConversionRun::CheckFolders(const std::string& source, const std::string
   if (TrimSpaces(destination).empty())
     return refuse(RefusalKind::kEmptyDestination,
                   "Please choose the destination folder for the FTP web.");
+#ifdef _WIN32
   if (LowerCase(source) == LowerCase(destination))
     return refuse(RefusalKind::kSameFolders, kSameFoldersMessage);
+#else
+  // Names that differ only in case may be two folders here; the identities below decide.
+  if (source == destination) return refuse(RefusalKind::kSameFolders, kSameFoldersMessage);
+#endif
 
-  FileSystem& fs = SystemFileSystem();
-  std::optional<FindEntry> sourceEntry = fs.LookUp(source);
-  if (!sourceEntry || !sourceEntry->IsFolder())
+  FileIdentity sourceId;
+  std::string error;
+  if (!fs.FolderIdentity(source, sourceId, &error)) {
+    std::optional<FindEntry> entry = fs.LookUp(source);
+    if ((entry && entry->IsFolder()) || (!entry && fs.Inaccessible(source, nullptr)))
+      return refuse(RefusalKind::kSourceMissing,
+                    "The FrontPage web \"" + source + "\" cannot be read: " + error + ".");
     return refuse(RefusalKind::kSourceMissing,
                   "The FrontPage web \"" + source + "\" does not exist or is not a folder.");
-  FolderListing listing;
-  std::string error;
-  if (!fs.ReadFolder(source, listing, &error))
-    return refuse(RefusalKind::kSourceMissing,
-                  "The FrontPage web \"" + source + "\" cannot be read: " + error + ".");
-  if (SameFileIdentity(source, destination))
+  }
+
+  const std::string uploads = destination + kUploadsSuffix;
+  std::vector<FileIdentity> sourceChain, destChain, uploadsChain;
+  bool destIsFolder = false;
+  bool uploadsIsFolder = false;
+  auto uncheckable = [&] {
+    return refuse(RefusalKind::kUncheckable,
+                  "The folders \"" + source + "\" and \"" + destination +
+                      "\" cannot be told apart: " + error +
+                      ". Nothing was converted; please try again when both can be reached.");
+  };
+  if (!FolderOrParentChain(fs, destination, destChain, destIsFolder, error)) {
+    // Only the destination itself is created; a mistyped parent would otherwise leave a run
+    // that copies nothing.
+    const std::string parent = ParentText(destination);
+    std::optional<FindEntry> parentEntry = fs.LookUp(parent);
+    if (fs.Inaccessible(parent, nullptr) || (parentEntry && parentEntry->IsFolder()))
+      return uncheckable();
+    return refuse(RefusalKind::kDestinationParentMissing,
+                  "The folder \"" + parent + "\" that should hold the destination does not exist.");
+  }
+  if (destIsFolder && destChain.front() == sourceId)
     return refuse(RefusalKind::kSameFolders, kSameFoldersMessage);
   if (EndsWithSeparator(destination))
     return refuse(RefusalKind::kUploadsInsideDestination,
                   "The destination \"" + destination +
                       "\" ends with a folder separator, so its uploads folder would lie inside "
                       "the FTP web and be swept away. Please remove the separator at the end.");
-
-  // Only the destination itself is created; a mistyped parent would otherwise leave a run
-  // that copies nothing.
-  std::string parent = StripTrailingSeparators(destination);
-  std::size_t cut = parent.find_last_of(kPathSeparator);
-  parent = cut == std::string::npos ? std::string(".") : parent.substr(0, cut == 0 ? 1 : cut);
-#ifdef _WIN32
-  if (parent.size() == 2 && parent[1] == ':') parent += kPathSeparator;
-#endif
-  std::optional<FindEntry> parentEntry = fs.LookUp(parent);
-  if (!parentEntry || !parentEntry->IsFolder())
-    return refuse(RefusalKind::kDestinationParentMissing,
-                  "The folder \"" + parent + "\" that should hold the destination does not exist.");
-
-  std::string s = CanonicalPath(source);
-  std::string d = CanonicalPath(destination);
-  std::string u = CanonicalPath(destination + "-Uploads");
-#ifdef _WIN32
-  s = LowerCase(s);
-  d = LowerCase(d);
-  u = LowerCase(u);
-#endif
-  if (s == d) return refuse(RefusalKind::kSameFolders, kSameFoldersMessage);
-  if (IsInside(d, s) || IsInside(u, s))
+  if (!fs.FolderAncestry(source, sourceChain, &error) ||
+      !FolderOrParentChain(fs, uploads, uploadsChain, uploadsIsFolder, error))
+    return uncheckable();
+  if (uploadsIsFolder && uploadsChain.front() == sourceId)
+    return refuse(RefusalKind::kUploadsFolder,
+                  "The FrontPage web \"" + source + "\" is the uploads folder of the FTP web \"" +
+                      destination + "\". Please choose the FrontPage web itself.");
+  if (Contains(destChain, sourceId) || Contains(uploadsChain, sourceId))
     return refuse(RefusalKind::kNested,
                   "The destination \"" + destination +
                       "\" or its uploads folder lies inside the FrontPage web. The FTP web would "
                       "be copied into itself. Please choose a folder outside the web.");
-  if (IsInside(s, d) || IsInside(s, u))
+  if ((destIsFolder && Contains(sourceChain, destChain.front())) ||
+      (uploadsIsFolder && Contains(sourceChain, uploadsChain.front())))
     return refuse(RefusalKind::kNested,
                   "The FrontPage web \"" + source +
                       "\" lies inside the destination or its uploads folder, where the sweep "
                       "would remove it. Please choose a destination outside the web.");
+
+  if ((destIsFolder && Contains(uploadsChain, destChain.front())) ||
+      (uploadsIsFolder && Contains(destChain, uploadsChain.front())))
+    return refuse(RefusalKind::kUploadsInsideDestination,
+                  "The uploads folder \"" + uploads + "\" and the destination \"" + destination +
+                      "\" lie one inside the other, so the uploads would be swept away or "
+                      "copied into the FTP web. Please choose another destination.");
+  if (std::string owner = UploadsFolderOwner(fs, source); !owner.empty())
+    return refuse(RefusalKind::kUploadsFolder,
+                  "The FrontPage web \"" + source + "\" is the uploads folder of the FTP web \"" +
+                      owner + "\". Please choose the FrontPage web itself.");
+  if (std::string owner = UploadsFolderOwner(fs, destination); !owner.empty())
+    return refuse(RefusalKind::kUploadsFolder,
+                  "The destination \"" + destination +
+                      "\" is the uploads folder of the FTP web \"" + owner +
+                      "\". Converting into it would delete its files and replace its change "
+                      "log. Please choose another destination.");
+  if (destIsFolder) {
+    if (std::string found = FrontPageFolderIn(fs, destination); !found.empty())
+      return refuse(RefusalKind::kDestinationIsWeb,
+                    "The destination \"" + destination +
+                        "\" is a FrontPage web: it holds the folder \"" + found +
+                        "\". Converting into it would delete its files. Please choose another "
+                        "destination.");
+  }
   return Refusal{};
 }
 
 RunResult ConversionRun::Run(const std::string& source, const std::string& destination) {
   SourcePath = source;
   DestPath = destination;
-  UploadsPath = DestPath + "-Uploads";
+  UploadsPath = DestPath + kUploadsSuffix;
   result_ = RunResult();
-  result_.refusal = CheckFolders(source, destination);
+  result_.refusal = CheckFolders(source, destination, fs_);
+  if (result_.refusal) return result_;
+  // Held until the run returns, by whichever front end started it.
+  std::vector<FolderLock> locks;
+  result_.refusal = HoldFolders(locks);
+  // The folders may have been made or changed since they were checked; now that no other run
+  // can change them, the check is made again.
+  if (!result_.refusal) result_.refusal = CheckFolders(source, destination, fs_);
+  std::string error;
+  if (!result_.refusal && !fs_.FolderIdentity(source, sourceIdentity_, &error))
+    result_.refusal = Refusal{RefusalKind::kSourceMissing, "The FrontPage web \"" + source +
+                                                               "\" cannot be read: " + error + "."};
   if (result_.refusal) return result_;
 
   WorkList.clear();
@@ -170,10 +272,12 @@ RunResult ConversionRun::Run(const std::string& source, const std::string& desti
   FolderCount = 0;
   sourceRoot_ = StripTrailingSeparators(SourcePath);
   destRoot_ = StripTrailingSeparators(DestPath);
+  unlistedSourceFolders_.clear();
+  sweepStopped_ = false;
 
   FolderListing root;
-  std::string error;
-  if (!fs_.ReadFolder(sourceRoot_, root, &error)) {
+  sourceRootListed_ = fs_.ReadFolder(sourceRoot_, root, &error);
+  if (!sourceRootListed_) {
     Fail("read folder", sourceRoot_, error);
   } else {
     AddEntries(std::string(), root.files);
@@ -186,6 +290,26 @@ RunResult ConversionRun::Run(const std::string& source, const std::string& desti
   CopyChangedFiles();
   if (!result_.cancelled && SweepWanted(options_)) SweepDeletedFiles();
   return result_;
+}
+
+Refusal ConversionRun::HoldFolders(std::vector<FolderLock>& locks) {
+  // A folder that does not exist yet cannot be held, so the ones this run will make anyway
+  // are made first. One that cannot be made, or a file system without such locks, is run
+  // without the hold; its failures show in the run as before.
+  const bool uploadsMade = options_.CreateUploadsDir != 0 && options_.CheckForChanges != 0;
+  for (const std::string* folder : {&DestPath, &UploadsPath}) {
+    if (folder == &DestPath || uploadsMade) fs_.CreateFolder(*folder, nullptr);
+    FolderLock lock;
+    std::string error;
+    LockOutcome outcome = fs_.LockFolder(*folder, lock, &error);
+    if (outcome == LockOutcome::kBusy)
+      return Refusal{RefusalKind::kBusy,
+                     "Another conversion is running on the FTP web \"" + DestPath +
+                         "\" or its uploads folder. Please wait until it has finished, then "
+                         "start again."};
+    if (outcome == LockOutcome::kTaken) locks.push_back(std::move(lock));
+  }
+  return Refusal{};
 }
 
 // ---- scan -------------------------------------------------------------------------------
@@ -201,11 +325,14 @@ void ConversionRun::ListFolderFiles(const std::string& folder) {
   if (sourceRoot_.empty()) sourceRoot_ = StripTrailingSeparators(SourcePath);
   FolderListing listing;
   std::string error;
+  const std::string relative = RelativeFolder(folder, sourceRoot_);
   if (!fs_.ReadFolder(folder, listing, &error)) {
     Fail("read folder", folder, error);
+    unlistedSourceFolders_.insert(FolderKey(relative));
     return;
   }
-  AddEntries(RelativeFolder(folder, sourceRoot_), listing.files);
+  if (relative.empty()) sourceRootListed_ = true;
+  AddEntries(relative, listing.files);
 }
 
 void ConversionRun::ScanFolder(const std::string& path) {
@@ -214,6 +341,7 @@ void ConversionRun::ScanFolder(const std::string& path) {
   std::string error;
   if (!fs_.ReadFolder(StripTrailingSeparators(path), listing, &error)) {
     Fail("read folder", path, error);
+    unlistedSourceFolders_.insert(FolderKey(RelativeFolder(path, sourceRoot_)));
     return;
   }
   ScanListing(RelativeFolder(path, sourceRoot_), listing);
@@ -231,7 +359,8 @@ void ConversionRun::AddEntries(const std::string& relative, const std::vector<st
 }
 
 void ConversionRun::WalkSubfolders(const std::string& root, const std::string& relative,
-                                   const FolderListing& listing, const FolderVisit& visit) {
+                                   const FolderListing& listing, const FolderVisit& visit,
+                                   bool source) {
   // One read per folder serves both the handling of its files and the walk of its
   // sub-folders. Folders whose names begin with "." are neither handled nor entered.
   for (const std::string& name : listing.folders) {
@@ -242,22 +371,25 @@ void ConversionRun::WalkSubfolders(const std::string& root, const std::string& r
     std::string error;
     if (!fs_.ReadFolder(root + childRelative, child, &error)) {
       Fail("read folder", root + childRelative, error);
+      if (source) unlistedSourceFolders_.insert(FolderKey(childRelative));
       continue;
     }
     visit(name, childRelative, child);
-    WalkSubfolders(root, childRelative, child, visit);
+    WalkSubfolders(root, childRelative, child, visit, source);
   }
 }
 
 void ConversionRun::ScanListing(const std::string& relative, const FolderListing& listing) {
-  WalkSubfolders(sourceRoot_, relative, listing,
-                 [this](const std::string& name, const std::string& childRelative,
-                        const FolderListing& child) {
-                   if (MatchSpec(name, FolderPattern) && !IsExcludedFolder(name)) {
-                     AddEntries(childRelative, child.files);
-                     ++FolderCount;
-                   }
-                 });
+  WalkSubfolders(
+      sourceRoot_, relative, listing,
+      [this](const std::string& name, const std::string& childRelative,
+             const FolderListing& child) {
+        if (MatchSpec(name, FolderPattern) && !IsExcludedFolder(name)) {
+          AddEntries(childRelative, child.files);
+          ++FolderCount;
+        }
+      },
+      true);
 }
 
 namespace {
@@ -561,6 +693,9 @@ void ConversionRun::SweepDeletedFiles() {
   if (destRoot_.empty()) destRoot_ = StripTrailingSeparators(DestPath);
   Status("Checking for Deleted Files...");
   Yield();
+  // Without a listing of the web's own folder (its failure is listed already), or with the web
+  // gone, every file of the FTP web would look deleted.
+  if (!sourceRootListed_ || !SourceStillThere()) return;
   destLog_.IniFile = destRoot_ + kPathSeparator + kLogName;
   destLog_.IniSection = "Deleted";
   uploadsLog_.IniFile = UploadsPath + kPathSeparator + kLogName;
@@ -575,10 +710,45 @@ void ConversionRun::SweepDeletedFiles() {
   if (fs_.ReadFolder(destRoot_, root, &error)) {
     SweepFiles(std::string(), root.files);
     SweepListing(std::string(), root);
+  } else {
+    Fail("read folder", destRoot_, error);
   }
   FlushLogs();
   destLog_.DeferWrites(false);
   uploadsLog_.DeferWrites(false);
+}
+
+bool ConversionRun::SourceStillThere() {
+  if (sweepStopped_) return false;
+  FileIdentity now;
+  std::string error;
+  if (fs_.FolderIdentity(sourceRoot_, now, &error) && now == sourceIdentity_) return true;
+  if (error.empty()) error = "another folder has taken its place";
+  Fail("check", sourceRoot_,
+       "the FrontPage web has gone or cannot be read (" + error +
+           "); the sweep stopped and deleted nothing more");
+  sweepStopped_ = true;
+  return false;
+}
+
+std::string ConversionRun::FolderKey(const std::string& relative) const {
+#ifdef _WIN32
+  return LowerCase(relative);
+#else
+  return relative;
+#endif
+}
+
+bool ConversionRun::SourceFolderListed(const std::string& relative) const {
+  if (!sourceRootListed_) return false;
+  // A folder that the scan failed to list hides what became of everything below it.
+  std::string key = FolderKey(relative);
+  while (!key.empty()) {
+    if (unlistedSourceFolders_.count(key) != 0) return false;
+    std::size_t cut = key.find_last_of(kPathSeparator);
+    key.resize(cut == std::string::npos ? 0 : cut);
+  }
+  return true;
 }
 
 void ConversionRun::SweepFolder(const std::string& path) {
@@ -591,20 +761,24 @@ void ConversionRun::SweepFolder(const std::string& path) {
 }
 
 void ConversionRun::SweepListing(const std::string& relative, const FolderListing& listing) {
-  WalkSubfolders(destRoot_, relative, listing,
-                 [this](const std::string&, const std::string& childRelative,
-                        const FolderListing& child) { SweepFiles(childRelative, child.files); });
+  WalkSubfolders(
+      destRoot_, relative, listing,
+      [this](const std::string&, const std::string& childRelative, const FolderListing& child) {
+        SweepFiles(childRelative, child.files);
+      },
+      false);
 }
 
 void ConversionRun::SweepFiles(const std::string& relative, const std::vector<std::string>& files) {
+  if (sweepStopped_) return;
   const bool checking = options_.CheckForChanges != 0;
   const bool report = checking && options_.ReportDeleted != 0;
   const bool remove = checking && options_.KillDeleted != 0;
+  std::vector<const std::string*> gone;
   for (const std::string& name : files) {
-    if (Cancelled()) return;
-    const bool isLog = LowerCase(name) == kLogName;
+    if (Cancelled()) break;
     // The run's own latest-run log has no source counterpart and is no deleted file.
-    if ((isLog || IsLogLeftover(name)) && relative.empty()) continue;
+    if ((LowerCase(name) == kLogName || IsLogLeftover(name)) && relative.empty()) continue;
     const std::string sourceFile = sourceRoot_ + relative + kPathSeparator + name;
     std::optional<FindEntry> counterpart = fs_.LookUp(sourceFile);
     std::string reason;
@@ -612,25 +786,38 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
       // A source file that cannot be examined may well be there: never sweep on a guess.
       Fail("check", sourceFile, reason);
     } else if (!counterpart || counterpart->IsFolder() || NoLongerKept(relative, name)) {
-      const std::string destFile = destRoot_ + relative + kPathSeparator + name;
-      ++result_.deletedFound;
-      bool logged = true;
-      if (report) {
-        std::optional<FindEntry> entry = fs_.LookUp(destFile);
-        logged = WriteLogs(LogKey(destFile), std::to_string(entry ? FileSizeOf(*entry) : 0));
-      }
-      if (remove && !isLog) {
-        // The size is logged before the file goes, and the file goes only once it is logged.
-        if (!logged)
-          Fail("delete", destFile, "withheld because the change log could not be written");
-        else if (report)
-          pending_.push_back(PendingAction{std::string(), destFile});
-        else
-          DeleteFromFtpWeb(destFile);
-      }
-      MaybeFlush();
+      gone.push_back(&name);
     }
     Yield();
+  }
+  if (gone.empty()) return;
+  if (!SourceFolderListed(relative)) {
+    Fail("check", sourceRoot_ + relative,
+         "this folder of the FrontPage web could not be listed, so its missing files are not "
+         "taken for deleted");
+    return;
+  }
+  // The look-ups above found nothing; that counts only if the web is still the one listed.
+  if (!SourceStillThere()) return;
+  for (const std::string* name : gone) {
+    const bool isLog = LowerCase(*name) == kLogName;
+    const std::string destFile = destRoot_ + relative + kPathSeparator + *name;
+    ++result_.deletedFound;
+    bool logged = true;
+    if (report) {
+      std::optional<FindEntry> entry = fs_.LookUp(destFile);
+      logged = WriteLogs(LogKey(destFile), std::to_string(entry ? FileSizeOf(*entry) : 0));
+    }
+    if (remove && !isLog) {
+      // The size is logged before the file goes, and the file goes only once it is logged.
+      if (!logged)
+        Fail("delete", destFile, "withheld because the change log could not be written");
+      else if (report)
+        pending_.push_back(PendingAction{std::string(), destFile});
+      else
+        DeleteFromFtpWeb(destFile);
+    }
+    MaybeFlush();
   }
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -32,6 +33,9 @@ inline constexpr const char* kSameFoldersMessage =
     "The Source and Destination directories are te same. Please choose a different Desination.";
 inline constexpr const char* kSameFoldersTitle = "Change Destination";
 
+// What follows the destination's path to make the path of its uploads folder.
+inline constexpr const char* kUploadsSuffix = "-Uploads";
+
 enum class RefusalKind {
   kNone,
   kSameFolders,
@@ -40,7 +44,11 @@ enum class RefusalKind {
   kSourceMissing,
   kNested,
   kUploadsInsideDestination,
-  kDestinationParentMissing
+  kDestinationParentMissing,
+  kDestinationIsWeb,  // the destination holds FrontPage folders
+  kUploadsFolder,     // the source or the destination is an FTP web's uploads folder
+  kBusy,              // another run holds the FTP web or its uploads folder
+  kUncheckable        // the folders could not be told apart
 };
 
 struct Refusal {
@@ -84,8 +92,10 @@ class ConversionRun {
   // Checks the folders, then scans, copies and sweeps.
   RunResult Run(const std::string& source, const std::string& destination);
 
-  // The checks made before anything is written.
-  static Refusal CheckFolders(const std::string& source, const std::string& destination);
+  // The checks made before anything is written. Which folder a path names, and whether one
+  // lies inside another, is decided by the file system's identities, not by the texts.
+  static Refusal CheckFolders(const std::string& source, const std::string& destination,
+                              FileSystem& fs = SystemFileSystem());
 
   // Whether the run sweeps deleted files at all under these options.
   static bool SweepWanted(const Options& options);
@@ -115,13 +125,17 @@ class ConversionRun {
     std::string to;
   };
 
+  Refusal HoldFolders(std::vector<FolderLock>& locks);
+  bool SourceStillThere();
+  std::string FolderKey(const std::string& relative) const;
+  bool SourceFolderListed(const std::string& relative) const;
   void AddEntries(const std::string& relative, const std::vector<std::string>& files);
   void AddKeptFiles();
   bool NoLongerKept(const std::string& relative, const std::string& name) const;
   using FolderVisit = std::function<void(const std::string& name, const std::string& relative,
                                          const FolderListing& listing)>;
   void WalkSubfolders(const std::string& root, const std::string& relative,
-                      const FolderListing& listing, const FolderVisit& visit);
+                      const FolderListing& listing, const FolderVisit& visit, bool source);
   void ScanListing(const std::string& relative, const FolderListing& listing);
   void ProcessEntry(std::size_t index);
   void CopyIntoFtpWeb(const std::string& from, const std::string& to);
@@ -159,6 +173,13 @@ class ConversionRun {
   bool keptComplete_ = false;
   std::string sourceRoot_;  // SourcePath without trailing separators, for composing paths
   std::string destRoot_;
+  // What the sweep needs to know of the source: which folder it was when the run began, and
+  // which of its folders this run failed to list, so that nothing is taken for deleted on the
+  // word of a folder that has gone away or could not be read.
+  FileIdentity sourceIdentity_;
+  bool sourceRootListed_ = false;
+  std::unordered_set<std::string> unlistedSourceFolders_;
+  bool sweepStopped_ = false;
   IniEditor destLog_;
   IniEditor uploadsLog_;
   FolderMemo destFolderMemo_;

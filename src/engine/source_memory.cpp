@@ -19,11 +19,29 @@ constexpr int kShownPositions = 10;
 SourceMemory::SourceMemory(std::string settingsFile, FileSystem& fs)
     : settingsFile_(std::move(settingsFile)), fs_(fs) {}
 
+bool SourceMemory::SameWeb(const std::string& stored, const std::string& source) const {
+  if (stored == source) return true;
+  if (!EqualsNoCase(stored, source)) return false;
+#ifdef _WIN32
+  return true;
+#else
+  FileIdentity a, b;
+  return fs_.FolderIdentity(stored, a, nullptr) && fs_.FolderIdentity(source, b, nullptr) && a == b;
+#endif
+}
+
 std::string SourceMemory::ProposedDestination(const std::string& source) const {
   IniEditor editor(fs_);
   editor.IniFile = settingsFile_;
   editor.IniSection = kDestinationsSection;
-  std::string remembered = ReadStoredValue(editor, source, "");
+  // The profile gives the first key that matches without regard to case; whose it is decides.
+  const std::string wanted(TrimBlanks(source));
+  std::string remembered;
+  for (const auto& [key, value] : editor.ReadWholeSection()) {
+    if (!EqualsNoCase(key, wanted)) continue;
+    if (SameWeb(key, wanted)) remembered = value;
+    break;
+  }
   if (TrimSpaces(remembered).empty()) return source + "-FTP";
   return remembered;
 }
@@ -37,7 +55,7 @@ bool SourceMemory::RememberConversion(const std::string& sourcePath, const std::
   editor.IniSection = kPositionsSection;
   int found = 1;
   for (; found <= kSearchedPositions; ++found) {
-    if (EqualsNoCase(ReadStoredValue(editor, std::to_string(found), ""), sourcePath)) break;
+    if (SameWeb(ReadStoredValue(editor, std::to_string(found), ""), sourcePath)) break;
   }
   if (found == 1) return false;  // already the most recent web
 

@@ -8,7 +8,10 @@
 namespace tarnwick {
 
 // Memories of earlier runs in settings.db: the destination last used for each source
-// (section "DIDOvivavovo") and the recently converted webs (section "Positions").
+// (section "DIDOvivavovo") and the recently converted webs (section "Positions"). The profile
+// matches names without regard to case; where the file system tells case apart, a stored path
+// that differs from the web's only in case stands for it only when both name one folder, so
+// that one web's memory never sends another web's run into its FTP web.
 class SourceMemory {
  public:
   explicit SourceMemory(std::string settingsFile, FileSystem& fs = SystemFileSystem());
@@ -24,6 +27,8 @@ class SourceMemory {
   std::vector<std::string> LoadRecentWebs() const;
 
  private:
+  bool SameWeb(const std::string& stored, const std::string& source) const;
+
   std::string settingsFile_;
   FileSystem& fs_;
 };

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "base/path.h"
+#include "platform/file_identity.h"
 #include "platform/find_entry.h"
+#include "platform/folder_lock.h"
 
 namespace tarnwick {
 
@@ -14,6 +16,12 @@ namespace tarnwick {
 struct FolderListing {
   std::vector<std::string> files;    // regular files, hidden ones included
   std::vector<std::string> folders;  // real sub-folders; links to folders are not followed
+};
+
+enum class LockOutcome {
+  kTaken,
+  kBusy,         // another holder has it
+  kUnavailable,  // the folder cannot be held (missing, or a file system without such locks)
 };
 
 // The file-system operations the engine, the report and the profile files use. Every failure
@@ -48,6 +56,28 @@ class FileSystem {
   // disks one file at a time and much quicker side by side.
   virtual bool ConcurrentDeletes() const { return false; }
 
+  // The identity of the folder at path (links followed). Fails, with the reason, when nothing
+  // is there, when it is not a folder, or when the folder cannot be opened for reading.
+  virtual bool FolderIdentity(const std::string& /*folder*/, FileIdentity& /*identity*/,
+                              std::string* error) {
+    if (error) *error = "folder identities are not available here";
+    return false;
+  }
+  // The identities of the folder at path and of every folder above it, up to the root, as the
+  // system walks them: a folder reached through a link or a second mount shows the folders
+  // that really hold it.
+  virtual bool FolderAncestry(const std::string& /*folder*/, std::vector<FileIdentity>& /*chain*/,
+                              std::string* error) {
+    if (error) *error = "folder identities are not available here";
+    return false;
+  }
+  // An exclusive hold on an existing folder, refused at once (kBusy) when another holds it.
+  virtual LockOutcome LockFolder(const std::string& /*folder*/, FolderLock& /*lock*/,
+                                 std::string* error) {
+    if (error) *error = "folder locks are not available here";
+    return LockOutcome::kUnavailable;
+  }
+
   // Whole small text files, kept as bytes.
   virtual bool ReadTextFile(const std::string& path, std::string& content, std::string* error) = 0;
   // Replaces the file atomically: a temporary file in the same folder, renamed over it.
@@ -68,12 +98,5 @@ std::string ReplaceTempPrefix(const std::string& fileName);
 
 // The regular files of one folder, sorted like ReadFolder; empty when it cannot be read.
 std::vector<std::string> ListFiles(FileSystem& fs, const std::string& folder);
-
-// True when both paths name one existing file or folder (same device and file number).
-bool SameFileIdentity(const std::string& a, const std::string& b);
-
-// The absolute, normalised form of a path with links resolved as far as the path exists;
-// used to decide whether one folder lies inside another.
-std::string CanonicalPath(const std::string& path);
 
 }  // namespace tarnwick

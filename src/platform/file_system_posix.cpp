@@ -2,13 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -75,6 +75,10 @@ class Fd {
     fd_ = -1;
     return fd;
   }
+  void reset(int fd) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
 
  private:
   int fd_;
@@ -128,6 +132,18 @@ std::int64_t CopyContent(int in, int out, std::uint64_t size) {
   }
   return copied;
 }
+
+FileIdentity IdentityFromStat(const struct stat& st) {
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+// A descriptor that only names a folder: it needs no right to read the folder, only to pass
+// through the folders above it.
+#ifdef O_PATH
+constexpr int kFolderNameOnly = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int kFolderNameOnly = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
 
 bool SameTime(const struct timespec& a, const struct timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -342,6 +358,66 @@ class PosixFileSystem final : public FileSystem {
     return false;
   }
 
+  bool FolderIdentity(const std::string& folder, FileIdentity& identity,
+                      std::string* error) override {
+    Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat st;
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
+      SetError(error, errno);
+      return false;
+    }
+    identity = IdentityFromStat(st);
+    return true;
+  }
+
+  bool FolderAncestry(const std::string& folder, std::vector<FileIdentity>& chain,
+                      std::string* error) override {
+    chain.clear();
+    // Walked by "..", as the kernel resolves it, rather than by cutting the text: so a folder
+    // reached through a link or a bind mount shows the folders that really hold it.
+    Fd current(::open(folder.c_str(), kFolderNameOnly));
+    struct stat st;
+    if (current.get() < 0 || ::fstat(current.get(), &st) != 0) {
+      SetError(error, errno);
+      return false;
+    }
+    chain.push_back(IdentityFromStat(st));
+    for (;;) {
+      Fd parent(::openat(current.get(), "..", kFolderNameOnly));
+      if (parent.get() < 0 || ::fstat(parent.get(), &st) != 0) {
+        SetError(error, errno);
+        return false;
+      }
+      FileIdentity above = IdentityFromStat(st);
+      if (above == chain.back()) return true;  // the root is its own parent
+      // A file system that never reaches its root would otherwise keep this walking.
+      if (chain.size() > 4096) {
+        if (error) *error = "the folders above it do not end in a root";
+        return false;
+      }
+      chain.push_back(above);
+      current.reset(parent.release());
+    }
+  }
+
+  LockOutcome LockFolder(const std::string& folder, FolderLock& lock, std::string* error) override {
+    // flock on the folder itself: the kernel drops it with the last descriptor, so a killed
+    // run leaves nothing behind, and the FTP web gets no lock file to sweep or upload.
+    Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0) {
+      SetError(error, errno);
+      return LockOutcome::kUnavailable;
+    }
+    while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+      const int code = errno;
+      if (code == EINTR) continue;
+      SetError(error, code);
+      return code == EWOULDBLOCK ? LockOutcome::kBusy : LockOutcome::kUnavailable;
+    }
+    lock = FolderLock(fd.release());
+    return LockOutcome::kTaken;
+  }
+
   bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override {
     content.clear();
     struct stat st;
@@ -443,51 +519,6 @@ class PosixFileSystem final : public FileSystem {
 FileSystem& SystemFileSystem() {
   static PosixFileSystem fs;
   return fs;
-}
-
-bool SameFileIdentity(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-std::string CanonicalPath(const std::string& path) {
-  std::string absolute = path;
-  if (absolute.empty() || absolute[0] != '/') {
-    char cwd[PATH_MAX];
-    if (::getcwd(cwd, sizeof cwd)) absolute = std::string(cwd) + "/" + absolute;
-  }
-  // Resolve the longest existing prefix, then append the rest, normalising "." and "..".
-  std::vector<std::string> parts;
-  std::size_t pos = 0;
-  while (pos <= absolute.size()) {
-    std::size_t next = absolute.find('/', pos);
-    if (next == std::string::npos) next = absolute.size();
-    std::string part = absolute.substr(pos, next - pos);
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    pos = next + 1;
-  }
-  std::string resolved = "/";
-  std::size_t used = 0;
-  for (std::size_t i = parts.size(); i > 0; --i) {
-    std::string prefix;
-    for (std::size_t j = 0; j < i; ++j) prefix += "/" + parts[j];
-    char buffer[PATH_MAX];
-    if (::realpath(prefix.c_str(), buffer)) {
-      resolved = buffer;
-      used = i;
-      break;
-    }
-  }
-  for (std::size_t j = used; j < parts.size(); ++j) {
-    if (resolved.back() != '/') resolved += '/';
-    resolved += parts[j];
-  }
-  return resolved;
 }
 
 }  // namespace tarnwick

@@ -156,6 +156,54 @@ bool ReadAll(HANDLE handle, std::string& bytes) {
   }
 }
 
+FileIdentity IdentityFromInformation(const BY_HANDLE_FILE_INFORMATION& info) {
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// The identity of what an open handle names; false with the reason, or when it is no folder.
+bool HandleFolderIdentity(const Handle& handle, FileIdentity& identity, std::string* error) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info)) {
+    SetError(error, GetLastError());
+    return false;
+  }
+  if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    SetError(error, ERROR_DIRECTORY);
+    return false;
+  }
+  identity = IdentityFromInformation(info);
+  return true;
+}
+
+// The final path of an open file or folder, links and junctions resolved, in the usual drive
+// or share form.
+bool FinalPath(HANDLE handle, std::wstring& final) {
+  DWORD length = GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_DOS);
+  if (length == 0) return false;
+  final.assign(length, L'\0');
+  length = GetFinalPathNameByHandleW(handle, final.data(), length, VOLUME_NAME_DOS);
+  if (length == 0 || length >= final.size()) return false;
+  final.resize(length);
+  if (final.rfind(L"\\\\?\\UNC\\", 0) == 0)
+    final = L"\\\\" + final.substr(8);
+  else if (final.rfind(L"\\\\?\\", 0) == 0)
+    final = final.substr(4);
+  return true;
+}
+
+// The length of the root of a full path: "C:\" or "\\server\share\".
+std::size_t RootLength(const std::wstring& path) {
+  if (path.size() >= 3 && path[1] == L':') return 3;
+  if (path.rfind(L"\\\\", 0) == 0) {
+    std::size_t server = path.find(L'\\', 2);
+    if (server == std::wstring::npos) return path.size();
+    std::size_t share = path.find(L'\\', server + 1);
+    return share == std::wstring::npos ? path.size() : share + 1;
+  }
+  return path.empty() ? 0 : 1;
+}
+
 class Win32FileSystem final : public FileSystem {
  public:
   bool ConcurrentDeletes() const override { return true; }
@@ -227,6 +275,35 @@ class Win32FileSystem final : public FileSystem {
     return EntryFromData(data.dwFileAttributes, data.ftCreationTime, data.ftLastAccessTime,
                          data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow,
                          BaseName(path));
+  }
+
+  bool Inaccessible(const std::string& path, std::string* reason) override {
+    std::wstring wide = WidePath(path);
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      DWORD code = GetLastError();
+      // Only these say that nothing is there; a drive that is not ready, a share that went
+      // away or a folder without access on the way leave the question open.
+      if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
+          code == ERROR_INVALID_NAME)
+        return false;
+      SetError(reason, code);
+      return true;
+    }
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        SetError(reason, "a link to a folder");
+        return true;
+      }
+      return false;  // a link that leads nowhere
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    Handle file(CreateFileW(wide.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
+    if (file.valid()) return false;
+    SetError(reason, GetLastError());
+    return true;
   }
 
   bool CreateFolder(const std::string& path, std::string* error) override {
@@ -309,6 +386,60 @@ class Win32FileSystem final : public FileSystem {
     if (DeleteFileW(wide.c_str())) return true;
     SetError(error, GetLastError());
     return false;
+  }
+
+  bool FolderIdentity(const std::string& folder, FileIdentity& identity,
+                      std::string* error) override {
+    // Opened for listing, so a folder that cannot be read has no identity here either.
+    Handle handle(CreateFileW(WidePath(folder).c_str(), FILE_LIST_DIRECTORY,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return HandleFolderIdentity(handle, identity, error);
+  }
+
+  bool FolderAncestry(const std::string& folder, std::vector<FileIdentity>& chain,
+                      std::string* error) override {
+    chain.clear();
+    Handle handle(OpenForInformation(WidePath(folder)));
+    FileIdentity identity;
+    if (!HandleFolderIdentity(handle, identity, error)) return false;
+    chain.push_back(identity);
+    // The folders above are those of the final path, so a junction or a link on the way shows
+    // where the folder really lies; ".." was taken off the text before the system opened it.
+    std::wstring path;
+    if (!FinalPath(handle.get(), path)) {
+      DWORD length = GetFullPathNameW(WidePath(folder).c_str(), 0, nullptr, nullptr);
+      path.assign(length, L'\0');
+      length = GetFullPathNameW(WidePath(folder).c_str(), length, path.data(), nullptr);
+      path.resize(length);
+      if (path.rfind(L"\\\\?\\", 0) == 0) path = path.substr(4);
+    }
+    const std::size_t root = RootLength(path);
+    while (path.size() > root && path.back() == L'\\') path.pop_back();
+    while (path.size() > root) {
+      std::size_t cut = path.find_last_of(L'\\');
+      path.resize(cut == std::wstring::npos || cut < root ? root : cut);
+      Handle above(OpenForInformation(WidePath(Utf8FromWide(path))));
+      if (!HandleFolderIdentity(above, identity, error)) return false;
+      if (identity != chain.back()) chain.push_back(identity);
+    }
+    return true;
+  }
+
+  LockOutcome LockFolder(const std::string& folder, FolderLock& lock, std::string* error) override {
+    // The right to add files to the folder, shared with nobody: a second holder cannot open it
+    // so, while listing the folder (which shares that right) and reading, writing and deleting
+    // inside it go on. The handle closes when the process ends, however it ends.
+    HANDLE handle =
+        CreateFileW(WidePath(folder).c_str(), FILE_ADD_FILE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      DWORD code = GetLastError();
+      SetError(error, code);
+      return code == ERROR_SHARING_VIOLATION ? LockOutcome::kBusy : LockOutcome::kUnavailable;
+    }
+    lock = FolderLock(reinterpret_cast<std::intptr_t>(handle));
+    return LockOutcome::kTaken;
   }
 
   bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override {
@@ -453,73 +584,11 @@ class Win32FileSystem final : public FileSystem {
   }
 };
 
-bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-  Handle handle(OpenForInformation(WidePath(path)));
-  return handle.valid() && GetFileInformationByHandle(handle.get(), &info);
-}
-
-std::wstring FullPath(const std::wstring& path) {
-  DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (length == 0) return path;
-  std::wstring full(length, L'\0');
-  length = GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
-  full.resize(length);
-  return full;
-}
-
-// The final path of an existing file or folder, links resolved, in the usual drive form.
-bool FinalPath(const std::wstring& path, std::wstring& final) {
-  Handle handle(OpenForInformation(path));
-  if (!handle.valid()) return false;
-  DWORD length = GetFinalPathNameByHandleW(handle.get(), nullptr, 0, VOLUME_NAME_DOS);
-  if (length == 0) return false;
-  final.assign(length, L'\0');
-  length = GetFinalPathNameByHandleW(handle.get(), final.data(), length, VOLUME_NAME_DOS);
-  if (length == 0 || length >= final.size()) return false;
-  final.resize(length);
-  if (final.rfind(L"\\\\?\\UNC\\", 0) == 0)
-    final = L"\\\\" + final.substr(8);
-  else if (final.rfind(L"\\\\?\\", 0) == 0)
-    final = final.substr(4);
-  return true;
-}
-
 }  // namespace
 
 FileSystem& SystemFileSystem() {
   static Win32FileSystem fs;
   return fs;
-}
-
-bool SameFileIdentity(const std::string& a, const std::string& b) {
-  BY_HANDLE_FILE_INFORMATION ia, ib;
-  if (!FileIdentity(a, ia) || !FileIdentity(b, ib)) return false;
-  return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
-         ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
-}
-
-std::string CanonicalPath(const std::string& path) {
-  // Absolute, "\" only, "." and ".." applied.
-  std::wstring full = FullPath(WideFromUtf8(path.empty() ? std::string(".") : path));
-  while (full.size() > 3 && full.back() == L'\\') full.pop_back();
-  // Resolve the longest existing part, then add the rest as it is written.
-  std::wstring head = full;
-  std::wstring rest;
-  for (;;) {
-    std::wstring final;
-    if (FinalPath(head, final)) {
-      if (!rest.empty() && final.back() == L'\\') final.pop_back();
-      full = final + rest;
-      break;
-    }
-    std::size_t cut = head.find_last_of(L'\\');
-    if (cut == std::wstring::npos || cut + 1 >= head.size()) break;
-    rest = head.substr(cut) + rest;
-    // The root keeps its separator: "C:\", not "C:".
-    head = head.substr(0, (cut == 2 && head[1] == L':') ? 3 : cut);
-  }
-  while (full.size() > 3 && full.back() == L'\\') full.pop_back();
-  return Utf8FromWide(full);
 }
 
 }  // namespace tarnwick

@@ -86,9 +86,13 @@ std::vector<std::string> InstallBinFolders() {
 }
 
 bool IsInstallBinFolder(const std::string& folder, const std::vector<std::string>& binFolders) {
-  if (folder.empty()) return false;
+  FileSystem& fs = SystemFileSystem();
+  FileIdentity identity;
+  if (folder.empty() || !fs.FolderIdentity(folder, identity, nullptr)) return false;
   for (const std::string& binFolder : binFolders) {
-    if (!binFolder.empty() && SameFileIdentity(folder, binFolder)) return true;
+    FileIdentity bin;
+    if (!binFolder.empty() && fs.FolderIdentity(binFolder, bin, nullptr) && bin == identity)
+      return true;
   }
   return false;
 }

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "base/folder_path.h"
 #include "engine/source_memory.h"
 #include "settings/settings_store.h"
 #include "shell/clickable_label.h"
@@ -200,7 +201,7 @@ void ConvertPanel::dirConvert_Change() {
   const QString path = dirConvert->Path();
   txtConvertFrom->setEditText(path);
   const SourceMemory memory(ToStd(SettingsFile()));
-  txtConvertTo->setText(ToQ(memory.ProposedDestination(ToStd(path))));
+  txtConvertTo->setText(ToQ(memory.ProposedDestination(FolderPath(ToStd(path)).Text())));
 }
 
 void ConvertPanel::txtConvertFrom_GotFocus() {
@@ -260,9 +261,9 @@ void ConvertPanel::ShowFailures(const RunResult& result) {
 
 void ConvertPanel::cmdConvertStart_Click() {
   if (running_) return;
-  // The run takes both folders once, here.
-  const std::string source = ToStd(txtConvertFrom->currentText());
-  const std::string destination = ToStd(txtConvertTo->text());
+  // The run takes both folders once, here, as the command line makes them of its arguments.
+  const std::string source = FolderPath(ToStd(txtConvertFrom->currentText())).Text();
+  const std::string destination = FolderPath(ToStd(txtConvertTo->text())).Text();
   const Refusal refusal = ConversionRun::CheckFolders(source, destination);
   if (refusal) {
     ShowRefusal(refusal);

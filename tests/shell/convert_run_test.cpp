@@ -146,7 +146,8 @@ class ConvertRunTest : public QObject {
     form.Form_Load();
     auto* status = Find<QLabel>(&form, "lblConvert");
     const QString before = status->text();
-    SetFolders(&form, source, source.toUpper());
+    // Another spelling of the same folder, made whole as the command line makes it.
+    SetFolders(&form, source, source + "/../Web/");
     Start(&form);
     QCOMPARE(services_.messages.size(), 1);
     QCOMPARE(services_.messages[0].icon, QMessageBox::Critical);
@@ -165,6 +166,18 @@ class ConvertRunTest : public QObject {
     QCOMPARE(services_.messages[1].icon, QMessageBox::Warning);
     QVERIFY(!services_.messages[1].text.isEmpty());
     QVERIFY(!QDir(work_.filePath("missing/Site")).exists());
+
+    // ".." after a link leads where the system takes it: here to the folder holding the web.
+    QVERIFY(QDir().mkpath(work_.filePath("same/a/y/z")));
+    QVERIFY(QFile::link(source + "/images", work_.filePath("same/a/y/z/lnk")));
+    SetFolders(&form, source, work_.filePath("same/a/y/z/lnk/../.."));
+    Start(&form);
+    QCOMPARE(services_.messages.size(), 3);
+    QVERIFY2(services_.messages[2].text.contains("lies inside the destination"),
+             qPrintable(services_.messages[2].text));
+    QVERIFY(QFile::exists(source + "/index.htm"));
+    QVERIFY(QFile::exists(source + "/_vti_cnf/index.htm"));
+    QVERIFY(Find(&form, "cmdConvertStart")->isEnabled());
   }
 
   void failuresAreShownAtTheEnd() {

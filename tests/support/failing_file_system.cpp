@@ -20,6 +20,10 @@ const char* FsOpName(FsOp op) {
       return "ReplaceFile";
     case FsOp::kAppendToFile:
       return "AppendToFile";
+    case FsOp::kIdentity:
+      return "Identity";
+    case FsOp::kLockFolder:
+      return "LockFolder";
   }
   return "?";
 }
@@ -125,6 +129,24 @@ bool FailingFileSystem::AppendToFile(const std::string& path, const std::string&
                                      std::string* error) {
   if (ShouldFail(FsOp::kAppendToFile, path, "", error)) return false;
   return inner_.AppendToFile(path, content, error);
+}
+
+bool FailingFileSystem::FolderIdentity(const std::string& folder, FileIdentity& identity,
+                                       std::string* error) {
+  if (ShouldFail(FsOp::kIdentity, folder, "", error)) return false;
+  return inner_.FolderIdentity(folder, identity, error);
+}
+
+bool FailingFileSystem::FolderAncestry(const std::string& folder, std::vector<FileIdentity>& chain,
+                                       std::string* error) {
+  if (ShouldFail(FsOp::kIdentity, folder, "", error)) return false;
+  return inner_.FolderAncestry(folder, chain, error);
+}
+
+LockOutcome FailingFileSystem::LockFolder(const std::string& folder, FolderLock& lock,
+                                          std::string* error) {
+  if (ShouldFail(FsOp::kLockFolder, folder, "", error)) return LockOutcome::kBusy;
+  return inner_.LockFolder(folder, lock, error);
 }
 
 }  // namespace tarnwick::testing

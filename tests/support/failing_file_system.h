@@ -18,7 +18,9 @@ enum class FsOp {
   kDeleteFile,
   kReadTextFile,
   kReplaceFile,
-  kAppendToFile
+  kAppendToFile,
+  kIdentity,   // FolderIdentity and FolderAncestry
+  kLockFolder  // fails as a folder held by another run does
 };
 
 const char* FsOpName(FsOp op);
@@ -52,6 +54,11 @@ class FailingFileSystem : public FileSystem {
                    std::string* error) override;
   bool AppendToFile(const std::string& path, const std::string& content,
                     std::string* error) override;
+  bool FolderIdentity(const std::string& folder, FileIdentity& identity,
+                      std::string* error) override;
+  bool FolderAncestry(const std::string& folder, std::vector<FileIdentity>& chain,
+                      std::string* error) override;
+  LockOutcome LockFolder(const std::string& folder, FolderLock& lock, std::string* error) override;
 
  private:
   struct Rule {
