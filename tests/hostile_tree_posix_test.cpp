@@ -246,7 +246,8 @@ TEST_F(HostileTreeTest, FoldersWithoutAccessAreReportedAndTheirCopiesKept) {
     EXPECT_EQ(ReadFile(Join(dst, "listonly/item.htm")), "item");
     EXPECT_EQ(UploadsLogValue("Deleted", LogKey(Join(dst, "locked/page.htm"))), "(missing)");
     // The unreadable file was not copied: the FTP web keeps the old copy and the change waits.
-    EXPECT_TRUE(failures.count(Join(up, "unreadable.htm")) != 0);
+    // The failure names the file that could not be read.
+    EXPECT_TRUE(failures.count(Join(src, "unreadable.htm")) != 0);
     EXPECT_EQ(ReadFile(Join(dst, "unreadable.htm")), "secret");
     EXPECT_EQ(ReadFile(Join(dst, "index.htm")), "home again");
     chmod(Join(src, "locked").c_str(), 0755);
