@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text.h"
 #include "fuzz_check.h"
 #include "memory_file_system.h"
-#include "base/text.h"
 #include "settings/skip_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -654,7 +654,8 @@ class VanishingCopies : public testing::FailingFileSystem {
  public:
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
     for (const std::string& name : vanishing)
-      if (from.size() >= name.size() && from.compare(from.size() - name.size(), name.size(), name) == 0)
+      if (from.size() >= name.size() &&
+          from.compare(from.size() - name.size(), name.size(), name) == 0)
         std::filesystem::remove(PathFromText(from));
     return FailingFileSystem::CopyFile(from, to, error);
   }
@@ -669,8 +670,8 @@ TEST_F(ConversionRunTest, SourceThatVanishesBeforeItsCopyIsNeitherCopiedNorRepor
   VanishingCopies fs;
   fs.vanishing = {"old.htm", "new.htm"};  // unchanged, and new with its uploads copy first
   RunResult result = ConversionRun(DefaultOptions(), {}, nullptr, fs).Run(src, dst);
-  EXPECT_TRUE(result.failures.empty()) << result.failures[0].operation << " "
-                                       << result.failures[0].path;
+  EXPECT_TRUE(result.failures.empty())
+      << result.failures[0].operation << " " << result.failures[0].path;
   EXPECT_EQ(result.copied, 1);
   EXPECT_EQ(result.reported, 0);
   EXPECT_EQ(ReadFile(DestLog()).find("new.htm"), std::string::npos);
@@ -698,8 +699,8 @@ TEST_F(ConversionRunTest, CopiesAreNeverWrittenThroughLinksAndStayWritable) {
   Put("renamed.htm", "second, longer", 2000);
 
   RunResult result = Convert();
-  ASSERT_TRUE(result.failures.empty()) << result.failures[0].path << ": "
-                                       << result.failures[0].reason;
+  ASSERT_TRUE(result.failures.empty())
+      << result.failures[0].path << ": " << result.failures[0].reason;
   EXPECT_EQ(ReadFile(SrcFile("moved.htm")), "first");  // not written through the link
   EXPECT_EQ(ReadFile(testing::Join(dst, "renamed.htm")), "second, longer");
   EXPECT_EQ(ReadFile(testing::Join(dst, "kept.htm")), "kept");

@@ -102,9 +102,9 @@ TEST(HelpersTest, WriteTimesCompareWithinTheCopysStep) {
   } cases[] = {
       {5 * kSecond + 7, 5 * kSecond + 7, 1, true},
       {5 * kSecond + 7, 5 * kSecond, 1, false},  // an exact file system shows every change
-      {5 * kSecond + 999999999, 5 * kSecond, kSecond, true},   // cut to whole seconds
-      {5 * kSecond + 500000000, 6 * kSecond, kSecond, true},   // rounded up
-      {6 * kSecond, 5 * kSecond, kSecond, false},              // a second later: changed
+      {5 * kSecond + 999999999, 5 * kSecond, kSecond, true},      // cut to whole seconds
+      {5 * kSecond + 500000000, 6 * kSecond, kSecond, true},      // rounded up
+      {6 * kSecond, 5 * kSecond, kSecond, false},                 // a second later: changed
       {4 * kSecond + 999999999, 6 * kSecond, 2 * kSecond, true},  // FAT, either way
       {7 * kSecond + 500000000, 6 * kSecond, 2 * kSecond, true},
       {8 * kSecond, 6 * kSecond, 2 * kSecond, false},
@@ -121,10 +121,10 @@ TEST(HelpersTest, WriteTimesCompareWithinTheCopysStep) {
 
 TEST(HelpersTest, TimeStepsAndTemporaryNamesAreKnownExactly) {
   EXPECT_EQ(TimeStepOf(kProbeWriteTime), 1);
-  EXPECT_EQ(TimeStepOf(kProbeWriteTime - 21), 100);   // NTFS and SMB
-  EXPECT_EQ(TimeStepOf(kProbeWriteTime - 987654321), 1000000000);  // ext2 with small inodes
+  EXPECT_EQ(TimeStepOf(kProbeWriteTime - 21), 100);                 // NTFS and SMB
+  EXPECT_EQ(TimeStepOf(kProbeWriteTime - 987654321), 1000000000);   // ext2 with small inodes
   EXPECT_EQ(TimeStepOf(kProbeWriteTime - 1987654321), 2000000000);  // FAT, cut
-  EXPECT_EQ(TimeStepOf(kProbeWriteTime + 12345679), 2000000000);   // FAT, rounded up
+  EXPECT_EQ(TimeStepOf(kProbeWriteTime + 12345679), 2000000000);    // FAT, rounded up
   EXPECT_EQ(TimeStepOf(kProbeWriteTime + 1), 1);
 
   const std::string prefix = ReplaceTempPrefix("changes.ini");

@@ -267,9 +267,9 @@ TEST_F(HostileTreeTest, AnFtpWebThatKeepsWholeSecondsSeesOnlyRealChanges) {
   const std::string mountPoint = dir / "mnt";
   MakeFolder(mountPoint);
   if (geteuid() != 0) GTEST_SKIP() << "mounting needs the administrator";
-  if (std::system(("truncate -s 8M " + image + " && mkfs.ext2 -q -F -I 128 " + image +
-                   " >/dev/null 2>&1")
-                      .c_str()) != 0)
+  if (std::system(
+          ("truncate -s 8M " + image + " && mkfs.ext2 -q -F -I 128 " + image + " >/dev/null 2>&1")
+              .c_str()) != 0)
     GTEST_SKIP() << "mkfs.ext2 cannot make the image";
   if (std::system(("mount -o loop " + image + " " + mountPoint + " 2>/dev/null").c_str()) != 0)
     GTEST_SKIP() << "loop mounts are not permitted here";

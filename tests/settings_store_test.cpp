@@ -132,7 +132,7 @@ TEST(SettingsStore, ALinkAsSettingsFileIsFollowedByEveryWrite) {
   testing::MakeFolder(dir / "app");
   std::filesystem::create_symlink("../dotfiles/tarnwick.db", PathFromText(dir / "app/settings.db"));
   const std::string file = SettingsFilePath(dir / "app");
-  ASSERT_TRUE(SaveOptions(file, kDefaults));                    // a new file, then a rewrite
+  ASSERT_TRUE(SaveOptions(file, kDefaults));                  // a new file, then a rewrite
   SourceMemory(file).RememberConversion("/web", "/web-FTP");  // new sections: appends
   ASSERT_TRUE(SaveOptions(file, kDefaults));
   EXPECT_TRUE(std::filesystem::is_symlink(PathFromText(dir / "app/settings.db")));

@@ -487,7 +487,8 @@ void ConversionRun::CopyChangedFiles() {
   // The probe has a log leftover's name, so that a run killed right then leaves nothing new.
   destTimeStep_ = 1;
   if (checking && options_.CompareDate != 0)
-    destTimeStep_ = fs_.WriteTimeStep(destRoot_ + kPathSeparator + ReplaceTempPrefix(kLogName) + "0");
+    destTimeStep_ =
+        fs_.WriteTimeStep(destRoot_ + kPathSeparator + ReplaceTempPrefix(kLogName) + "0");
 
   destLog_.DeferWrites(true);
   uploadsLog_.DeferWrites(true);
@@ -514,8 +515,8 @@ bool ConversionRun::SkipListed(const std::string& fileName) const {
 }
 
 ConversionRun::Chain ConversionRun::EnsureFolderChain(const std::string& base,
-                                                      const std::string& relative,
-                                                      FolderMemo& memo, bool replaceFiles) {
+                                                      const std::string& relative, FolderMemo& memo,
+                                                      bool replaceFiles) {
   // Entries come folder by folder, so remembering the last folder saves its creation for every
   // further file, and a folder that cannot be made is reported once.
   if (memo.valid && memo.relative == relative) return memo.result;
@@ -587,14 +588,16 @@ bool ConversionRun::RemoveFtpFolder(const std::string& path) {
     for (const std::string& name : listing.files) {
       files.push_back(folders[i] + kPathSeparator + name);
       if (IsLogName(name)) {
-        Fail("delete", files.back(), "a file is in the way of " + path + "; change logs are never deleted");
+        Fail("delete", files.back(),
+             "a file is in the way of " + path + "; change logs are never deleted");
         return false;
       }
     }
     for (const std::string& name : listing.folders) {
       folders.push_back(folders[i] + kPathSeparator + name);
       if (name[0] == '.') {
-        Fail("delete", folders.back(), "a file is in the way of " + path + "; folders starting with \".\" are never deleted");
+        Fail("delete", folders.back(),
+             "a file is in the way of " + path + "; folders starting with \".\" are never deleted");
         return false;
       }
     }

@@ -186,9 +186,8 @@ bool WriteCopy(int in, const struct stat& opened, mode_t mode, int out, std::str
     return false;
   }
   struct stat after;
-  if (::fstat(in, &after) == 0 &&
-      (!SameTime(after.st_mtim, opened.st_mtim) || after.st_size != opened.st_size ||
-       copied != opened.st_size)) {
+  if (::fstat(in, &after) == 0 && (!SameTime(after.st_mtim, opened.st_mtim) ||
+                                   after.st_size != opened.st_size || copied != opened.st_size)) {
     // The copy holds a mix; its old time makes the next run copy the file again.
     if (error) *error = "the file changed while it was copied";
     return false;

@@ -268,8 +268,9 @@ bool ConvertPanel::SettingsUsable() {
   // web on purpose.
   std::string problem = SettingsFileProblem(ToStd(SettingsFile()));
   if (problem.empty() && !settingsProblem_.empty())
-    problem = "The settings file could not be read when Tarnwick started, so the options in "
-              "effect are the defaults, not yours. Please start Tarnwick again to load them.";
+    problem =
+        "The settings file could not be read when Tarnwick started, so the options in "
+        "effect are the defaults, not yours. Please start Tarnwick again to load them.";
   if (problem.empty()) return true;
   services_.ShowMessage(window(), QMessageBox::Warning, QString::fromUtf8(kRefusalTitle),
                         ToQ(problem));

@@ -60,8 +60,7 @@ QString DefaultFileChooser(QWidget* parent) {
 
 SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFolder,
                              Options& options, std::vector<std::string>& skipList,
-                             std::string& settingsProblem, const bool& formReady,
-                             QWidget* parent)
+                             std::string& settingsProblem, const bool& formReady, QWidget* parent)
     : QWidget(parent),
       FileChooser(DefaultFileChooser),
       services_(services),
