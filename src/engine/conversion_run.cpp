@@ -576,6 +576,7 @@ bool ConversionRun::ReplaceFtpFileWithFolder(const std::string& path) {
 bool ConversionRun::RemoveFtpFolder(const std::string& path) {
   // Everything in it goes, or nothing: its files are logged as deleted first, like the
   // sweep's. Change logs and dot-folders are never the program's to delete.
+  const std::string makeWay = "the folder " + path + " must make way for a page of that name, ";
   std::vector<std::string> folders{path};
   std::vector<std::string> files;
   for (std::size_t i = 0; i < folders.size(); ++i) {
@@ -588,8 +589,7 @@ bool ConversionRun::RemoveFtpFolder(const std::string& path) {
     for (const std::string& name : listing.files) {
       files.push_back(folders[i] + kPathSeparator + name);
       if (IsLogName(name)) {
-        Fail("delete", files.back(),
-             "a file is in the way of " + path + "; change logs are never deleted");
+        Fail("delete", files.back(), makeWay + "but change logs are never deleted");
         return false;
       }
     }
@@ -597,7 +597,7 @@ bool ConversionRun::RemoveFtpFolder(const std::string& path) {
       folders.push_back(folders[i] + kPathSeparator + name);
       if (name[0] == '.') {
         Fail("delete", folders.back(),
-             "a file is in the way of " + path + "; folders starting with \".\" are never deleted");
+             makeWay + "but folders whose names begin with \".\" are never deleted");
         return false;
       }
     }
