@@ -288,7 +288,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   status.Clear();
 
   if (result.refusal) {
-    err << result.refusal.message << "\n";
+    err << PrintableText(result.refusal.message) << "\n";
     return kExitRefused;
   }
   // One line each, whatever the names hold.
