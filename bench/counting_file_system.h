@@ -20,6 +20,12 @@ class CountingFileSystem : public FileSystem {
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override;
   bool DeleteFile(const std::string& path, std::string* error) override;
   bool ConcurrentDeletes() const override { return inner_.ConcurrentDeletes(); }
+  bool DeleteFolder(const std::string& path, std::string* error) override {
+    return inner_.DeleteFolder(path, error);
+  }
+  std::int64_t WriteTimeStep(const std::string& probePath) override {
+    return inner_.WriteTimeStep(probePath);
+  }
   bool Inaccessible(const std::string& path, std::string* reason) override {
     return inner_.Inaccessible(path, reason);
   }

@@ -637,15 +637,182 @@ TEST_F(ConversionRunTest, FileThatVanishedAfterTheScanIsNeitherCopiedNorReported
 }
 
 TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsOneFailure) {
-  Put("sub/a.htm", "a");
-  Put("sub/b.htm", "b");
+  Put("sub/changes.ini/a.htm", "a");
+  Put("sub/changes.ini/b.htm", "b");
   Put("c.htm", "c");
-  MakeFolder(dst);
-  WriteFile(testing::Join(dst, "sub"), "a file in the way");
+  // A change log where the web now has a folder: logs are never deleted, so no folder.
+  WriteFile(testing::Join(dst, "sub/changes.ini"), "[Changed]\r\n");
   RunResult result = Convert();
   ASSERT_EQ(result.failures.size(), 1u);
   EXPECT_EQ(result.failures[0].operation, "create folder");
   EXPECT_EQ(result.copied, 1);
+  EXPECT_EQ(ReadFile(testing::Join(dst, "sub/changes.ini")), "[Changed]\r\n");
+}
+
+// Removes the sources of copies just before they are made, after their look-up.
+class VanishingCopies : public testing::FailingFileSystem {
+ public:
+  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
+    for (const std::string& name : vanishing)
+      if (from.size() >= name.size() &&
+          from.compare(from.size() - name.size(), name.size(), name) == 0)
+        std::filesystem::remove(PathFromText(from));
+    return FailingFileSystem::CopyFile(from, to, error);
+  }
+  std::vector<std::string> vanishing;
+};
+
+TEST_F(ConversionRunTest, SourceThatVanishesBeforeItsCopyIsNeitherCopiedNorReported) {
+  Put("old.htm", "o");
+  Put("kept.htm", "k");
+  Convert();
+  Put("new.htm", "n");
+  VanishingCopies fs;
+  fs.vanishing = {"old.htm", "new.htm"};  // unchanged, and new with its uploads copy first
+  RunResult result = ConversionRun(DefaultOptions(), {}, nullptr, fs).Run(src, dst);
+  EXPECT_TRUE(result.failures.empty())
+      << result.failures[0].operation << " " << result.failures[0].path;
+  EXPECT_EQ(result.copied, 1);
+  EXPECT_EQ(result.reported, 0);
+  EXPECT_EQ(ReadFile(DestLog()).find("new.htm"), std::string::npos);
+  EXPECT_FALSE(Exists(testing::Join(up, "new.htm")));
+}
+
+// ---- the FTP web's copies are the program's own ------------------------------------------
+
+TEST_F(ConversionRunTest, CopiesAreNeverWrittenThroughLinksAndStayWritable) {
+  namespace fs = std::filesystem;
+  const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read;
+  Put("kept.htm", "kept", 1000);
+  Put("renamed.htm", "first", 1000);
+  Put("ro.htm", "read-only", 1000);
+  fs::permissions(PathFromText(SrcFile("ro.htm")), readOnly);
+  // A mirror seeded as "cp -al" seeds it: the FTP web's files are hard links of the web's.
+  MakeFolder(dst);
+  for (const char* name : {"kept.htm", "renamed.htm"})
+    fs::create_hard_link(PathFromText(SrcFile(name)), PathFromText(testing::Join(dst, name)));
+  // A copy that an earlier version left read-only, after its read-only source.
+  WriteFile(testing::Join(dst, "ro.htm"), "old");
+  fs::permissions(PathFromText(testing::Join(dst, "ro.htm")), readOnly);
+  // Then a page is renamed in the web, and a new one takes its name.
+  fs::rename(PathFromText(SrcFile("renamed.htm")), PathFromText(SrcFile("moved.htm")));
+  Put("renamed.htm", "second, longer", 2000);
+
+  RunResult result = Convert();
+  ASSERT_TRUE(result.failures.empty())
+      << result.failures[0].path << ": " << result.failures[0].reason;
+  EXPECT_EQ(ReadFile(SrcFile("moved.htm")), "first");  // not written through the link
+  EXPECT_EQ(ReadFile(testing::Join(dst, "renamed.htm")), "second, longer");
+  EXPECT_EQ(ReadFile(testing::Join(dst, "kept.htm")), "kept");
+  EXPECT_EQ(ReadFile(testing::Join(dst, "ro.htm")), "read-only");
+#ifndef _WIN32
+  EXPECT_EQ(fs::hard_link_count(PathFromText(SrcFile("kept.htm"))), 1u);
+#endif
+
+  // The copies of a read-only page stay writable, so its next change reaches both folders.
+  for (const std::string& folder : {dst, up}) {
+    fs::perms perms = fs::status(PathFromText(testing::Join(folder, "ro.htm"))).permissions();
+    EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none) << folder;
+  }
+  fs::permissions(PathFromText(SrcFile("ro.htm")), fs::perms::owner_write, fs::perm_options::add);
+  Put("ro.htm", "read-only, changed", 3000);
+  fs::permissions(PathFromText(SrcFile("ro.htm")), readOnly);
+  result = Convert();
+  EXPECT_TRUE(result.failures.empty());
+  EXPECT_EQ(result.reported, 1);
+  EXPECT_EQ(ReadFile(testing::Join(dst, "ro.htm")), "read-only, changed");
+  EXPECT_EQ(ReadFile(testing::Join(up, "ro.htm")), "read-only, changed");
+  fs::permissions(PathFromText(SrcFile("ro.htm")), fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(ConversionRunTest, AFileAndAFolderThatSwapNamesAreGotPast) {
+  Put("x", "page x");
+  Put("y/in.htm", "in y");
+  Put("y/deep/d.htm", "deep");
+  Convert();
+  std::filesystem::remove(PathFromText(SrcFile("x")));
+  std::filesystem::remove_all(PathFromText(SrcFile("y")));
+  Put("x/new.htm", "in x");
+  Put("y", "page y");
+
+  RunResult swapped = Convert();
+  // The FTP web's copies make way, logged as deleted like the sweep logs them.
+  EXPECT_EQ(ReadFile(testing::Join(dst, "x/new.htm")), "in x");
+  EXPECT_EQ(ReadFile(testing::Join(dst, "y")), "page y");
+  EXPECT_EQ(swapped.deleted, 3);
+  const std::string latest = ReadFile(DestLog());
+  for (const char* gone : {"x=6", "y/in.htm=4", "y/deep/d.htm=4"})
+    EXPECT_NE(latest.find(testing::Join(dst, gone)), std::string::npos) << gone;
+  // The uploads folder keeps what earlier runs put there; both changes are still logged, and
+  // named once as failures.
+  EXPECT_EQ(ReadFile(testing::Join(up, "x")), "page x");
+  EXPECT_EQ(ReadFile(testing::Join(up, "y/in.htm")), "in y");
+  for (const char* page : {"x/new.htm", "y"})
+    EXPECT_NE(ReadFile(UploadsLog()).find(SrcFile(page) + "=NEW Entry"), std::string::npos);
+  ASSERT_EQ(swapped.failures.size(), 2u);
+  EXPECT_EQ(swapped.failures[0].path, testing::Join(up, "y"));
+  EXPECT_EQ(swapped.failures[1].path, testing::Join(up, "x/new.htm"));
+
+  RunResult next = Convert();
+  EXPECT_TRUE(next.failures.empty());
+  EXPECT_EQ(next.reported + next.deletedFound, 0);
+}
+
+TEST_F(ConversionRunTest, TheWebsOwnChangesIniAndNamesLikeTheProgramsTemporaryOnes) {
+  Put("changes.ini", "[Web]\r\nmine=1\r\n");
+  const std::string prefix = ReplaceTempPrefix("changes.ini");
+  const std::string lookAlikes[] = {prefix + "123", prefix + "-notes"};
+  for (const std::string& name : lookAlikes) Put(name, "the web's");
+  Put("page.htm", "p");
+  RunResult first = Convert();
+  EXPECT_EQ(first.entries, 3);
+  EXPECT_EQ(first.reported, 3);
+  ASSERT_EQ(first.notices.size(), 1u);
+  EXPECT_NE(first.notices[0].find(SrcFile("changes.ini")), std::string::npos);
+  EXPECT_EQ(ReadFile(DestLog()).find("mine"), std::string::npos);
+  EXPECT_EQ(ReadFile(UploadsLog()).find("mine"), std::string::npos);
+
+  // Leftovers of the program's own beside the logs are cleared; the web's files are not.
+  for (const std::string& folder : {dst, up}) WriteFile(testing::Join(folder, prefix + "9"), "x");
+  RunResult second = Convert();
+  EXPECT_EQ(second.reported, 0);
+  EXPECT_EQ(second.notices.size(), 1u);
+  EXPECT_FALSE(Exists(DestLog()));
+  for (const std::string& folder : {dst, up}) {
+    EXPECT_FALSE(Exists(testing::Join(folder, prefix + "9")));
+    for (const std::string& name : lookAlikes)
+      EXPECT_EQ(ReadFile(testing::Join(folder, name)), "the web's") << folder << " " << name;
+  }
+}
+
+// The FTP web on a file system that keeps whole seconds, as ext2 with small inodes does.
+class WholeSecondsFtpWeb : public testing::FailingFileSystem {
+ public:
+  explicit WholeSecondsFtpWeb(std::string root) : root_(std::move(root)) {}
+  std::optional<FindEntry> LookUp(const std::string& path) override {
+    std::optional<FindEntry> entry = FailingFileSystem::LookUp(path);
+    if (entry && path.rfind(root_, 0) == 0)
+      entry->lastWriteTime -= entry->lastWriteTime % 1000000000;
+    return entry;
+  }
+  std::int64_t WriteTimeStep(const std::string&) override { return 1000000000; }
+
+ private:
+  std::string root_;
+};
+
+TEST_F(ConversionRunTest, CoarseTimesInTheFtpWebHideNoChangeAndInventNone) {
+  Put("a.htm", "a");
+  Put("b.htm", "b");
+  testing::SetWriteTime(SrcFile("a.htm"), 1000, 750000000);
+  testing::SetWriteTime(SrcFile("b.htm"), 1000, 250000000);
+  WholeSecondsFtpWeb fs(dst);
+  auto convert = [&] { return ConversionRun(DefaultOptions(), {}, nullptr, fs).Run(src, dst); };
+  EXPECT_EQ(convert().reported, 2);
+  EXPECT_EQ(convert().reported, 0);
+  testing::SetWriteTime(SrcFile("a.htm"), 1001, 750000000);  // saved again, same size
+  EXPECT_EQ(convert().reported, 1);
+  EXPECT_NE(ReadFile(DestLog()).find(SrcFile("a.htm") + "=Date Changed"), std::string::npos);
 }
 
 TEST_F(ConversionRunTest, CancelStopsAfterTheFileInProgress) {

@@ -166,6 +166,47 @@ TEST(Win32FileSystemTest, ReadOnlyAttributeGuardsATarget) {
   EXPECT_EQ(ReadFile(source), "new content");
 }
 
+TEST(Win32FileSystemTest, CopiesAreNotWrittenThroughHardLinksAndStayWritable) {
+  TempDir dir;
+  FileSystem& fs = SystemFileSystem();
+  const std::string source = dir / "web/a.htm";
+  WriteFile(source, "new");
+  WriteFile(dir / "other.htm", "other");
+  testing::MakeFolder(dir / "ftp");
+  auto link = [](const std::string& existing, const std::string& name) {
+    return CreateHardLinkW(WideFromUtf8(name).c_str(), WideFromUtf8(existing).c_str(), nullptr);
+  };
+  // A target that shares its content with another file, or with the source itself.
+  ASSERT_TRUE(link(dir / "other.htm", dir / "ftp/a.htm"));
+  ASSERT_TRUE(link(source, dir / "ftp/b.htm"));
+  std::string error;
+  ASSERT_TRUE(fs.CopyFile(source, dir / "ftp/a.htm", &error)) << error;
+  ASSERT_TRUE(fs.CopyFile(source, dir / "ftp/b.htm", &error)) << error;
+  EXPECT_EQ(ReadFile(dir / "other.htm"), "other");
+  EXPECT_EQ(ReadFile(dir / "ftp/a.htm"), "new");
+  WriteFile(dir / "ftp/b.htm", "changed in the FTP web");
+  EXPECT_EQ(ReadFile(source), "new");
+
+  // The copy of a read-only source is writable; an older copy that took the attribute from
+  // its source is replaced, one that the user made read-only is not (see above).
+  ASSERT_TRUE(SetAttributes(source, FILE_ATTRIBUTE_READONLY));
+  WriteFile(dir / "ftp/c.htm", "old");
+  ASSERT_TRUE(SetAttributes(dir / "ftp/c.htm", FILE_ATTRIBUTE_READONLY));
+  for (const char* target : {"ftp/c.htm", "ftp/d.htm"}) {
+    ASSERT_TRUE(fs.CopyFile(source, dir / target, &error)) << target << ": " << error;
+    EXPECT_EQ(ReadFile(dir / target), "new");
+    EXPECT_FALSE(AttributesOf(dir / target) & FILE_ATTRIBUTE_READONLY) << target;
+  }
+  ASSERT_TRUE(SetAttributes(source, FILE_ATTRIBUTE_NORMAL));
+
+  EXPECT_GE(fs.WriteTimeStep(dir / "probe"), 100);
+  EXPECT_FALSE(Exists(dir / "probe"));
+  EXPECT_TRUE(fs.DeleteFolder(dir / "ftp", &error) == false);  // not empty
+  testing::MakeFolder(dir / "empty");
+  EXPECT_TRUE(fs.DeleteFolder(dir / "empty", &error)) << error;
+  EXPECT_FALSE(Exists(dir / "empty"));
+}
+
 TEST(Win32FileSystemTest, NamesOutsideTheAnsiCodePageAreCopiedAndLogged) {
   std::string odd = NameOutsideAnsi();
   // With a UTF-8 code page every name fits; the copy is still tested, under a non-ASCII name.

@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "engine/source_memory.h"
 #include "platform/program_folder.h"
+#include "support/failing_file_system.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -105,6 +107,40 @@ TEST(SettingsStore, GreyedStateLoadsAndIsSavedBack) {
   EXPECT_NE(text.find("CheckForChanges=2\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("KillExtra=2\r\n"), std::string::npos) << text;
 }
+
+TEST(SettingsStore, AByteOrderMarkIsSkippedAFileThatCannotBeReadIsNamed) {
+  TempDir dir;
+  // Defaults in place of KillDeleted=0 would delete what the user keeps in the FTP web.
+  WriteFile(dir / "settings.db", "\xEF\xBB\xBF[Main]\nKillDeleted=0\n");
+  LoadedOptions marked = LoadOptions(dir / "settings.db");
+  EXPECT_EQ(marked.options.KillDeleted, 0);
+  EXPECT_EQ(marked.problem, "");
+  EXPECT_EQ(LoadOptions(dir / "missing.db").problem, "");
+  testing::MakeFolder(dir / "folder/settings.db");
+  EXPECT_NE(LoadOptions(dir / "folder/settings.db").problem.find(dir / "folder/settings.db"),
+            std::string::npos);
+  testing::FailingFileSystem unreadable;
+  unreadable.FailWhen(testing::FsOp::kReadTextFile, "settings.db");
+  EXPECT_NE(LoadOptions(dir / "settings.db", unreadable).problem, "");
+}
+
+#ifndef _WIN32
+// Windows: file links need a privilege the tests do not have.
+TEST(SettingsStore, ALinkAsSettingsFileIsFollowedByEveryWrite) {
+  TempDir dir;
+  testing::MakeFolder(dir / "dotfiles");
+  testing::MakeFolder(dir / "app");
+  std::filesystem::create_symlink("../dotfiles/tarnwick.db", PathFromText(dir / "app/settings.db"));
+  const std::string file = SettingsFilePath(dir / "app");
+  ASSERT_TRUE(SaveOptions(file, kDefaults));                  // a new file, then a rewrite
+  SourceMemory(file).RememberConversion("/web", "/web-FTP");  // new sections: appends
+  ASSERT_TRUE(SaveOptions(file, kDefaults));
+  EXPECT_TRUE(std::filesystem::is_symlink(PathFromText(dir / "app/settings.db")));
+  EXPECT_EQ(SourceMemory(SettingsFilePath(dir / "app")).ProposedDestination("/web"), "/web-FTP");
+  EXPECT_NE(ReadFile(dir / "dotfiles/tarnwick.db").find("[DIDOvivavovo]\r\n/web=/web-FTP\r\n"),
+            std::string::npos);
+}
+#endif
 
 TEST(ParseOptionState, WholeNumbersAndRoundedFractions) {
   const std::pair<const char*, std::optional<std::int16_t>> cases[] = {

@@ -19,11 +19,16 @@ TEST(SkipList, LineEndsAndVerbatimEntries) {
   EXPECT_EQ(ParseSkipList("a.txt\r\n"), Lines{"a.txt"});
   EXPECT_EQ(ParseSkipList("a.txt\r\n\r\nb.txt"), (Lines{"a.txt", "", "b.txt"}));
   EXPECT_EQ(ParseSkipList("a\rb\r"), (Lines{"a", "b"}));
-  EXPECT_EQ(ParseSkipList("a\nb\r\nc"), (Lines{"a\nb", "c"}));
-  EXPECT_EQ(ParseSkipList("a\n"), Lines{"a\n"});
+  // What "echo Thumbs.db > extras.db" and Linux editors write.
+  EXPECT_EQ(ParseSkipList("Thumbs.db\n"), Lines{"Thumbs.db"});
+  EXPECT_EQ(ParseSkipList("a\nb\r\nc\n\nd"), (Lines{"a", "b", "c", "", "d"}));
+  EXPECT_EQ(ParseSkipList("\n\r"), (Lines{"", ""}));
   EXPECT_EQ(ParseSkipList("\r\n"), Lines{""});
   EXPECT_EQ(ParseSkipList("\r\r\n"), (Lines{"", ""}));
   EXPECT_EQ(ParseSkipList("a\r\r\nb"), (Lines{"a", "", "b"}));
+  // A byte-order mark at the start is no part of the first entry, elsewhere it is.
+  EXPECT_EQ(ParseSkipList("\xEF\xBB\xBFThumbs.db\n\xEF\xBB\xBFx"),
+            (Lines{"Thumbs.db", "\xEF\xBB\xBFx"}));
   EXPECT_EQ(ParseSkipList("  *.bak \t\r\n; not a comment"),
             (Lines{"  *.bak \t", "; not a comment"}));
   EXPECT_EQ(ParseSkipList(std::string("x\0y", 3)), Lines{std::string("x\0y", 3)});

@@ -6,6 +6,15 @@
 
 namespace tarnwick {
 
+// The UTF-8 byte-order mark some editors put at the start of a text file.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+// The text without a byte-order mark at its start; no part of the first line or entry.
+std::string_view WithoutUtf8Mark(std::string_view text);
+
+// The text with its control characters (line breaks, tabs, escape...) written as %XX, so
+// that a name shown in a line of output cannot split it or steer the terminal.
+std::string PrintableText(std::string_view text);
+
 // ASCII letters lowered; names are compared by lowering both sides.
 char LowerAscii(char c);
 std::string LowerCase(std::string_view text);

@@ -9,6 +9,7 @@
 
 #include "base/folder_path.h"
 #include "base/path.h"
+#include "base/text.h"
 #include "check/site_check.h"
 #include "cli/status_line.h"
 #include "cli/terminal.h"
@@ -40,7 +41,7 @@ const std::vector<Flag>& Flags() {
        "read settings.db and extras.db in DIR and remember the run there\n"
        "(default: the program's folder, as the window does)",
        [](CliArguments& a, const std::string& v) { a.settingsDir = v; }},
-      {"--quiet", "-q", nullptr, "print nothing but failures",
+      {"--quiet", "-q", nullptr, "print nothing but failures and warnings",
        [](CliArguments& a, const std::string&) { a.quiet = true; }},
       {"--compare", nullptr, nullptr, "print the comparison report without converting",
        [](CliArguments& a, const std::string&) { a.compare = true; }},
@@ -146,7 +147,8 @@ std::string HelpText() {
     text << lead << help << "\n";
   }
   text << "\nExit status: 0 when every file was handled, 1 when a copy, folder creation or\n"
-       << "deletion failed, 2 when the run was refused or the arguments are wrong.\n"
+       << "deletion failed, 2 when the run was refused (also for a settings.db that cannot be\n"
+       << "read) or the arguments are wrong.\n"
        << "With --check: 0 when nothing is found, 1 when something is, 2 on errors.\n";
   return text.str();
 }
@@ -245,11 +247,15 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   const std::string settingsFile = SettingsFilePath(settingsDir);
 
   LoadedOptions loaded = LoadOptions(settingsFile);
-  if (!arguments.quiet) {
-    for (const std::string& key : loaded.damagedKeys) {
-      err << kProgramName << ": " << settingsFile << ": the value of " << key
-          << " is not 0, 1 or 2; using the default\n";
-    }
+  if (!loaded.problem.empty()) {
+    // The defaults in its place would delete what the user keeps in the FTP web on purpose.
+    err << kProgramName << ": " << PrintableText(loaded.problem) << "\n";
+    return kExitRefused;
+  }
+  // Warnings are shown even with --quiet: an option that is not the user's changes the run.
+  for (const std::string& key : loaded.damagedKeys) {
+    err << kProgramName << ": warning: " << PrintableText(settingsFile) << ": the value of " << key
+        << " is not 0, 1 or 2; using the default\n";
   }
   std::vector<std::string> skipList = LoadSkipList(SkipListFilePath(settingsDir));
 
@@ -282,12 +288,15 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   status.Clear();
 
   if (result.refusal) {
-    err << result.refusal.message << "\n";
+    err << PrintableText(result.refusal.message) << "\n";
     return kExitRefused;
   }
+  // One line each, whatever the names hold.
+  for (const std::string& notice : result.notices)
+    err << kProgramName << ": warning: " << PrintableText(notice) << "\n";
   for (const RunFailure& failure : result.failures) {
-    err << kProgramName << ": cannot " << failure.operation << " " << failure.path << ": "
-        << failure.reason << "\n";
+    err << kProgramName << ": cannot " << failure.operation << " " << PrintableText(failure.path)
+        << ": " << PrintableText(failure.reason) << "\n";
   }
   if (!arguments.quiet) PrintSummary(out, result);
   if (arguments.report) {

@@ -18,11 +18,11 @@ constexpr std::size_t kMaxPendingActions = 256;
 constexpr auto kMaxPendingTime = std::chrono::milliseconds(250);
 
 // A temporary file of a rewrite of a change log that a killed run left behind. It is ours: it
-// is neither a deleted file of the web nor anything to upload.
-bool IsLogLeftover(const std::string& name) {
-  static const std::string prefix = ReplaceTempPrefix(kLogName);
-  return LowerCase(name).rfind(prefix, 0) == 0;
-}
+// is neither a deleted file of the web nor anything to upload. Only the exact names the
+// writer makes count; a file of the web that merely starts alike is the user's.
+bool IsLogLeftover(const std::string& name) { return IsReplaceTempName(name, kLogName); }
+
+bool IsLogName(const std::string& name) { return LowerCase(name) == kLogName; }
 
 bool Contains(const std::vector<FileIdentity>& chain, const FileIdentity& identity) {
   return std::find(chain.begin(), chain.end(), identity) != chain.end();
@@ -349,6 +349,14 @@ void ConversionRun::ScanFolder(const std::string& path) {
 
 void ConversionRun::AddEntries(const std::string& relative, const std::vector<std::string>& files) {
   for (const std::string& name : files) {
+    if (relative.empty() && IsLogName(name)) {
+      // The FTP web's latest-run log and the uploads folder's accumulated log have this name
+      // and place; a copy would overwrite both and count as new on every run.
+      result_.notices.push_back("The web's own " + sourceRoot_ + kPathSeparator + name +
+                                " is not copied: the FTP web and its uploads folder keep their "
+                                "change logs under that name.");
+      continue;
+    }
     WorkList.push_back(relative + "^" + name);
     workSplit_.push_back(relative.size());
     observer_->EntryAdded(WorkList.back());
@@ -468,10 +476,19 @@ void ConversionRun::CopyChangedFiles() {
 
   for (const std::string& folder : {destRoot_, UploadsPath}) {
     for (const std::string& name : ListFiles(fs_, folder)) {
+      if (!IsLogLeftover(name)) continue;
+      // A file of that name in the web is copied like any other, never cleared.
+      const std::string counterpart = sourceRoot_ + kPathSeparator + name;
+      if (fs_.LookUp(counterpart) || fs_.Inaccessible(counterpart, nullptr)) continue;
       std::string path = folder + kPathSeparator + name;
-      if (IsLogLeftover(name) && !fs_.DeleteFile(path, &error)) Fail("delete", path, error);
+      if (!fs_.DeleteFile(path, &error)) Fail("delete", path, error);
     }
   }
+  // The probe has a log leftover's name, so that a run killed right then leaves nothing new.
+  destTimeStep_ = 1;
+  if (checking && options_.CompareDate != 0)
+    destTimeStep_ =
+        fs_.WriteTimeStep(destRoot_ + kPathSeparator + ReplaceTempPrefix(kLogName) + "0");
 
   destLog_.DeferWrites(true);
   uploadsLog_.DeferWrites(true);
@@ -497,18 +514,19 @@ bool ConversionRun::SkipListed(const std::string& fileName) const {
   return std::find(skipList_.begin(), skipList_.end(), lowered) != skipList_.end();
 }
 
-bool ConversionRun::EnsureFolderChain(const std::string& base, const std::string& relative,
-                                      FolderMemo& memo) {
+ConversionRun::Chain ConversionRun::EnsureFolderChain(const std::string& base,
+                                                      const std::string& relative, FolderMemo& memo,
+                                                      bool replaceFiles) {
   // Entries come folder by folder, so remembering the last folder saves its creation for every
   // further file, and a folder that cannot be made is reported once.
-  if (memo.valid && memo.relative == relative) return memo.ok;
+  if (memo.valid && memo.relative == relative) return memo.result;
   memo.valid = true;
   memo.relative = relative;
-  memo.ok = false;
+  memo.result = Chain::kFailed;
   std::string error;
   if (!fs_.CreateFolder(base, &error)) {
     Fail("create folder", base, error);
-    return false;
+    return memo.result;
   }
   std::size_t pos = 0;
   while (pos < relative.size()) {
@@ -516,18 +534,113 @@ bool ConversionRun::EnsureFolderChain(const std::string& base, const std::string
     if (next == std::string::npos) next = relative.size();
     std::string path = base + relative.substr(0, next);
     if (!fs_.CreateFolder(path, &error)) {
-      Fail("create folder", path, error);
-      return false;
+      // A page of an earlier run where the web now has a folder of that name.
+      std::optional<FindEntry> there = fs_.LookUp(path);
+      if (!there || there->IsFolder()) {
+        Fail("create folder", path, error);
+        return memo.result;
+      }
+      if (!replaceFiles) {
+        memo.result = Chain::kBlocked;
+        return memo.result;
+      }
+      if (!ReplaceFtpFileWithFolder(path)) return memo.result;
     }
     // A link to a folder put in the way would carry the copies out of the FTP web.
     std::optional<FindEntry> made = fs_.LookUp(path);
     if (!made || !made->IsFolder()) {
       Fail("create folder", path, "a link or other entry is in the way");
-      return false;
+      return memo.result;
     }
     pos = next;
   }
-  memo.ok = true;
+  memo.result = Chain::kMade;
+  return memo.result;
+}
+
+bool ConversionRun::ReplaceFtpFileWithFolder(const std::string& path) {
+  std::size_t cut = path.find_last_of(kPathSeparator);
+  if (IsLogName(cut == std::string::npos ? path : path.substr(cut + 1))) {
+    Fail("create folder", path, "a change log of that name is in the way; those are never deleted");
+    return false;
+  }
+  std::string error;
+  if (!RemoveFromFtpWebNow({path})) return false;
+  if (!fs_.CreateFolder(path, &error)) {
+    Fail("create folder", path, error);
+    return false;
+  }
+  return true;
+}
+
+bool ConversionRun::RemoveFtpFolder(const std::string& path) {
+  // Everything in it goes, or nothing: its files are logged as deleted first, like the
+  // sweep's. Change logs and dot-folders are never the program's to delete.
+  const std::string makeWay = "the folder " + path + " must make way for a page of that name, ";
+  std::vector<std::string> folders{path};
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    FolderListing listing;
+    std::string error;
+    if (!fs_.ReadFolder(folders[i], listing, &error)) {
+      Fail("read folder", folders[i], error);
+      return false;
+    }
+    for (const std::string& name : listing.files) {
+      files.push_back(folders[i] + kPathSeparator + name);
+      if (IsLogName(name)) {
+        Fail("delete", files.back(), makeWay + "but change logs are never deleted");
+        return false;
+      }
+    }
+    for (const std::string& name : listing.folders) {
+      folders.push_back(folders[i] + kPathSeparator + name);
+      if (name[0] == '.') {
+        Fail("delete", folders.back(),
+             makeWay + "but folders whose names begin with \".\" are never deleted");
+        return false;
+      }
+    }
+  }
+  if (!RemoveFromFtpWebNow(files)) return false;
+  for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+    std::string error;
+    if (!fs_.DeleteFolder(*it, &error)) {
+      Fail("delete", *it, error);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ConversionRun::RemoveFromFtpWebNow(const std::vector<std::string>& paths) {
+  result_.deletedFound += static_cast<std::int64_t>(paths.size());
+  const bool report = options_.CheckForChanges != 0 && options_.ReportDeleted != 0;
+  if (report && !paths.empty()) {
+    // Logged as the sweep logs them, and on disk before anything goes.
+    destLog_.IniSection = "Deleted";
+    uploadsLog_.IniSection = "Deleted";
+    bool logged = true;
+    for (const std::string& path : paths) {
+      std::optional<FindEntry> entry = fs_.LookUp(path);
+      logged = WriteLogs(LogKey(path), std::to_string(entry ? FileSizeOf(*entry) : 0)) && logged;
+    }
+    destLog_.IniSection = "Changed";
+    uploadsLog_.IniSection = "Changed";
+    if (!FlushLogs() || !logged) {
+      for (const std::string& path : paths)
+        Fail("delete", path, "withheld because the change log could not be written");
+      return false;
+    }
+  }
+  for (const std::string& path : paths) {
+    std::string error;
+    if (!fs_.DeleteFile(path, &error)) {
+      Fail("delete", path, error);
+      return false;
+    }
+    ++result_.deleted;
+  }
   return true;
 }
 
@@ -542,7 +655,7 @@ void ConversionRun::ProcessEntry(std::size_t index) {
   const std::string sourceFile = sourceRoot_ + relative + kPathSeparator + name;
   const std::string destFile = destRoot_ + relative + kPathSeparator + name;
 
-  if (!EnsureFolderChain(destRoot_, relative, destFolderMemo_)) return;
+  if (EnsureFolderChain(destRoot_, relative, destFolderMemo_, true) != Chain::kMade) return;
   const bool checking = options_.CheckForChanges != 0;
   if (checking && options_.KillExtra != 0 && SkipListed(name)) return;
 
@@ -555,8 +668,14 @@ void ConversionRun::ProcessEntry(std::size_t index) {
     return;
   }
   std::optional<FindEntry> d = fs_.LookUp(destFile);
-  const bool isNew = !d || d->IsFolder();
-  const bool dateChanged = !isNew && options_.CompareDate != 0 && CompareWriteTimes(*s, *d) != 0;
+  if (d && d->IsFolder()) {
+    // The web has a page where it had a folder of that name: the folder's copy makes way.
+    if (!RemoveFtpFolder(destFile)) return;
+    d.reset();
+  }
+  const bool isNew = !d;
+  const bool dateChanged =
+      !isNew && options_.CompareDate != 0 && !SameWriteTime(*s, *d, destTimeStep_);
   const bool sizeChanged = !isNew && options_.CompareSize != 0 && FileSizeOf(*s) != FileSizeOf(*d);
 
   const char* finding = nullptr;
@@ -572,19 +691,33 @@ void ConversionRun::ProcessEntry(std::size_t index) {
     CopyIntoFtpWeb(sourceFile, destFile);
     return;
   }
-  ++result_.reported;
 
   if (options_.CreateUploadsDir != 0) {
     const std::string uploadsFile = UploadsPath + relative + kPathSeparator + name;
     std::string error;
-    if (!EnsureFolderChain(UploadsPath, relative, uploadsFolderMemo_) ||
-        !fs_.CopyFile(sourceFile, uploadsFile, &error)) {
-      if (!error.empty()) Fail("copy", uploadsFile, error);
+    Chain chain = EnsureFolderChain(UploadsPath, relative, uploadsFolderMemo_, false);
+    bool copied = chain == Chain::kMade && fs_.CopyFile(sourceFile, uploadsFile, &error);
+    bool blocked = chain == Chain::kBlocked;
+    if (!copied && chain == Chain::kMade) {
+      if (SourceVanished(sourceFile)) return;
+      std::optional<FindEntry> there = fs_.LookUp(uploadsFile);
+      blocked = there && there->IsFolder();
+    }
+    if (blocked) {
+      // The uploads folder only grows, so an entry of the other kind from an earlier run
+      // stays. The change is still logged and reaches the FTP web, so that later runs get
+      // past it; this run names it once.
+      Fail("copy", uploadsFile,
+           "an entry of that name from an earlier run is in the way in the uploads folder and "
+           "was kept; the change is logged and the new version is in the FTP web");
+    } else if (!copied) {
+      if (chain == Chain::kMade) CopyFailed(sourceFile, uploadsFile, error);
       // Leaving the FTP web copy as it was keeps the change visible to the next run.
       Fail("copy", destFile, "not updated, so that the next run retries the uploads copy");
       return;
     }
   }
+  ++result_.reported;
   if (options_.ReportChanges != 0) {
     if (WriteLogs(LogKey(sourceFile), finding))
       pending_.push_back(PendingAction{sourceFile, destFile});
@@ -599,6 +732,22 @@ void ConversionRun::CopyIntoFtpWeb(const std::string& from, const std::string& t
   std::string error;
   if (fs_.CopyFile(from, to, &error))
     ++result_.copied;
+  else
+    CopyFailed(from, to, error);
+}
+
+bool ConversionRun::SourceVanished(const std::string& sourceFile) {
+  return !fs_.LookUp(sourceFile) && !fs_.Inaccessible(sourceFile, nullptr);
+}
+
+void ConversionRun::CopyFailed(const std::string& from, const std::string& to,
+                               const std::string& error) {
+  // A source file that vanished since its look-up is neither copied nor reported, like one
+  // that vanished since the scan. One that cannot be read is named itself.
+  if (SourceVanished(from)) return;
+  std::string reason;
+  if (fs_.Inaccessible(from, &reason))
+    Fail("copy", from, reason);
   else
     Fail("copy", to, error);
 }
@@ -632,7 +781,7 @@ void ConversionRun::MaybeFlush() {
     FlushLogs();
 }
 
-void ConversionRun::FlushLogs() {
+bool ConversionRun::FlushLogs() {
   lastFlush_ = std::chrono::steady_clock::now();
   bool ok = true;
   if (!destLog_.Flush()) {
@@ -658,6 +807,7 @@ void ConversionRun::FlushLogs() {
     }
   }
   DeleteAllFromFtpWeb(deletions);
+  return ok;
 }
 
 void ConversionRun::DeleteAllFromFtpWeb(const std::vector<std::string>& paths) {

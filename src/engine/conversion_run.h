@@ -78,6 +78,8 @@ struct RunResult {
   std::int64_t deletedFound = 0;  // FTP web files without a source counterpart
   std::int64_t deleted = 0;       // of those, removed from the FTP web
   std::vector<RunFailure> failures;
+  // What the user should know of a run that is no failure, one line each.
+  std::vector<std::string> notices;
 
   bool Finished() const { return !refusal && !cancelled; }
 };
@@ -139,19 +141,28 @@ class ConversionRun {
   void ScanListing(const std::string& relative, const FolderListing& listing);
   void ProcessEntry(std::size_t index);
   void CopyIntoFtpWeb(const std::string& from, const std::string& to);
+  bool SourceVanished(const std::string& sourceFile);
+  void CopyFailed(const std::string& from, const std::string& to, const std::string& error);
+  bool RemoveFromFtpWebNow(const std::vector<std::string>& paths);
+  bool RemoveFtpFolder(const std::string& path);
+  bool ReplaceFtpFileWithFolder(const std::string& path);
   void DeleteFromFtpWeb(const std::string& path);
   void DeleteAllFromFtpWeb(const std::vector<std::string>& paths);
   bool WriteLogs(const std::string& key, const std::string& value);
   void SweepFiles(const std::string& relative, const std::vector<std::string>& files);
   void SweepListing(const std::string& relative, const FolderListing& listing);
+  enum class Chain { kMade, kFailed, kBlocked };
   struct FolderMemo {
     bool valid = false;
     std::string relative;
-    bool ok = false;
+    Chain result = Chain::kFailed;
   };
-  bool EnsureFolderChain(const std::string& base, const std::string& relative, FolderMemo& memo);
+  // Creates the folders of relative below base. Files of the FTP web in the way are replaced
+  // by the folders; in the uploads folder they stay and the chain is blocked.
+  Chain EnsureFolderChain(const std::string& base, const std::string& relative, FolderMemo& memo,
+                          bool replaceFiles);
   void MaybeFlush();
-  void FlushLogs();
+  bool FlushLogs();
   void Fail(const char* operation, const std::string& path, const std::string& reason);
   void Status(const std::string& text);
   void Yield();
@@ -182,6 +193,8 @@ class ConversionRun {
   bool sweepStopped_ = false;
   IniEditor destLog_;
   IniEditor uploadsLog_;
+  // The step in which the FTP web's file system keeps write times (1: exactly).
+  std::int64_t destTimeStep_ = 1;
   FolderMemo destFolderMemo_;
   FolderMemo uploadsFolderMemo_;
   // Destination copies and deletions of logged files wait until their log lines are on disk,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,11 +48,25 @@ class FileSystem {
   // Creates the last folder of path. True when the folder exists afterwards.
   virtual bool CreateFolder(const std::string& path, std::string* error) = 0;
 
-  // Copies content, permission bits and last-write time, replacing the target. A target that
-  // is the source itself, a folder, or read-only (no owner write bit) is refused.
+  // Copies content, permission bits and last-write time, replacing the target; the copy is
+  // always writable, so that it can be replaced again. A target with further hard links (one
+  // may be the source itself) is not written through: a new file takes its place. A target
+  // that is the source's own entry, a folder, or read-only (no owner write bit) is refused,
+  // unless the source is read-only too: then it is taken for a copy that kept that bit.
   virtual bool CopyFile(const std::string& from, const std::string& to, std::string* error) = 0;
 
   virtual bool DeleteFile(const std::string& path, std::string* error) = 0;
+  // Removes an empty folder.
+  virtual bool DeleteFolder(const std::string& /*path*/, std::string* error) {
+    if (error) *error = "cannot remove folders here";
+    return false;
+  }
+
+  // Makes probePath as a new file, gives it a write time with a digit in every place, reads
+  // the time back and deletes the file: the step in nanoseconds in which that file system
+  // keeps write times (1 when exact, 1,000,000,000 for whole seconds, 2,000,000,000 for FAT).
+  // 1 when no probe can be made there, so that times are compared exactly.
+  virtual std::int64_t WriteTimeStep(const std::string& /*probePath*/) { return 1; }
   // Whether DeleteFile may be called from several threads at once. Deleting is slow on some
   // disks one file at a time and much quicker side by side.
   virtual bool ConcurrentDeletes() const { return false; }
@@ -96,7 +111,19 @@ FileSystem& SystemFileSystem();
 // the ones a killed process left behind can be known and cleared.
 std::string ReplaceTempPrefix(const std::string& fileName);
 
+// Whether name is exactly one of those temporary names of fileName: the prefix, then digits.
+bool IsReplaceTempName(const std::string& name, const std::string& fileName);
+
+// The write time to give a probe file, and the step a file system keeps times in, judged by
+// what it kept of that time.
+inline constexpr std::int64_t kProbeWriteTime = 1000000001987654321LL;
+std::int64_t TimeStepOf(std::int64_t storedTime);
+
 // The regular files of one folder, sorted like ReadFolder; empty when it cannot be read.
 std::vector<std::string> ListFiles(FileSystem& fs, const std::string& folder);
+
+// The file a chain of symbolic links at path leads to (its path, which need not exist yet);
+// path itself when it is no link, or when the chain loops or cannot be read.
+std::string FollowFileLinks(const std::string& path);
 
 }  // namespace tarnwick

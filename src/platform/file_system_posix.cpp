@@ -159,6 +159,77 @@ bool ReadOnlyTarget(const std::string& path, std::string* error) {
   return true;
 }
 
+// Whether two paths name one directory entry: the same name in the same folder. Two entries
+// of one file (hard links) are not the same entry.
+bool SameEntry(const std::string& a, const std::string& b) {
+  if (BaseName(a) != BaseName(b)) return false;
+  struct stat pa, pb;
+  if (::stat(ParentFolder(a).c_str(), &pa) != 0 || ::stat(ParentFolder(b).c_str(), &pb) != 0)
+    return true;  // cannot tell: the caller refuses rather than risk writing the source
+  return pa.st_dev == pb.st_dev && pa.st_ino == pb.st_ino;
+}
+
+// Content, permission bits and write time of the opened source into out. The time is the one
+// from before the copy: were it taken afterwards, a change made during the copy would carry
+// the new time on old content and never be seen again.
+bool WriteCopy(int in, const struct stat& opened, mode_t mode, int out, std::string* error) {
+  std::int64_t copied = CopyContent(in, out, static_cast<std::uint64_t>(opened.st_size));
+  if (copied < 0 || ::ftruncate(out, copied) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  ::fchmod(out, mode);
+  // The next run's date comparison relies on the copy keeping the source's time.
+  struct timespec times[2] = {opened.st_atim, opened.st_mtim};
+  if (::futimens(out, times) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  struct stat after;
+  if (::fstat(in, &after) == 0 && (!SameTime(after.st_mtim, opened.st_mtim) ||
+                                   after.st_size != opened.st_size || copied != opened.st_size)) {
+    // The copy holds a mix; its old time makes the next run copy the file again.
+    if (error) *error = "the file changed while it was copied";
+    return false;
+  }
+  return true;
+}
+
+std::mt19937_64& TempNameRandom() {
+  static std::mt19937_64 random{std::random_device{}()};
+  return random;
+}
+
+// A new file beside the target, renamed over it once complete, so that nothing else that
+// shares the target's content is touched and the target is whole at every moment.
+bool CopyUnderTempName(int in, const struct stat& opened, mode_t mode, const std::string& to,
+                       std::string* error) {
+  const std::string prefix = ParentFolder(to) + "/" + ReplaceTempPrefix(BaseName(to));
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = prefix + std::to_string(TempNameRandom()() % 1000000000);
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  Fd out(fd);
+  if (!WriteCopy(in, opened, mode, out.get(), error)) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  if (::close(out.release()) != 0 || ::rename(temp.c_str(), to.c_str()) != 0) {
+    int code = errno;
+    ::unlink(temp.c_str());
+    SetError(error, code);
+    return false;
+  }
+  return true;
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   bool ConcurrentDeletes() const override { return true; }
@@ -247,6 +318,8 @@ class PosixFileSystem final : public FileSystem {
     }
     struct stat dstInfo;
     bool targetExists = ::lstat(to.c_str(), &dstInfo) == 0;
+    // Set when the target must not be written in place: a new file takes its name instead.
+    bool replace = false;
     if (targetExists) {
       if (S_ISDIR(dstInfo.st_mode)) {
         if (error) *error = "a folder of that name is in the way";
@@ -262,14 +335,24 @@ class PosixFileSystem final : public FileSystem {
       } else if (!S_ISREG(dstInfo.st_mode)) {
         if (error) *error = "a special file of that name is in the way";
         return false;
-      } else if (dstInfo.st_dev == srcInfo.st_dev && dstInfo.st_ino == srcInfo.st_ino) {
-        // Truncating the target would empty the source.
-        if (error) *error = "source and target are the same file";
-        return false;
-      } else if ((dstInfo.st_mode & S_IWUSR) == 0) {
-        // Like the read-only attribute: refused even for the administrator.
-        if (error) *error = "the target is read-only";
-        return false;
+      } else {
+        if (dstInfo.st_dev == srcInfo.st_dev && dstInfo.st_ino == srcInfo.st_ino &&
+            SameEntry(from, to)) {
+          if (error) *error = "source and target are the same file";
+          return false;
+        }
+        // A hard link shares its content with other names, perhaps the source's own (a mirror
+        // seeded with "cp -al"): writing it in place would change them all.
+        replace = dstInfo.st_nlink > 1;
+        if ((dstInfo.st_mode & S_IWUSR) == 0) {
+          // Like the read-only attribute: refused even for the administrator. A copy that only
+          // took the bit from its read-only source is ours to replace.
+          if ((srcInfo.st_mode & S_IWUSR) != 0) {
+            if (error) *error = "the target is read-only";
+            return false;
+          }
+          replace = true;
+        }
       }
     }
     Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -282,42 +365,42 @@ class PosixFileSystem final : public FileSystem {
       if (error) *error = "not a regular file";
       return false;
     }
+    // The copies are the program's own: a read-only source must not make them read-only, or
+    // no later run could bring them up to date.
+    const mode_t mode = (opened.st_mode & 07777) | S_IWUSR;
+    if (replace) return CopyUnderTempName(in.get(), opened, mode, to, error);
     // Written over the old content and cut to length afterwards rather than truncated
     // first: freeing and reallocating every block of a re-copied web is many times slower.
     // An interrupted copy leaves the target with a new write time, so the next run sees it.
-    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, opened.st_mode & 07777));
+    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, mode));
     if (out.get() < 0) {
       SetError(error, errno);
       return false;
     }
-    std::int64_t copied =
-        CopyContent(in.get(), out.get(), static_cast<std::uint64_t>(opened.st_size));
-    if (copied < 0 || ::ftruncate(out.get(), copied) != 0) {
-      SetError(error, errno);
-      return false;
-    }
-    ::fchmod(out.get(), opened.st_mode & 07777);
-    // The next run's date comparison relies on the copy keeping the source's time. It is the
-    // time from before the copy: were it taken afterwards, a change made during the copy would
-    // carry the new time on old content and never be seen again.
-    struct timespec times[2] = {opened.st_atim, opened.st_mtim};
-    if (::futimens(out.get(), times) != 0) {
-      SetError(error, errno);
-      return false;
-    }
-    struct stat after;
-    if (::fstat(in.get(), &after) == 0 &&
-        (!SameTime(after.st_mtim, opened.st_mtim) || after.st_size != opened.st_size ||
-         copied != opened.st_size)) {
-      // The copy holds a mix; its old time makes the next run copy the file again.
-      if (error) *error = "the file changed while it was copied";
-      return false;
-    }
+    if (!WriteCopy(in.get(), opened, mode, out.get(), error)) return false;
     if (::close(out.release()) != 0) {
       SetError(error, errno);
       return false;
     }
     return true;
+  }
+
+  bool DeleteFolder(const std::string& path, std::string* error) override {
+    if (::rmdir(path.c_str()) == 0) return true;
+    SetError(error, errno);
+    return false;
+  }
+
+  std::int64_t WriteTimeStep(const std::string& probePath) override {
+    Fd fd(::open(probePath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (fd.get() < 0) return 1;
+    const struct timespec probe = {static_cast<time_t>(kProbeWriteTime / 1000000000),
+                                   static_cast<long>(kProbeWriteTime % 1000000000)};
+    const struct timespec times[2] = {probe, probe};
+    struct stat st;
+    const bool stored = ::futimens(fd.get(), times) == 0 && ::fstat(fd.get(), &st) == 0;
+    ::unlink(probePath.c_str());
+    return stored ? TimeStepOf(ToNanoseconds(st.st_mtim)) : 1;
   }
 
   bool Inaccessible(const std::string& path, std::string* reason) override {
@@ -453,10 +536,9 @@ class PosixFileSystem final : public FileSystem {
     std::string folder = ParentFolder(path);
     std::string temp;
     int fd = -1;
-    static std::mt19937_64 random{std::random_device{}()};
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-      temp =
-          folder + "/" + ReplaceTempPrefix(BaseName(path)) + std::to_string(random() % 1000000000);
+      temp = folder + "/" + ReplaceTempPrefix(BaseName(path)) +
+             std::to_string(TempNameRandom()() % 1000000000);
       fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (fd < 0 && errno != EEXIST) break;
     }
@@ -519,6 +601,21 @@ class PosixFileSystem final : public FileSystem {
 FileSystem& SystemFileSystem() {
   static PosixFileSystem fs;
   return fs;
+}
+
+std::string FollowFileLinks(const std::string& path) {
+  std::string current = path;
+  // As many links as the system itself follows before it gives up on a loop.
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat st;
+    if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    char buffer[PATH_MAX];
+    ssize_t n = ::readlink(current.c_str(), buffer, sizeof buffer);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer) return path;
+    std::string target(buffer, static_cast<std::size_t>(n));
+    current = target[0] == '/' ? target : ParentFolder(current) + "/" + target;
+  }
+  return path;
 }
 
 }  // namespace tarnwick

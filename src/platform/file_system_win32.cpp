@@ -204,6 +204,64 @@ std::size_t RootLength(const std::wstring& path) {
   return path.empty() ? 0 : 1;
 }
 
+std::mt19937_64& TempNameRandom() {
+  static std::mt19937_64 random{std::random_device{}()};
+  return random;
+}
+
+// Whether two paths name one directory entry: the same name (without regard to case) in the
+// same folder. Two entries of one file (hard links) are not the same entry.
+bool SameEntry(const std::string& a, const std::string& b) {
+  if (LowerCase(BaseName(a)) != LowerCase(BaseName(b))) return false;
+  BY_HANDLE_FILE_INFORMATION pa, pb;
+  Handle ha(OpenForInformation(WidePath(ParentFolder(a))));
+  Handle hb(OpenForInformation(WidePath(ParentFolder(b))));
+  if (!ha.valid() || !hb.valid() || !GetFileInformationByHandle(ha.get(), &pa) ||
+      !GetFileInformationByHandle(hb.get(), &pb))
+    return true;  // cannot tell: the caller refuses rather than risk writing the source
+  return pa.dwVolumeSerialNumber == pb.dwVolumeSerialNumber &&
+         pa.nFileIndexHigh == pb.nFileIndexHigh && pa.nFileIndexLow == pb.nFileIndexLow;
+}
+
+// The copies are the program's own: a read-only source must not make them read-only, or no
+// later run could bring them up to date.
+void KeepWritable(const std::wstring& path, DWORD sourceAttributes) {
+  if (sourceAttributes & FILE_ATTRIBUTE_READONLY) {
+    DWORD attributes = sourceAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(path.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes);
+  }
+}
+
+// A new file beside the target, moved over it once complete, so that nothing else that shares
+// the target's content is touched and the target is whole at every moment.
+bool CopyUnderTempName(const std::wstring& from, const std::string& to, std::string* error) {
+  std::string folder = ParentFolder(to);
+  if (!folder.empty() && !IsPathSeparator(folder.back()) && folder.back() != ':') folder += '\\';
+  const std::string prefix = folder + ReplaceTempPrefix(BaseName(to));
+  std::wstring temp;
+  DWORD code = ERROR_SUCCESS;
+  bool made = false;
+  for (int attempt = 0; attempt < 100 && !made; ++attempt) {
+    temp = WidePath(prefix + std::to_string(TempNameRandom()() % 1000000000));
+    made = CopyFileW(from.c_str(), temp.c_str(), TRUE) != 0;
+    code = GetLastError();
+    if (!made && code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) break;
+  }
+  if (!made) {
+    SetError(error, code);
+    return false;
+  }
+  DWORD attributes = GetFileAttributesW(temp.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) KeepWritable(temp, attributes);
+  if (!MoveFileExW(temp.c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    code = GetLastError();
+    DeleteFileW(temp.c_str());
+    SetError(error, code);
+    return false;
+  }
+  return true;
+}
+
 class Win32FileSystem final : public FileSystem {
  public:
   bool ConcurrentDeletes() const override { return true; }
@@ -333,6 +391,8 @@ class Win32FileSystem final : public FileSystem {
       SetError(error, "not a regular file");
       return false;
     }
+    // Set when the target must not be written in place: a new file takes its name instead.
+    bool replace = false;
     DWORD target = GetFileAttributesW(wideTo.c_str());
     if (target != INVALID_FILE_ATTRIBUTES) {
       if (target & FILE_ATTRIBUTE_DIRECTORY) {
@@ -348,31 +408,74 @@ class Win32FileSystem final : public FileSystem {
       } else {
         BY_HANDLE_FILE_INFORMATION existing;
         Handle out(OpenForInformation(wideTo));
-        if (out.valid() && GetFileInformationByHandle(out.get(), &existing) &&
-            existing.dwVolumeSerialNumber == source.dwVolumeSerialNumber &&
-            existing.nFileIndexHigh == source.nFileIndexHigh &&
-            existing.nFileIndexLow == source.nFileIndexLow) {
-          SetError(error, "source and target are the same file");
-          return false;
+        if (out.valid() && GetFileInformationByHandle(out.get(), &existing)) {
+          if (existing.dwVolumeSerialNumber == source.dwVolumeSerialNumber &&
+              existing.nFileIndexHigh == source.nFileIndexHigh &&
+              existing.nFileIndexLow == source.nFileIndexLow && SameEntry(from, to)) {
+            SetError(error, "source and target are the same file");
+            return false;
+          }
+          // A hard link shares its content with other names, perhaps the source's own:
+          // writing it in place would change them all.
+          replace = existing.nNumberOfLinks > 1;
         }
+        out.Close();
         if (target & FILE_ATTRIBUTE_READONLY) {
-          SetError(error, "the target is read-only");
-          return false;
+          // A copy that only took the attribute from its read-only source is ours to replace;
+          // one the user made read-only is not.
+          if (!(source.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+            SetError(error, "the target is read-only");
+            return false;
+          }
+          replace = true;
         }
-        // The system refuses to replace a hidden or system file with a plain one; the target
-        // takes the source's attributes anyway.
-        if (target & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
-          out.Close();
+        // The system refuses to replace a hidden, system or read-only file with a plain one;
+        // the target takes the source's attributes anyway.
+        if (target & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY))
           SetFileAttributesW(wideTo.c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
       }
     }
+    if (replace) return CopyUnderTempName(wideFrom, to, error);
     // Keeps the content, the attributes and the last-write time, replacing the target.
     if (!CopyFileW(wideFrom.c_str(), wideTo.c_str(), FALSE)) {
       SetError(error, GetLastError());
       return false;
     }
+    KeepWritable(wideTo, source.dwFileAttributes);
     return true;
+  }
+
+  bool DeleteFolder(const std::string& path, std::string* error) override {
+    if (RemoveDirectoryW(WidePath(path).c_str())) return true;
+    SetError(error, GetLastError());
+    return false;
+  }
+
+  std::int64_t WriteTimeStep(const std::string& probePath) override {
+    std::wstring wide = WidePath(probePath);
+    std::int64_t stored = 0;
+    {
+      Handle file(CreateFileW(wide.c_str(), GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!file.valid()) return 1;
+      std::uint64_t ticks =
+          static_cast<std::uint64_t>(kProbeWriteTime / 100 + kUnixEpochInFileTime);
+      FILETIME probe{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+      if (!SetFileTime(file.get(), nullptr, nullptr, &probe)) {
+        file.Close();
+        DeleteFileW(wide.c_str());
+        return 1;
+      }
+    }
+    // Read back from the folder entry, where FAT keeps its coarse time.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    const bool read = GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data);
+    if (read) stored = ToNanoseconds(data.ftLastWriteTime);
+    DeleteFileW(wide.c_str());
+    // The system keeps 100-ns steps at best; the probe's last two digits are never stored.
+    if (!read) return 1;
+    std::int64_t step = TimeStepOf(stored);
+    return step < 100 ? 100 : step;
   }
 
   bool DeleteFile(const std::string& path, std::string* error) override {
@@ -547,13 +650,12 @@ class Win32FileSystem final : public FileSystem {
                                std::string* error) {
     std::string folder = ParentFolder(path);
     if (!folder.empty() && !IsPathSeparator(folder.back()) && folder.back() != ':') folder += '\\';
-    static std::mt19937_64 random{std::random_device{}()};
     std::wstring temp;
     HANDLE created = INVALID_HANDLE_VALUE;
     DWORD code = ERROR_SUCCESS;
     for (int attempt = 0; attempt < 100 && created == INVALID_HANDLE_VALUE; ++attempt) {
       temp = WidePath(folder + ReplaceTempPrefix(BaseName(path)) +
-                      std::to_string(random() % 1000000000));
+                      std::to_string(TempNameRandom()() % 1000000000));
       created = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
       code = GetLastError();
@@ -589,6 +691,18 @@ class Win32FileSystem final : public FileSystem {
 FileSystem& SystemFileSystem() {
   static Win32FileSystem fs;
   return fs;
+}
+
+std::string FollowFileLinks(const std::string& path) {
+  std::wstring wide = WidePath(path);
+  DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+      (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return path;
+  // The system resolves the chain for a link whose file exists.
+  Handle target(OpenForInformation(wide));
+  std::wstring final;
+  return target.valid() && FinalPath(target.get(), final) ? Utf8FromWide(final) : path;
 }
 
 }  // namespace tarnwick

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/text.h"
+
 namespace tarnwick {
 
 // Texts in the core are UTF-8 on every platform. On Windows they become UTF-16 at each system
@@ -28,8 +30,6 @@ bool AnsiFileBytes(std::string_view text, std::string& bytes);
 // Core text to file bytes: the ANSI code page when it can hold every character, otherwise
 // UTF-8 behind a byte-order mark so that no name is lost.
 std::string FileBytesFromText(std::string_view text);
-
-inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 }  // namespace tarnwick
 

@@ -57,6 +57,8 @@ void IniEditor::Load(Document& doc, const std::string& path) {
     return;
   }
   doc.exists = true;
+  // A byte-order mark from an editor is no part of the first line.
+  content.erase(0, content.size() - WithoutUtf8Mark(content).size());
   // Without a look-up the size stays unknown, so the next use reads the file afresh.
   if (std::optional<FindEntry> entry = fs_.LookUp(path)) {
     doc.size = static_cast<std::int64_t>(entry->size);

@@ -92,7 +92,22 @@ std::string ProgramFolder() {
 }
 
 std::string SettingsFilePath(const std::string& folder) {
-  return AddBackslash(folder) + "settings.db";
+  return FollowFileLinks(AddBackslash(folder) + "settings.db");
+}
+
+std::string SettingsFileProblem(const std::string& settingsFile, FileSystem& fs) {
+  std::string reason;
+  std::optional<FindEntry> entry = fs.LookUp(settingsFile);
+  if (entry && entry->IsFolder()) {
+    reason = "it is a folder";
+  } else if (entry) {
+    std::string content;
+    if (fs.ReadTextFile(settingsFile, content, &reason)) return std::string();
+  } else if (!fs.Inaccessible(settingsFile, &reason)) {
+    return std::string();  // missing: the defaults are meant
+  }
+  return "The settings file \"" + settingsFile + "\" exists but cannot be read (" + reason +
+         "). Make it readable, or remove it to start again from the default options.";
 }
 
 std::string SkipListFilePath(const std::string& folder) {
@@ -130,6 +145,7 @@ Options DefaultOptions() {
 
 LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs) {
   LoadedOptions loaded;
+  loaded.problem = SettingsFileProblem(settingsFile, fs);
   IniEditor editor = EditorFor(settingsFile, kMainSection, fs);
   for (std::size_t i = 0; i < std::size(kOptionKeys); ++i) {
     const OptionKey& option = kOptionKeys[i];

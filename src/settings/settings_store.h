@@ -16,7 +16,8 @@ namespace tarnwick {
 // the per-user data folder. Empty when an installed program finds no per-user folder.
 std::string ProgramFolder();
 
-// settings.db and extras.db inside a folder.
+// settings.db and extras.db inside a folder. A settings.db that is a symbolic link is followed,
+// so that rewrites and appends alike reach the file it leads to.
 std::string SettingsFilePath(const std::string& folder);
 std::string SkipListFilePath(const std::string& folder);
 
@@ -37,7 +38,15 @@ std::optional<std::int16_t> ParseOptionState(const std::string& text);
 struct LoadedOptions {
   Options options;
   std::vector<std::string> damagedKeys;
+  // Set when the file is there but cannot be read (SettingsFileProblem); the options are then
+  // the defaults, which are not the user's, and no run may take them.
+  std::string problem;
 };
+
+// Why a settings.db that exists cannot be used (no access, a folder, a read error), as a
+// message for the user; empty when it can be read or is missing.
+std::string SettingsFileProblem(const std::string& settingsFile,
+                                FileSystem& fs = SystemFileSystem());
 
 // What a missing settings.db gives: every option on except starting the FTP client.
 Options DefaultOptions();

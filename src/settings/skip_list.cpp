@@ -1,19 +1,23 @@
 #include "settings/skip_list.h"
 
+#include "base/text.h"
+
 namespace tarnwick {
 
 std::vector<std::string> ParseSkipList(const std::string& content) {
+  // Notepad writes CR LF, Linux editors and "echo" LF, old Mac editors CR: all end a line.
+  const std::string_view text = WithoutUtf8Mark(content);
   std::vector<std::string> entries;
   std::string current;
-  for (std::size_t i = 0; i < content.size(); ++i) {
-    char c = content[i];
-    if (c != '\r') {
-      current.push_back(c);  // a lone LF belongs to the entry
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c != '\r' && c != '\n') {
+      current.push_back(c);
       continue;
     }
     entries.push_back(std::move(current));
     current.clear();
-    if (i + 1 < content.size() && content[i + 1] == '\n') ++i;
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
   }
   // Text after the last line end is one more entry; a file that ends with a line end has
   // nothing after it.

@@ -7,8 +7,9 @@
 
 namespace tarnwick {
 
-// The lines of extras.db: a line ends at CR LF or at a lone CR (a lone LF stays in the entry),
-// nothing is trimmed and empty lines are kept. Missing or unreadable gives an empty list.
+// The lines of extras.db: a line ends at CR LF, LF or a lone CR, and a byte-order mark at the
+// start is no part of the first entry; nothing is trimmed and empty lines are kept. Missing
+// or unreadable gives an empty list.
 std::vector<std::string> ParseSkipList(const std::string& content);
 std::vector<std::string> LoadSkipList(const std::string& skipListFile,
                                       FileSystem& fs = SystemFileSystem());

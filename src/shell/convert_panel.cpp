@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "base/folder_path.h"
+#include "base/text.h"
 #include "engine/source_memory.h"
 #include "settings/settings_store.h"
 #include "shell/clickable_label.h"
@@ -48,12 +49,13 @@ bool PathStartsWith(const QString& path, const QString& root) {
 
 ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder,
                            const Options& options, const std::vector<std::string>& skipList,
-                           QWidget* parent)
+                           const std::string& settingsProblem, QWidget* parent)
     : QWidget(parent),
       services_(services),
       programFolder_(programFolder),
       options_(options),
       skipList_(skipList),
+      settingsProblem_(settingsProblem),
       title_(this, QStringLiteral("lblConvertTitle"), QStringLiteral("Convert"), 24, 18) {
   setObjectName(QStringLiteral("picConvert"));
 
@@ -252,15 +254,31 @@ void ConvertPanel::ShowFailures(const RunResult& result) {
   const qsizetype shown = std::min<qsizetype>(count, kFailuresShown);
   for (qsizetype i = 0; i < shown; ++i) {
     const RunFailure& failure = result.failures[static_cast<std::size_t>(i)];
-    text += QStringLiteral("\n%1 %2").arg(ToQ(failure.operation), ToQ(failure.path));
-    if (!failure.reason.empty()) text += QStringLiteral(": %1").arg(ToQ(failure.reason));
+    // One line each, whatever the names hold.
+    text += QStringLiteral("\n%1 %2").arg(ToQ(failure.operation), ToQ(PrintableText(failure.path)));
+    if (!failure.reason.empty())
+      text += QStringLiteral(": %1").arg(ToQ(PrintableText(failure.reason)));
   }
   if (count > shown) text += QStringLiteral("\n... and %1 more.").arg(count - shown);
   services_.ShowMessage(window(), QMessageBox::Warning, QString::fromUtf8(kFailuresTitle), text);
 }
 
+bool ConvertPanel::SettingsUsable() {
+  // The defaults in place of unreadable settings would delete what the user keeps in the FTP
+  // web on purpose.
+  std::string problem = SettingsFileProblem(ToStd(SettingsFile()));
+  if (problem.empty() && !settingsProblem_.empty())
+    problem =
+        "The settings file could not be read when Tarnwick started, so the options in "
+        "effect are the defaults, not yours. Please start Tarnwick again to load them.";
+  if (problem.empty()) return true;
+  services_.ShowMessage(window(), QMessageBox::Warning, QString::fromUtf8(kRefusalTitle),
+                        ToQ(problem));
+  return false;
+}
+
 void ConvertPanel::cmdConvertStart_Click() {
-  if (running_) return;
+  if (running_ || !SettingsUsable()) return;
   // The run takes both folders once, here, as the command line makes them of its arguments.
   const std::string source = FolderPath(ToStd(txtConvertFrom->currentText())).Text();
   const std::string destination = FolderPath(ToStd(txtConvertTo->text())).Text();
@@ -285,6 +303,10 @@ void ConvertPanel::cmdConvertStart_Click() {
   ConversionRun run(options, skipList_, this);
   RunResult result = run.Run(source, destination);
   FlushView();
+  // What the user should know that is no failure: a line each below the work list.
+  std::vector<std::string> notices;
+  for (const std::string& notice : result.notices) notices.push_back(PrintableText(notice));
+  workList_->Append(notices);
   lastResult_ = result;
   lastCheck_.reset();
   if (result.Finished()) CheckSource(source, options);

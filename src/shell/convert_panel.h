@@ -31,8 +31,10 @@ class ConvertPanel : public QWidget, public RunObserver, public CheckObserver {
   Q_OBJECT
 
  public:
+  // settingsProblem is why settings.db could not be read when the options were loaded.
   ConvertPanel(ShellServices& services, const QString& programFolder, const Options& options,
-               const std::vector<std::string>& skipList, QWidget* parent = nullptr);
+               const std::vector<std::string>& skipList, const std::string& settingsProblem,
+               QWidget* parent = nullptr);
 
   static constexpr const char* kReportLink =
       "Click here to see a complete report about the conversion.";
@@ -78,6 +80,7 @@ class ConvertPanel : public QWidget, public RunObserver, public CheckObserver {
   void ShowRefusal(const Refusal& refusal);
   void ShowFailures(const RunResult& result);
   void CheckSource(const std::string& source, const Options& options);
+  bool SettingsUsable();
   void FillDrives();
   void SelectDriveFor(const QString& path);
   QString SettingsFile() const;
@@ -86,6 +89,7 @@ class ConvertPanel : public QWidget, public RunObserver, public CheckObserver {
   QString programFolder_;
   const Options& options_;
   const std::vector<std::string>& skipList_;
+  const std::string& settingsProblem_;
   PanelTitle title_;
 
   QComboBox* txtConvertFrom;

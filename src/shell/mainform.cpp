@@ -79,13 +79,14 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
   auto* stack = new QGridLayout(host);
   stack->setContentsMargins(0, 0, 0, 0);
 
-  picConvert = new ConvertPanel(services_, programFolder_, LoadedOptions, SkipList, host);
+  picConvert =
+      new ConvertPanel(services_, programFolder_, LoadedOptions, SkipList, SettingsProblem, host);
   picCompare = new ComparePanel(services_, host);
   picCompare->UseSettings(LoadedOptions, SkipList);
   lstCompare = picCompare->List();
   connect(picCompare, &ComparePanel::CompareRequested, this, [this] { cmdCompare_Click(); });
-  picSettings =
-      new SettingsPanel(services_, programFolder_, LoadedOptions, SkipList, FormReady, host);
+  picSettings = new SettingsPanel(services_, programFolder_, LoadedOptions, SkipList,
+                                  SettingsProblem, FormReady, host);
   connect(picSettings, &SettingsPanel::GetNewTickerRequested, this,
           [this] { cmdGetNewTicker_Click(); });
   picAbout = new AboutPanel(services_, host);

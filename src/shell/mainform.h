@@ -53,6 +53,8 @@ class Mainform : public QWidget {
   // The state the run and the settings share.
   Options LoadedOptions;
   std::vector<std::string> SkipList;
+  // Why settings.db could not be read when the settings were loaded; empty when it could.
+  std::string SettingsProblem;
 
   const QString& ProgramFolder() const { return programFolder_; }
   ShellServices& Services() { return services_; }

@@ -60,13 +60,14 @@ QString DefaultFileChooser(QWidget* parent) {
 
 SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFolder,
                              Options& options, std::vector<std::string>& skipList,
-                             const bool& formReady, QWidget* parent)
+                             std::string& settingsProblem, const bool& formReady, QWidget* parent)
     : QWidget(parent),
       FileChooser(DefaultFileChooser),
       services_(services),
       programFolder_(programFolder),
       options_(options),
       skipList_(skipList),
+      settingsProblem_(settingsProblem),
       formReady_(formReady),
       title_(this, QStringLiteral("lblSettingsTitle"), QStringLiteral("Settings"), 24, 18) {
   setObjectName(QStringLiteral("picSettings"));
@@ -213,6 +214,7 @@ OptionCheckBox* SettingsPanel::Box(const char* key) const {
 
 void SettingsPanel::LoadSettings() {
   const LoadedOptions loaded = LoadOptions(ToStd(SettingsFile()));
+  settingsProblem_ = loaded.problem;
   for (const OptionKey& stored : kOptionKeys) {
     if (std::strcmp(stored.key, "FTPPath") == 0) {
       options_.FTPPath = loaded.options.FTPPath;

@@ -30,9 +30,10 @@ class SettingsPanel : public QWidget {
  public:
   // options and skipList are the window's, read by the next run; formReady is the window's
   // flag that tells loading from use.
+  // settingsProblem receives why settings.db could not be read, if so.
   SettingsPanel(ShellServices& services, const QString& programFolder, Options& options,
-                std::vector<std::string>& skipList, const bool& formReady,
-                QWidget* parent = nullptr);
+                std::vector<std::string>& skipList, std::string& settingsProblem,
+                const bool& formReady, QWidget* parent = nullptr);
   ~SettingsPanel() override;
 
   static constexpr const char* kEditorTitle = "Cannot Open Editor";
@@ -83,6 +84,7 @@ class SettingsPanel : public QWidget {
   QString programFolder_;
   Options& options_;
   std::vector<std::string>& skipList_;
+  std::string& settingsProblem_;
   const bool& formReady_;
   PanelTitle title_;
 

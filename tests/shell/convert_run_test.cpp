@@ -62,6 +62,7 @@ class ConvertRunTest : public QObject {
     const QString destination = work_.filePath("run/Site");
     MakeWeb(source);
     WriteFile(source + "/about.htm", "<a href=\"gone.htm\">x</a>\n<img src=\"Images/Logo.gif\">");
+    WriteFile(source + "/changes.ini", "[Notes]\r\n");  // not copied over the FTP web's log
     ProbeForm form(services_, programFolder_.path());
     form.Form_Load();
     SetFolders(&form, source, destination);
@@ -89,10 +90,13 @@ class ConvertRunTest : public QObject {
     QCOMPARE(status->text(), QString::fromLatin1(ConvertPanel::kReportLink));
     for (const char* name : starters) QVERIFY2(Find(&form, name)->isEnabled(), name);
     QVERIFY(Item(&form, 1)->isEnabled());
-    // The work list, then what the site check found in the web.
+    // The work list, a line that tells of the web's own changes.ini, then what the site check
+    // found in the web.
     auto* results = Find<QListView>(&form, "lstConvertResults")->model();
-    QCOMPARE(results->rowCount(), 4);
-    QCOMPARE(results->index(3, 0).data().toString(),
+    QCOMPARE(results->rowCount(), 5);
+    QVERIFY(results->index(3, 0).data().toString().contains(source + "/changes.ini is not copied"));
+    QVERIFY(!ReadAll(destination + "/changes.ini").contains("Notes"));
+    QCOMPARE(results->index(4, 0).data().toString(),
              QStringLiteral("Site check: 2 problems found that will break on a plain host. See "
                             "the Compare panel."));
     QVERIFY(services_.messages.isEmpty());
@@ -178,6 +182,22 @@ class ConvertRunTest : public QObject {
     QVERIFY(QFile::exists(source + "/index.htm"));
     QVERIFY(QFile::exists(source + "/_vti_cnf/index.htm"));
     QVERIFY(Find(&form, "cmdConvertStart")->isEnabled());
+
+    // Settings that cannot be read are not replaced by the defaults: not when the run starts,
+    // nor when they could not be read as the window was loaded.
+    const QString settings = programFolder_.filePath("settings.db");
+    QVERIFY(QDir().mkpath(settings));
+    ProbeForm unread(services_, programFolder_.path());
+    unread.Form_Load();
+    SetFolders(&unread, source, work_.filePath("same/Site"));
+    Start(&unread);
+    QVERIFY(QDir().rmdir(settings));
+    Start(&unread);
+    QCOMPARE(services_.messages.size(), 5);
+    QVERIFY2(services_.messages[3].text.contains(settings), qPrintable(services_.messages[3].text));
+    QVERIFY2(services_.messages[4].text.contains("start Tarnwick again"),
+             qPrintable(services_.messages[4].text));
+    QVERIFY(!QDir(work_.filePath("same/Site")).exists());
   }
 
   void failuresAreShownAtTheEnd() {

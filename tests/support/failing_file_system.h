@@ -49,6 +49,12 @@ class FailingFileSystem : public FileSystem {
   bool CreateFolder(const std::string& path, std::string* error) override;
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override;
   bool DeleteFile(const std::string& path, std::string* error) override;
+  bool DeleteFolder(const std::string& path, std::string* error) override {
+    return inner_.DeleteFolder(path, error);
+  }
+  std::int64_t WriteTimeStep(const std::string& probePath) override {
+    return inner_.WriteTimeStep(probePath);
+  }
   bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override;
   bool ReplaceFile(const std::string& path, const std::string& content,
                    std::string* error) override;

@@ -7,8 +7,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/file_system.h"
 #include "base/path.h"
+#include "platform/file_system.h"
 
 namespace fs = std::filesystem;
 
@@ -72,8 +72,10 @@ bool Exists(const std::string& path) {
 
 void MakeFolder(const std::string& path) { fs::create_directories(PathFromText(path)); }
 
-void SetWriteTime(const std::string& path, std::int64_t seconds) {
-  auto sys = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
+void SetWriteTime(const std::string& path, std::int64_t seconds, std::int64_t nanoseconds) {
+  auto sys = std::chrono::system_clock::time_point(
+      std::chrono::duration_cast<std::chrono::system_clock::duration>(
+          std::chrono::seconds(seconds) + std::chrono::nanoseconds(nanoseconds)));
   fs::last_write_time(PathFromText(path), std::chrono::file_clock::from_sys(sys));
 }
 

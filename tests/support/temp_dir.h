@@ -27,8 +27,8 @@ void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 void MakeFolder(const std::string& path);
-// Sets the last-write time, in seconds since the Unix epoch.
-void SetWriteTime(const std::string& path, std::int64_t seconds);
+// Sets the last-write time, in seconds since the Unix epoch and nanoseconds.
+void SetWriteTime(const std::string& path, std::int64_t seconds, std::int64_t nanoseconds = 0);
 std::int64_t WriteTimeOf(const std::string& path);
 
 }  // namespace tarnwick::testing
