@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "report/column_stops.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -57,8 +58,10 @@ class RecordingObserver : public ReportObserver {
   void Yield() override {
     if (yields++ == 0) linesAtFirstYield = lines.size();
   }
+  bool CancelRequested() override { return cancelAt > 0 && yields >= cancelAt; }
   Lines lines;
   int yields = 0;
+  int cancelAt = 0;
   std::size_t linesAtFirstYield = 0;
 };
 
@@ -111,6 +114,68 @@ TEST(ComparisonReportTest, FullReportWithLogsUploadsAndDeletedFiles) {
   EXPECT_EQ(report.Build(source, destination), expected);
   EXPECT_EQ(observer.lines, expected);
   EXPECT_EQ(observer.linesAtFirstYield, 5u);  // the folder lines show while counting
+}
+
+TEST(ComparisonReportTest, ACancelledReportStopsCountingAndShowsNoNumbers) {
+  TempDir tree;
+  for (int i = 0; i < 20; ++i) WriteSized(tree / "web/f" + std::to_string(i), 10);
+  for (int i = 0; i < 20; ++i) WriteSized(tree / "ftp/f" + std::to_string(i), 10);
+  for (int cancelAt : {1, 5, 30}) {
+    RecordingObserver observer;
+    observer.cancelAt = cancelAt;
+    ComparisonReport report(NumberFormat(), &observer);
+    const Lines lines = report.Build(tree / "web", tree / "ftp");
+    EXPECT_TRUE(report.Cancelled);
+    EXPECT_EQ(observer.yields, cancelAt);
+    const Lines head = Head(tree / "web", tree / "ftp");
+    EXPECT_EQ(lines, Lines(head.begin(), head.begin() + 5));
+  }
+}
+
+// What a terminal shows: tabs expanded to the next multiple of eight.
+std::string Expand(const std::string& line) {
+  std::string shown;
+  for (char c : line) {
+    if (c != '\t') {
+      shown += c;
+      continue;
+    }
+    do shown += ' ';
+    while (shown.size() % 8 != 0);
+  }
+  return shown;
+}
+
+TEST(ComparisonReportTest, ElevenDigitSizesLineUpUnderTheirHeadersOnATerminal) {
+  TempDir tree;
+  // Sparse: 97,639,703,123 and 67,810,539,000 bytes that take no room.
+  WriteSized(tree / "web/video.mpg", 97639703123);
+  WriteSized(tree / "web/sub/page.htm", 10);
+  WriteSized(tree / "ftp/video.mpg", 67810539000);
+  const Lines report = BuildComparisonReport(tree / "web", tree / "ftp");
+  ASSERT_EQ(report[11], "     Bytes\t97,639,703,133\t67,810,539,000\t29,829,164,133\t31%");
+  const Lines laidOut = TerminalLayout(report);
+  ASSERT_EQ(laidOut.size(), report.size());
+
+  const std::string header = Expand(laidOut[5]);
+  std::vector<std::size_t> columns;
+  for (const char* title : {"Frontpage", "FTP", "Saved", "Saved %"})
+    columns.push_back(header.find(std::string(" ") + title) + 1);
+  int rows = 0;
+  for (std::size_t i = 0; i < report.size(); ++i) {
+    const std::vector<std::string_view> fields = SplitFields(report[i]);
+    if (fields.size() < 3) continue;
+    ++rows;
+    const std::string shown = Expand(laidOut[i]);
+    for (std::size_t f = 1; f < fields.size(); ++f) {
+      if (fields[f].empty()) continue;
+      const std::size_t at = columns[f - 1];
+      EXPECT_EQ(shown.compare(at, fields[f].size(), fields[f]), 0) << shown;
+      // Two blanks at least before every value: nothing runs together.
+      EXPECT_EQ(shown.substr(at - 2, 2), "  ") << shown;
+    }
+  }
+  EXPECT_EQ(rows, 6);  // the header and the five rows of the Totals
 }
 
 TEST(ComparisonReportTest, EqualEmptyAndMissingTrees) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
@@ -161,6 +162,32 @@ TEST_F(SourceMemoryTest, RecentWebsLeaveOutBlanksAndKeepValuesAsStored) {
             "11=/webs/eleven\r\n10=/webs/ten\r\n");
   SourceMemory memory(File());
   EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/one", " /webs/two ", "/webs/ten"}));
+}
+
+// A run that ends beside the window remembers its web while the window saves its options: both
+// rewrite settings.db, and neither may lose the other's change.
+TEST_F(SourceMemoryTest, RememberingBesideOptionSavesLosesNothing) {
+  constexpr int kRounds = 12;
+  std::thread run([this] {
+    SourceMemory memory(File());
+    for (int i = 0; i < kRounds; ++i)
+      memory.RememberConversion("/webs/w" + std::to_string(i), "/sites/s" + std::to_string(i));
+  });
+  Options options = DefaultOptions();
+  for (int i = 0; i < kRounds; ++i) {
+    options.CompareSize = static_cast<std::int16_t>(i % 2);
+    options.FTPPath = "/bin/ftp" + std::to_string(i);
+    EXPECT_TRUE(SaveOptions(File(), options));
+  }
+  run.join();
+  const SourceMemory memory(File());
+  for (int i = 0; i < kRounds; ++i)
+    EXPECT_EQ(memory.ProposedDestination("/webs/w" + std::to_string(i)),
+              "/sites/s" + std::to_string(i));
+  EXPECT_EQ(Positions().front(), "/webs/w" + std::to_string(kRounds - 1));
+  const LoadedOptions loaded = LoadOptions(File());
+  EXPECT_EQ(loaded.options.FTPPath, options.FTPPath);
+  EXPECT_EQ(loaded.options.CompareSize, options.CompareSize);
 }
 
 }  // namespace

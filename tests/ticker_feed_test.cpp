@@ -58,22 +58,29 @@ TEST(TickerFeedTest, StoringWritesTextAsReceivedAndTheDayOnlyAfterIt) {
   EXPECT_EQ(ReadTickerDate(SystemFileSystem(), files.settingsFile), "20240307");
 }
 
-// The platform as a test drives it: a connection switch, answers in order, a fixed day.
+// The platform as a test drives it: a connection switch, answers in order (at once, or held
+// back until the test delivers them), a fixed day.
 class ScriptedPlatform : public TickerPlatform {
  public:
   bool IsConnected() override {
     ++connectionQueries;
     return connected;
   }
-  std::string FetchDocument(const std::string& address) override {
+  void StartFetch(const std::string& address, FetchDone done) override {
     fetched.push_back(address);
+    if (holdAnswers) {
+      held.push_back(std::move(done));
+      return;
+    }
     std::string answer = answers.empty() ? "" : answers.front();
     if (!answers.empty()) answers.erase(answers.begin());
-    return answer;
+    done(answer);
   }
   CalendarDay Today() override { return today; }
 
   bool connected = true;
+  bool holdAnswers = false;
+  std::vector<FetchDone> held;
   std::vector<std::string> answers;
   std::vector<std::string> fetched;
   CalendarDay today = kToday;
@@ -157,6 +164,48 @@ TEST_F(NewsTickerTest, FirstItemAtFourthTickAndCloseRequestStopsTheTick) {
   platform.answers = {"x\r\n'Starts here'\r\nNew^http://news.example/n\r\n\r\n\r\n"};
   EXPECT_EQ(ticker.GetNewTickerText(), TickerUpdate::kStored);
   EXPECT_EQ(ticker.Rotation().Items()[0].caption, "New");
+}
+
+TEST_F(NewsTickerTest, ALateAnswerIsStoredWhenItComesAndNothingWaitsForIt) {
+  StoreTickerText(SystemFileSystem(), files, "old\r\n'Starts here'\r\nOld^\r\n\r\n\r\n",
+                  {2024, 3, 6});
+  platform.holdAnswers = true;
+  std::vector<TickerUpdate> heard;
+  {
+    NewsTicker ticker(platform, files);
+    ticker.SetUpdateHandler([&](TickerUpdate result) { heard.push_back(result); });
+    ticker.LoadTicker();
+    EXPECT_EQ(RunUntil(ticker, 61), std::vector<int>{61});
+    ASSERT_TRUE(ticker.Fetching());
+    // Meanwhile the items go on turning, and neither the button nor the next daily check
+    // starts a second fetch.
+    EXPECT_EQ(ticker.GetNewTickerText(), TickerUpdate::kFetching);
+    int shown = 0;
+    for (; tick_ < 125; ++tick_) {
+      const MainTimerOutcome outcome = ticker.MainTimerTick(false);
+      shown += outcome.itemShown;
+      EXPECT_FALSE(outcome.update) << tick_;
+    }
+    EXPECT_GE(shown, 20);
+    EXPECT_EQ(platform.fetched.size(), 1u);
+    EXPECT_EQ(ReadTickerDate(SystemFileSystem(), files.settingsFile), "20240306");
+
+    platform.held[0](kFeed);
+    EXPECT_FALSE(ticker.Fetching());
+    EXPECT_EQ(heard, std::vector<TickerUpdate>{TickerUpdate::kStored});
+    EXPECT_EQ(testing::ReadFile(files.tickerFile), kFeed);
+    EXPECT_EQ(ticker.Rotation().Items(), ParseTickerText(kFeed));
+    // A second delivery of the same answer changes nothing.
+    platform.held[0]("x\r\n'Starts here'\r\nOther^\r\n\r\n\r\n");
+    EXPECT_EQ(heard.size(), 1u);
+
+    // The button asks again; this answer comes after the ticker is gone.
+    EXPECT_EQ(ticker.GetNewTickerText(), TickerUpdate::kFetching);
+  }
+  ASSERT_EQ(platform.held.size(), 2u);
+  platform.held[1]("x\r\n'Starts here'\r\nToo late^\r\n\r\n\r\n");
+  EXPECT_EQ(testing::ReadFile(files.tickerFile), kFeed);
+  EXPECT_EQ(heard.size(), 1u);
 }
 
 }  // namespace

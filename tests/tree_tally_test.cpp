@@ -127,7 +127,7 @@ TEST(TreeTallyTest, OneReadPerFolderOneLookUpPerFileAndAFailedReadEndsOnlyItsBra
   fs.refused = (tree / "web/locked") + kPathSeparator;
   int yields = 0;
   TreeTally tally;
-  TallyTree(fs, tree / "web", tally, true, [&] { ++yields; });
+  EXPECT_TRUE(TallyTree(fs, tree / "web", tally, true, [&] { return ++yields > 0; }));
   EXPECT_EQ(tally.Folders, 3);
   EXPECT_EQ(tally.Files, 4);
   EXPECT_EQ(tally.Bytes, 427);
@@ -136,6 +136,15 @@ TEST(TreeTallyTest, OneReadPerFolderOneLookUpPerFileAndAFailedReadEndsOnlyItsBra
   EXPECT_EQ(fs.lookUps.size(), 4u);
   for (const auto& [path, count] : fs.lookUps) EXPECT_EQ(count, 1) << path;
   EXPECT_GE(yields, 4);  // the window gets a turn after every file
+
+  // A false answer ends the count at once, in any folder.
+  for (int last = 1; last <= yields; ++last) {
+    TreeTally part;
+    int turns = 0;
+    EXPECT_FALSE(TallyTree(fs, tree / "web", part, true, [&] { return ++turns < last; }));
+    EXPECT_EQ(turns, last);
+    EXPECT_LE(part.Files, tally.Files);
+  }
 }
 
 }  // namespace

@@ -72,9 +72,11 @@ const Flag* FindFlag(const std::string& name) {
 // in both front ends and both share one memory per web.
 std::string FolderArgument(const std::string& text) { return FolderPath(text).Text(); }
 
-// One line per report line, its fields joined by a tab as the report gives them.
+// One line per report line, its fields joined by a tab and padded so that the columns line up
+// on a terminal.
 void PrintReport(std::ostream& out, const std::string& source, const std::string& destination) {
-  for (const std::string& line : BuildComparisonReport(source, destination)) out << line << "\n";
+  for (const std::string& line : TerminalLayout(BuildComparisonReport(source, destination)))
+    out << line << "\n";
 }
 
 // Prints each finding as it is found and each error on err; a run observer's status, yield

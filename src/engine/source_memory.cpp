@@ -47,6 +47,7 @@ std::string SourceMemory::ProposedDestination(const std::string& source) const {
 }
 
 bool SourceMemory::RememberConversion(const std::string& sourcePath, const std::string& destPath) {
+  const std::lock_guard lock(SettingsFileMutex());
   IniEditor editor(fs_);
   editor.IniFile = settingsFile_;
   editor.IniSection = kDestinationsSection;

@@ -195,8 +195,9 @@ bool WriteCopy(int in, const struct stat& opened, mode_t mode, int out, std::str
   return true;
 }
 
+// One generator per thread: a run and the window's own saves may write side by side.
 std::mt19937_64& TempNameRandom() {
-  static std::mt19937_64 random{std::random_device{}()};
+  thread_local std::mt19937_64 random{std::random_device{}()};
   return random;
 }
 

@@ -204,8 +204,9 @@ std::size_t RootLength(const std::wstring& path) {
   return path.empty() ? 0 : 1;
 }
 
+// One generator per thread: a run and the window's own saves may write side by side.
 std::mt19937_64& TempNameRandom() {
-  static std::mt19937_64 random{std::random_device{}()};
+  thread_local std::mt19937_64 random{std::random_device{}()};
   return random;
 }
 

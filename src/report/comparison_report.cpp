@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/path.h"
+#include "report/column_stops.h"
 #include "settings/ini_editor.h"
 
 namespace tarnwick {
@@ -148,10 +149,17 @@ const std::vector<std::string>& ComparisonReport::Build(const std::string& sourc
   // An empty destination text names no folder: nothing below it is counted or looked up
   // (its "-Uploads" would otherwise be a folder of the working directory).
   bool destinationGiven = !DestPath.empty();
-  TallyYield yield = [this] { observer_->Yield(); };
+  Cancelled = false;
+  TallyYield yield = [this] {
+    observer_->Yield();
+    Cancelled = Cancelled || observer_->CancelRequested();
+    return !Cancelled;
+  };
   TallyTree(fs_, SourcePath, SourceTally, false, yield);
-  TallyTree(fs_, DestPath, DestTally, false, yield);
-  if (destinationGiven) TallyTree(fs_, UploadsPath, UploadsTally, true, yield);
+  if (!Cancelled) TallyTree(fs_, DestPath, DestTally, false, yield);
+  if (!Cancelled && destinationGiven) TallyTree(fs_, UploadsPath, UploadsTally, true, yield);
+  // Half-counted trees would show wrong numbers as if they were right.
+  if (Cancelled) return Lines;
 
   Add(Join({"", "Frontpage", "FTP", "Saved", "Saved %"}));
   Add("");
@@ -187,6 +195,19 @@ const std::vector<std::string>& ComparisonReport::Build(const std::string& sourc
   Add(Join({indent + "Kilobytes", format_.N3(DeletedBytes / 1024)}));
   Add(Join({indent + "Megabytes", format_.N4(DeletedBytes / 1024 / 1024)}));
   return Lines;
+}
+
+std::vector<std::string> TerminalLayout(const std::vector<std::string>& lines) {
+  constexpr int kTerminalTab = 8;
+  std::vector<int> minimum;
+  for (int stop : kReportTabStops) minimum.push_back(stop / kDialogUnitsPerCharacter);
+  const std::vector<int> stops =
+      ColumnStops(lines, minimum, kReportColumnGap, CharacterCount, kTerminalTab);
+  std::vector<std::string> laidOut;
+  laidOut.reserve(lines.size());
+  for (const std::string& line : lines)
+    laidOut.push_back(PadToStops(line, stops, kTerminalTab, CharacterCount));
+  return laidOut;
 }
 
 std::vector<std::string> BuildComparisonReport(const std::string& source,

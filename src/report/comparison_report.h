@@ -17,6 +17,13 @@ inline constexpr const char* kLatestChangesLine = "Click Here to view the latest
 inline constexpr const char* kAllChangesLine =
     "Click Here to view all changes made after your last upload.";
 
+// Where the report's columns start at least, in dialog units (a quarter of the font's average
+// character width): the label, then Frontpage, FTP, Saved and Saved %.
+inline constexpr int kReportTabStops[] = {72, 112, 152, 192};
+inline constexpr int kDialogUnitsPerCharacter = 4;
+// The least room between a value and the next column, in characters.
+inline constexpr int kReportColumnGap = 2;
+
 // What a front end shows while the report is built. The report never touches a widget.
 class ReportObserver {
  public:
@@ -26,6 +33,8 @@ class ReportObserver {
   virtual void LineAdded(const std::string& /*line*/) {}
   // Called after each folder read and every file counted: the window lets pending events run.
   virtual void Yield() {}
+  // Asked after each yield; a true answer ends the report where it is.
+  virtual bool CancelRequested() { return false; }
 };
 
 // How the FrontPage web, the FTP web made from it and the uploads folder compare in folders,
@@ -64,6 +73,7 @@ class ComparisonReport {
   std::int64_t DeletedFiles = 0;  // keys of section "Deleted" of the destination's log
   double DeletedBytes = 0;        // their values added up
   std::vector<std::string> Lines;
+  bool Cancelled = false;  // stopped on request while counting; Lines holds the head only
 
  private:
   void Add(std::string line);
@@ -76,6 +86,11 @@ class ComparisonReport {
   ReportObserver nullObserver_;
   FileSystem& fs_;
 };
+
+// The report's lines for a terminal (tabs every 8 characters): the fields stay separated by
+// one tab, each padded so that its column lines up under its header whatever the numbers'
+// length.
+std::vector<std::string> TerminalLayout(const std::vector<std::string>& lines);
 
 // The report's lines for one pair of folders; what the command line prints.
 std::vector<std::string> BuildComparisonReport(const std::string& source,

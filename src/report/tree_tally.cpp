@@ -11,22 +11,22 @@ namespace {
 // The tallies are built from one read per folder and one look-up per file: the read gives
 // both the files and the sub-folders, so a folder is never listed twice.
 
-void YieldNow(const TallyYield& yield) {
-  if (yield) yield();
-}
+// False when the count is to stop.
+bool GoOn(const TallyYield& yield) { return !yield || yield(); }
 
-void CountFiles(FileSystem& fs, const std::string& folder, const std::vector<std::string>& files,
+bool CountFiles(FileSystem& fs, const std::string& folder, const std::vector<std::string>& files,
                 bool skipChangeLog, TreeTally& tally, const TallyYield& yield) {
   for (const std::string& name : files) {
     if (skipChangeLog && LowerCase(name) == "changes.ini") continue;
     ++tally.Files;
     // A file that vanished since the read still counts as listed, with no bytes.
     if (auto entry = fs.LookUp(folder + name)) tally.Bytes += FileSizeOf(*entry);
-    YieldNow(yield);
+    if (!GoOn(yield)) return false;
   }
+  return true;
 }
 
-void CountSubfolders(FileSystem& fs, const std::string& folder,
+bool CountSubfolders(FileSystem& fs, const std::string& folder,
                      const std::vector<std::string>& folders, TreeTally& tally,
                      const TallyYield& yield) {
   for (const std::string& rawName : folders) {
@@ -36,32 +36,31 @@ void CountSubfolders(FileSystem& fs, const std::string& folder,
     FolderListing listing;
     // A sub-folder that cannot be read adds nothing; the rest of the tree is still counted.
     if (!fs.ReadFolder(path, listing, nullptr)) continue;
-    YieldNow(yield);
-    CountFiles(fs, path, listing.files, false, tally, yield);
+    if (!GoOn(yield) || !CountFiles(fs, path, listing.files, false, tally, yield)) return false;
     ++tally.Folders;
-    CountSubfolders(fs, path, listing.folders, tally, yield);
+    if (!CountSubfolders(fs, path, listing.folders, tally, yield)) return false;
   }
+  return true;
 }
 
 }  // namespace
 
-void TallyTree(FileSystem& fs, const std::string& root, TreeTally& tally, bool skipRootChangeLog,
+bool TallyTree(FileSystem& fs, const std::string& root, TreeTally& tally, bool skipRootChangeLog,
                const TallyYield& yield) {
   // An empty text names no folder (a lone separator would be the file system's root).
-  if (root.empty()) return;
+  if (root.empty()) return true;
   std::string folder = AddBackslash(root);
   FolderListing listing;
-  if (!fs.ReadFolder(folder, listing, nullptr)) return;
-  YieldNow(yield);
-  CountFiles(fs, folder, listing.files, skipRootChangeLog, tally, yield);
-  CountSubfolders(fs, folder, listing.folders, tally, yield);
+  if (!fs.ReadFolder(folder, listing, nullptr)) return true;
+  return GoOn(yield) && CountFiles(fs, folder, listing.files, skipRootChangeLog, tally, yield) &&
+         CountSubfolders(fs, folder, listing.folders, tally, yield);
 }
 
-void TallySubfolders(FileSystem& fs, const std::string& folder, TreeTally& tally,
+bool TallySubfolders(FileSystem& fs, const std::string& folder, TreeTally& tally,
                      const TallyYield& yield) {
   FolderListing listing;
-  if (!fs.ReadFolder(folder, listing, nullptr)) return;
-  CountSubfolders(fs, folder, listing.folders, tally, yield);
+  if (!fs.ReadFolder(folder, listing, nullptr)) return true;
+  return CountSubfolders(fs, folder, listing.folders, tally, yield);
 }
 
 }  // namespace tarnwick

@@ -16,20 +16,21 @@ struct TreeTally {
 };
 
 // Called after each folder read and after every file counted, so a window can let pending
-// events run during a long count.
-using TallyYield = std::function<void()>;
+// events run during a long count. A false answer stops the count where it is.
+using TallyYield = std::function<bool()>;
 
 // Adds the tree below root (trailing separator optional) to the tally. With skipRootChangeLog
 // a file named "changes.ini" (any letter case) directly in the root is left out: the uploads
 // folder's own log is not an upload. Folders whose names begin with a dot are neither counted
-// nor entered; an empty, missing or unreadable root adds nothing.
-void TallyTree(FileSystem& fs, const std::string& root, TreeTally& tally, bool skipRootChangeLog,
+// nor entered; an empty, missing or unreadable root adds nothing. False when the yield stopped
+// the count.
+bool TallyTree(FileSystem& fs, const std::string& root, TreeTally& tally, bool skipRootChangeLog,
                const TallyYield& yield = {});
 
 // Adds every sub-folder of folder (which ends with the separator), at any depth, with its
 // files. Depth first and pre-order: a sub-folder's own files, then the sub-folder, then what
 // lies below it.
-void TallySubfolders(FileSystem& fs, const std::string& folder, TreeTally& tally,
+bool TallySubfolders(FileSystem& fs, const std::string& folder, TreeTally& tally,
                      const TallyYield& yield = {});
 
 }  // namespace tarnwick

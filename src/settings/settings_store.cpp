@@ -165,7 +165,13 @@ LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs) {
   return loaded;
 }
 
+std::mutex& SettingsFileMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
 bool SaveOptions(const std::string& settingsFile, const Options& options, FileSystem& fs) {
+  const std::lock_guard lock(SettingsFileMutex());
   IniEditor editor = EditorFor(settingsFile, kMainSection, fs);
   // One rewrite of the file for all the keys.
   editor.DeferWrites(true);
@@ -184,6 +190,7 @@ std::string LoadTickerDate(const std::string& settingsFile, FileSystem& fs) {
 }
 
 bool SaveTickerDate(const std::string& settingsFile, const std::string& date, FileSystem& fs) {
+  const std::lock_guard lock(SettingsFileMutex());
   IniEditor editor = EditorFor(settingsFile, kTickerDateSection, fs);
   return editor.WriteIniValue(kTickerDateKey, date) != 0;
 }

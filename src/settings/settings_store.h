@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,11 @@ Options DefaultOptions();
 
 // Section "Main" of settings.db; a missing file or key gives the defaults.
 LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs = SystemFileSystem());
+
+// Held while settings.db is read, changed and written back, so that two writers in one process
+// never lose each other's change: a run that ends beside the window remembers its web while the
+// window may be saving an option.
+std::mutex& SettingsFileMutex();
 
 // Writes the keys in order; false when a write was refused.
 bool SaveOptions(const std::string& settingsFile, const Options& options,

@@ -2,6 +2,8 @@
 
 #include <QStringListModel>
 
+#include "report/column_stops.h"
+#include "report/comparison_report.h"
 #include "shell/tab_stop_delegate.h"
 
 namespace tarnwick {
@@ -22,19 +24,28 @@ CompareList::CompareList(const QString& objectName, QWidget* parent)
   delegate_->defaultStopPixels = qRound(kDefaultStopDialogUnits * DialogUnitPixels());
 }
 
-void CompareList::Clear() { model_->setStringList({}); }
+void CompareList::Clear() {
+  model_->setStringList({});
+  UpdateStops();
+}
 
 void CompareList::AddLine(const QString& line) {
   const int row = model_->rowCount();
   model_->insertRows(row, 1);
   model_->setData(model_->index(row), line);
+  UpdateStops();
 }
 
 void CompareList::SetLine(int row, const QString& line) {
-  if (row >= 0 && row < model_->rowCount()) model_->setData(model_->index(row), line);
+  if (row < 0 || row >= model_->rowCount()) return;
+  model_->setData(model_->index(row), line);
+  UpdateStops();
 }
 
-void CompareList::SetLines(const QStringList& lines) { model_->setStringList(lines); }
+void CompareList::SetLines(const QStringList& lines) {
+  model_->setStringList(lines);
+  UpdateStops();
+}
 
 QStringList CompareList::Lines() const { return model_->stringList(); }
 
@@ -58,14 +69,37 @@ double CompareList::DialogUnitPixels() const {
 
 void CompareList::SetTabStops(const std::vector<int>& dialogUnits) {
   tabStops_ = dialogUnits;
-  delegate_->stopPixels.clear();
-  for (int units : dialogUnits) delegate_->stopPixels.push_back(qRound(units * DialogUnitPixels()));
   delegate_->defaultStopPixels = qRound(kDefaultStopDialogUnits * DialogUnitPixels());
+  UpdateStops();
+}
+
+void CompareList::UpdateStops() {
+  std::vector<int> stops;
+  if (!tabStops_.empty()) {
+    const double unit = DialogUnitPixels();
+    std::vector<int> minimum;
+    for (int units : tabStops_) minimum.push_back(qRound(units * unit));
+    std::vector<std::string> lines;
+    for (const QString& line : model_->stringList()) lines.push_back(line.toStdString());
+    const QFontMetrics metrics(font());
+    stops = ColumnStops(lines, minimum, qRound(kReportColumnGap * kDialogUnitsPerCharacter * unit),
+                        [&metrics](std::string_view field) {
+                          return metrics.horizontalAdvance(QString::fromUtf8(
+                              field.data(), static_cast<qsizetype>(field.size())));
+                        });
+  }
+  if (stops == delegate_->stopPixels) return;
+  delegate_->stopPixels = stops;
   viewport()->update();
 }
 
 std::vector<int> CompareList::TabStops() const { return tabStops_; }
 
 std::vector<int> CompareList::TabStopPixels() const { return delegate_->stopPixels; }
+
+std::vector<int> CompareList::FieldPositions(int row) const {
+  const QString line = model_->index(row).data().toString();
+  return delegate_->FieldPositions(line.split(QLatin1Char('\t')), QFontMetrics(font()));
+}
 
 }  // namespace tarnwick

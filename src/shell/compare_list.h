@@ -29,15 +29,20 @@ class CompareList : public QListView {
   int HorizontalExtent() const;
 
   // Tab stops in dialog units (a quarter of the font's average character width each); an
-  // empty list gives the default stop every 32 units.
+  // empty list gives the default stop every 32 units. A column whose values are wider than
+  // its stops allow widens, and pushes the later stops right.
   void SetTabStops(const std::vector<int>& dialogUnits);
   std::vector<int> TabStops() const;
-  // The stops in pixels for this list's font.
+  // The stops in pixels for this list's font and its lines.
   std::vector<int> TabStopPixels() const;
+  // Where each field of a line starts, in pixels from the line's text origin.
+  std::vector<int> FieldPositions(int row) const;
   // A quarter of the font's average character width, in pixels.
   double DialogUnitPixels() const;
 
  private:
+  void UpdateStops();
+
   QStringListModel* model_;
   TabStopDelegate* delegate_;
   std::vector<int> tabStops_;

@@ -68,6 +68,7 @@ bool ComparePanel::BuildReport(const QString& source, const QString& destination
   // A second report from inside the first one's event processing would mix their lines.
   if (building_ || runInProgress_) return false;
   building_ = true;
+  cancelRequested_ = false;
   cmdCompare->setEnabled(false);
   lstCompare->Clear();
   firstFindingRow_ = -1;
@@ -78,9 +79,10 @@ bool ComparePanel::BuildReport(const QString& source, const QString& destination
   report.Build(source.toStdString(), destination.toStdString());
   destPath_ = report.DestPath;
   uploadsPath_ = report.UploadsPath;
-  AddCheckSection(report.SourcePath);
+  if (!report.Cancelled) AddCheckSection(report.SourcePath);
 
   building_ = false;
+  cancelRequested_ = false;
   cmdCompare->setEnabled(!runInProgress_);
   return true;
 }

@@ -41,6 +41,8 @@ class ComparePanel : public QWidget, public ReportObserver, public CheckObserver
   // already being built, or a conversion is running.
   bool BuildReport(const QString& source, const QString& destination);
   bool Building() const { return building_; }
+  // Ends the report being built at its next turn; its half-counted lines are not shown.
+  void RequestCancel() { cancelRequested_ = building_; }
   // A run writes the trees the report counts; Compare waits until it is over.
   void SetRunInProgress(bool running);
 
@@ -55,6 +57,7 @@ class ComparePanel : public QWidget, public ReportObserver, public CheckObserver
   void Yield() override;
   // CheckObserver
   void FindingFound(const CheckFinding& finding) override;
+  bool CancelRequested() override { return cancelRequested_; }
 
  signals:
   void CompareRequested();
@@ -74,6 +77,7 @@ class ComparePanel : public QWidget, public ReportObserver, public CheckObserver
   std::vector<std::string> findingPages_;  // page of each finding line, relative to the web
 
   bool building_ = false;
+  bool cancelRequested_ = false;
   bool runInProgress_ = false;
   std::string destPath_;
   std::string uploadsPath_;

@@ -1,7 +1,6 @@
 #include "shell/convert_panel.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFormLayout>
@@ -12,8 +11,10 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <exception>
 
 #include "base/folder_path.h"
 #include "base/text.h"
@@ -23,6 +24,7 @@
 #include "shell/folder_list.h"
 #include "shell/panel_title.h"
 #include "shell/pictures.h"
+#include "shell/run_relay.h"
 #include "shell/shell_services.h"
 #include "shell/work_list_model.h"
 
@@ -146,6 +148,22 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
   column->addLayout(middle, 2);
   column->addWidget(lblConvert);
   column->addWidget(lstConvertResults, 3);
+
+  refresh_ = new QTimer(this);
+  refresh_->setInterval(kRefreshIntervalMs);
+  connect(refresh_, &QTimer::timeout, this, [this] { FlushView(); });
+}
+
+ConvertPanel::~ConvertPanel() {
+  // The run holds the relay and reports to this panel: it must be over first.
+  if (worker_.joinable()) {
+    relay_->RequestCancel();
+    worker_.join();
+  }
+}
+
+void ConvertPanel::RequestCancel() {
+  if (relay_) relay_->RequestCancel();
 }
 
 QString ConvertPanel::SettingsFile() const { return ToQ(SettingsFilePath(ToStd(programFolder_))); }
@@ -288,28 +306,58 @@ void ConvertPanel::cmdConvertStart_Click() {
     return;
   }
 
-  const Options options = options_;
+  runOptions_ = options_;
   SetRunning(true);
-  cancelRequested_ = false;
   linkShown_ = false;
   lblConvert->SetLinkStyle(false);
-  pendingEntries_.clear();
-  pendingSelection_.reset();
-  statusDirty_ = false;
   workList_->Clear();
-  sinceRefresh_.invalidate();
+  relay_ = std::make_unique<RunRelay>();
   emit RunStarted();
 
-  ConversionRun run(options, skipList_, this);
-  RunResult result = run.Run(source, destination);
+  // Everything the run needs is copied for it; it touches nothing of the window.
+  worker_ = std::thread([this, relay = relay_.get(), fs = fs_, options = runOptions_,
+                         skipList = skipList_, source, destination,
+                         settingsFile = ToStd(SettingsFile())] {
+    RunResult result;
+    std::optional<CheckResult> check;
+    bool remembered = false;
+    try {
+      ConversionRun run(options, skipList, relay, *fs);
+      result = run.Run(source, destination);
+      if (result.Finished()) {
+        // Still part of the run: the start controls stay disabled, and closing the window
+        // stops the check too.
+        check = SiteCheck(options, skipList, relay, *fs).Run(source);
+        // Remembered here too: the write waits for the disk, the window does not.
+        remembered = SourceMemory(settingsFile).RememberConversion(source, destination);
+      }
+    } catch (const std::exception& e) {
+      result.failures.push_back(RunFailure{"run", source, e.what()});
+    }
+    QMetaObject::invokeMethod(
+        this, [this, result, check, remembered] { RunFinished(result, check, remembered); },
+        Qt::QueuedConnection);
+  });
+  refresh_->start();
+}
+
+void ConvertPanel::RunFinished(const RunResult& result, const std::optional<CheckResult>& check,
+                               bool remembered) {
+  worker_.join();
+  refresh_->stop();
   FlushView();
   // What the user should know that is no failure: a line each below the work list.
   std::vector<std::string> notices;
   for (const std::string& notice : result.notices) notices.push_back(PrintableText(notice));
   workList_->Append(notices);
   lastResult_ = result;
-  lastCheck_.reset();
-  if (result.Finished()) CheckSource(source, options);
+  lastCheck_ = check;
+  if (lastCheck_) {
+    std::vector<std::string> line = {kCheckLinePrefix + CheckSummary(*lastCheck_) +
+                                     (lastCheck_->findings > 0 ? " See the Compare panel." : "")};
+    workList_->Append(line);
+    lstConvertResults->scrollToBottom();
+  }
   SetRunning(false);
 
   if (result.refusal) {
@@ -326,59 +374,24 @@ void ConvertPanel::cmdConvertStart_Click() {
   lblConvert->setText(QString::fromLatin1(kReportLink));
   lblConvert->SetLinkStyle(true);
   linkShown_ = true;
-  QCoreApplication::processEvents();
 
-  if (ConversionRun::FtpClientWanted(options)) services_.StartProgram(ToQ(options.FTPPath));
-
-  SourceMemory memory(ToStd(SettingsFile()));
-  if (memory.RememberConversion(source, destination)) LoadRecentWebs();
+  if (ConversionRun::FtpClientWanted(runOptions_)) services_.StartProgram(ToQ(runOptions_.FTPPath));
+  if (remembered) LoadRecentWebs();
 
   if (!result.failures.empty()) ShowFailures(result);
   emit RunEnded();
 }
 
-void ConvertPanel::CheckSource(const std::string& source, const Options& options) {
-  // Still counted as part of the run: the start controls stay disabled and Ctrl+C or closing
-  // the window stops the check too.
-  SiteCheck check(options, skipList_, this);
-  lastCheck_ = check.Run(source);
-  FlushView();
-  std::vector<std::string> line = {kCheckLinePrefix + CheckSummary(*lastCheck_) +
-                                   (lastCheck_->findings > 0 ? " See the Compare panel." : "")};
-  workList_->Append(line);
-  lstConvertResults->scrollToBottom();
-}
-
-void ConvertPanel::StatusChanged(const std::string& text) {
-  pendingStatus_ = text;
-  statusDirty_ = true;
-}
-
-void ConvertPanel::EntryAdded(const std::string& entry) { pendingEntries_.push_back(entry); }
-
-void ConvertPanel::EntrySelected(std::size_t index) { pendingSelection_ = index; }
-
-void ConvertPanel::Yield() {
-  if (sinceRefresh_.isValid() && sinceRefresh_.elapsed() < kRefreshIntervalMs) return;
-  FlushView();
-  QCoreApplication::processEvents();
-  sinceRefresh_.restart();
-}
-
-bool ConvertPanel::CancelRequested() { return cancelRequested_; }
-
 void ConvertPanel::FlushView() {
-  workList_->Append(pendingEntries_);
-  if (statusDirty_) {
-    lblConvert->setText(ToQ(pendingStatus_));
-    statusDirty_ = false;
-  }
-  if (pendingSelection_ && *pendingSelection_ < static_cast<std::size_t>(workList_->rowCount())) {
-    const QModelIndex index = workList_->index(static_cast<int>(*pendingSelection_));
+  if (!relay_) return;
+  RunRelay::News news = relay_->Take();
+  workList_->Append(news.entries);
+  if (news.status) lblConvert->setText(ToQ(*news.status));
+  if (news.selection && *news.selection < static_cast<std::size_t>(workList_->rowCount())) {
+    const QModelIndex index = workList_->index(static_cast<int>(*news.selection));
     lstConvertResults->setCurrentIndex(index);
     lstConvertResults->scrollTo(index);
   }
-  pendingSelection_.reset();
 }
 
 }  // namespace tarnwick

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "check/site_check.h"
@@ -16,18 +17,21 @@ class QComboBox;
 class QLineEdit;
 class QListView;
 class QPushButton;
+class QTimer;
 
 namespace tarnwick {
 
 class ClickableLabel;
 class FolderList;
+class RunRelay;
 class ShellServices;
 class WorkListModel;
 
 // picConvert: the choice of source and destination and the conversion run itself. The run is
-// the engine's; this panel shows it, at screen rate rather than once per file. After a run the
-// site check's count ends the work list.
-class ConvertPanel : public QWidget, public RunObserver, public CheckObserver {
+// the engine's and goes on beside the window's thread, so that no disk, however slow, holds up
+// the window; this panel shows what it reports, at the screen's rate rather than once per file.
+// After a run the site check's count ends the work list.
+class ConvertPanel : public QWidget {
   Q_OBJECT
 
  public:
@@ -35,6 +39,7 @@ class ConvertPanel : public QWidget, public RunObserver, public CheckObserver {
   ConvertPanel(ShellServices& services, const QString& programFolder, const Options& options,
                const std::vector<std::string>& skipList, const std::string& settingsProblem,
                QWidget* parent = nullptr);
+  ~ConvertPanel() override;
 
   static constexpr const char* kReportLink =
       "Click here to see a complete report about the conversion.";
@@ -45,24 +50,20 @@ class ConvertPanel : public QWidget, public RunObserver, public CheckObserver {
   void txtConvertFrom_GotFocus();
   void LoadRecentWebs();
 
+  // Until RunEnded: the run goes on after the click that started it has returned.
   bool Running() const { return running_; }
   // Ends the run after the file in progress.
-  void RequestCancel() { cancelRequested_ = true; }
+  void RequestCancel();
   const std::optional<RunResult>& LastResult() const { return lastResult_; }
   const std::optional<CheckResult>& LastCheck() const { return lastCheck_; }
   // The line the check adds to the work list ("Site check: ...").
   static constexpr const char* kCheckLinePrefix = "Site check: ";
 
   QComboBox* SourceField() const { return txtConvertFrom; }
+  // The file system the runs use (tests put a slow one in).
+  void SetFileSystem(FileSystem& fs) { fs_ = &fs; }
 
-  // RunObserver and CheckObserver
-  void StatusChanged(const std::string& text) override;
-  void EntryAdded(const std::string& entry) override;
-  void EntrySelected(std::size_t index) override;
-  void Yield() override;
-  bool CancelRequested() override;
-
-  // Repaint interval while a run yields: the screen's rate, not every file.
+  // How often the window shows what the run reported: the screen's rate, not every file.
   static constexpr int kRefreshIntervalMs = 16;
 
  signals:
@@ -77,9 +78,11 @@ class ConvertPanel : public QWidget, public RunObserver, public CheckObserver {
  private:
   void SetRunning(bool running);
   void FlushView();
+  // Back on the window's thread once the run (and its remembering) is over.
+  void RunFinished(const RunResult& result, const std::optional<CheckResult>& check,
+                   bool remembered);
   void ShowRefusal(const Refusal& refusal);
   void ShowFailures(const RunResult& result);
-  void CheckSource(const std::string& source, const Options& options);
   bool SettingsUsable();
   void FillDrives();
   void SelectDriveFor(const QString& path);
@@ -103,18 +106,16 @@ class ConvertPanel : public QWidget, public RunObserver, public CheckObserver {
   WorkListModel* workList_;
 
   bool running_ = false;
-  bool cancelRequested_ = false;
   bool linkShown_ = false;
   int currentDrive_ = -1;
   std::optional<RunResult> lastResult_;
   std::optional<CheckResult> lastCheck_;
+  Options runOptions_;  // what the run took at its start
 
-  // What the run reported since the last repaint.
-  std::vector<std::string> pendingEntries_;
-  std::string pendingStatus_;
-  bool statusDirty_ = false;
-  std::optional<std::size_t> pendingSelection_;
-  QElapsedTimer sinceRefresh_;
+  FileSystem* fs_ = &SystemFileSystem();
+  std::unique_ptr<RunRelay> relay_;
+  std::thread worker_;
+  QTimer* refresh_;
 };
 
 }  // namespace tarnwick

@@ -77,6 +77,8 @@ int Main(ShellServices& services, const QString& programFolder) {
   if (!ClaimSingleInstance(instance, services)) return 0;
   DetectOSVersion();
   Mainform form(services, programFolder);
+  // The lock goes with the window, whatever the process still has to finish.
+  QObject::connect(&form, &Mainform::Unloaded, &form, [&instance] { instance.Release(); });
   form.Form_Load();
   return QApplication::exec();
 }

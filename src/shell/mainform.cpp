@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
+#include <iterator>
 
 #include "shell/about_panel.h"
 #include "shell/compare_list.h"
@@ -251,7 +252,7 @@ void Mainform::PrepareCompareList() {
   const int width = metrics.horizontalAdvance(QString::fromLatin1(kCompareSampleText));
   lstCompare->SetHorizontalExtent(width + 20);
   lstCompare->SetTabStops({});
-  lstCompare->SetTabStops({72, 112, 152, 192});
+  lstCompare->SetTabStops({std::begin(kReportTabStops), std::end(kReportTabStops)});
   lstCompare->viewport()->update();
 }
 
@@ -268,6 +269,8 @@ void Mainform::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // A report only counts: it ends at its next turn, and nothing waits for it.
+  picCompare->RequestCancel();
   event->accept();
   Form_Unload();
 }
@@ -275,8 +278,10 @@ void Mainform::closeEvent(QCloseEvent* event) {
 void Mainform::Form_Unload() {
   if (unloaded_) return;
   unloaded_ = true;
+  picTicker->StopFetch();
   RunStep("RemoveTrayIcon", &Mainform::RemoveTrayIcon);
   QCoreApplication::processEvents();
+  emit Unloaded();
   services_.EndProcess();
 }
 

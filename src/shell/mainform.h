@@ -59,6 +59,10 @@ class Mainform : public QWidget {
   const QString& ProgramFolder() const { return programFolder_; }
   ShellServices& Services() { return services_; }
 
+ signals:
+  // The window is gone for good; the process ends next.
+  void Unloaded();
+
  protected:
   // The steps of Form_Load that belong to the settings, the ticker and the tray.
   virtual void LoadSettings();

@@ -120,6 +120,11 @@ void QuickMenu::SetItemEnabled(int index, bool enabled) {
 
 void QuickMenu::UpdateMenuHover(int index) {
   if (index < 0 || index >= kItemCount) return;
+  // A disabled item offers nothing to click: no raised button over it.
+  if (!Qmenu[index]->isEnabled()) {
+    QmenuSelector->hide();
+    return;
+  }
   HoverIndex_ = index;
   QmenuSelector->move(0, MarkTop(index));
   QmenuSelector->setVisible(QmenuSelected->y() != QmenuSelector->y());

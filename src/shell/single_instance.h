@@ -14,6 +14,8 @@ class SingleInstance {
   // True when this process now holds the lock (or already did).
   bool Claim();
   bool Held() const { return lock_.isLocked(); }
+  // Lets the next start in while this process is still ending.
+  void Release() { lock_.unlock(); }
 
   static QString LockFilePath(const QString& programFolder);
 

@@ -1,6 +1,5 @@
 #include "shell/ticker_download.h"
 
-#include <QEventLoop>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
@@ -17,6 +16,14 @@ QNetworkInformation* NetworkInformation() {
   return loaded ? QNetworkInformation::instance() : nullptr;
 }
 
+std::string BodyOf(QNetworkReply* reply) {
+  const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+  // An error page is no ticker text, whatever its body says.
+  if (reply->error() != QNetworkReply::NoError || status < 200 || status >= 300) return {};
+  const QByteArray data = reply->readAll();
+  return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+}
+
 }  // namespace
 
 bool CountsAsConnected(QNetworkInformation::Reachability reachability) {
@@ -25,6 +32,8 @@ bool CountsAsConnected(QNetworkInformation::Reachability reachability) {
 
 TickerDownload::TickerDownload(int timeoutMs) : timeoutMs_(timeoutMs) {}
 
+TickerDownload::~TickerDownload() { Cancel(); }
+
 bool TickerDownload::IsConnected() {
   if (connectionQuery_) return connectionQuery_();
   QNetworkInformation* info = NetworkInformation();
@@ -32,34 +41,33 @@ bool TickerDownload::IsConnected() {
                                 : QNetworkInformation::Reachability::Unknown);
 }
 
-std::string TickerDownload::FetchDocument(const std::string& address) {
+void TickerDownload::StartFetch(const std::string& address, FetchDone done) {
   const QUrl url(QString::fromStdString(address), QUrl::StrictMode);
-  if (!url.isValid() || fetching_) return {};
-  fetching_ = true;
-
+  if (!url.isValid() || Fetching()) {
+    done({});
+    return;
+  }
   QNetworkRequest request(url);
   request.setTransferTimeout(timeoutMs_);
   QNetworkReply* reply = manager_.get(request);
+  reply_ = reply;
+  // The transfer time-out counts only silence; this one bounds the whole fetch. Both go with
+  // the reply.
+  QTimer::singleShot(timeoutMs_, reply, [reply] { reply->abort(); });
+  QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply, done = std::move(done)] {
+    reply_.clear();
+    reply->deleteLater();
+    done(BodyOf(reply));
+  });
+}
 
-  QEventLoop loop;
-  QTimer deadline;
-  deadline.setSingleShot(true);
-  // The transfer time-out counts only silence; this one bounds the whole fetch.
-  QObject::connect(&deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
-  QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-  deadline.start(timeoutMs_);
-  if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
-
-  std::string body;
-  const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  // An error page is no ticker text, whatever its body says.
-  if (reply->error() == QNetworkReply::NoError && status >= 200 && status < 300) {
-    const QByteArray data = reply->readAll();
-    body.assign(data.constData(), static_cast<std::size_t>(data.size()));
+void TickerDownload::Cancel() {
+  if (QNetworkReply* reply = reply_.data()) {
+    reply_.clear();
+    QObject::disconnect(reply, nullptr, nullptr, nullptr);
+    reply->abort();
+    reply->deleteLater();
   }
-  reply->deleteLater();
-  fetching_ = false;
-  return body;
 }
 
 }  // namespace tarnwick

@@ -48,9 +48,14 @@ TickerView::~TickerView() = default;
 
 void TickerView::SetTickerHost(const std::string& host) {
   TickerTimer->stop();
+  download_.Cancel();
   ticker_ = std::make_unique<NewsTicker>(
       download_, TickerFiles{TickerFilePath(programFolder_), SettingsFilePath(programFolder_)},
       SystemFileSystem(), host);
+  ticker_->SetUpdateHandler([this](TickerUpdate result) {
+    Redraw();
+    emit TickerUpdated(result);
+  });
   Redraw();
 }
 
@@ -59,19 +64,9 @@ void TickerView::LoadTicker() {
   Redraw();
 }
 
-TickerUpdate TickerView::GetNewTickerText() {
-  if (download_.Fetching()) return TickerUpdate::kNothingFetched;
-  const TickerUpdate result = ticker_->GetNewTickerText();
-  Redraw();
-  return result;
-}
+TickerUpdate TickerView::GetNewTickerText() { return ticker_->GetNewTickerText(); }
 
 MainTimerOutcome TickerView::MainTimerTick(bool exitRequested) {
-  if (download_.Fetching()) {
-    MainTimerOutcome passedOver;
-    passedOver.isOnline = ticker_->IsOnline();
-    return passedOver;
-  }
   MainTimerOutcome outcome = ticker_->MainTimerTick(exitRequested);
   if (outcome.closeWindow) return outcome;
   if (outcome.itemShown) TickerTimer->start();

@@ -31,9 +31,11 @@ class TickerView : public QWidget {
   void SetTickerHost(const std::string& host);
 
   void LoadTicker();
+  // Starts a fetch; its result comes through TickerUpdated (kFetching meanwhile).
   TickerUpdate GetNewTickerText();
-  // One tick of the main timer. Starts the scroll when an item came in and redraws. A tick
-  // that arrives while a fetch waits is passed over, so the ticker is never entered twice.
+  // Gives up a fetch on its way: nothing of its answer is stored.
+  void StopFetch() { download_.Cancel(); }
+  // One tick of the main timer. Starts the scroll when an item came in and redraws.
   MainTimerOutcome MainTimerTick(bool exitRequested);
 
   void TickerTimer_Timer();
@@ -43,6 +45,10 @@ class TickerView : public QWidget {
   QTimer* Timer() const { return TickerTimer; }
   TickerDownload& Download() { return download_; }
   const NewsTicker& Ticker() const { return *ticker_; }
+
+ signals:
+  // A fetch ended and its answer was dealt with.
+  void TickerUpdated(tarnwick::TickerUpdate result);
 
  private:
   void Redraw();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -13,12 +15,16 @@ namespace tarnwick {
 // The platform services the ticker needs; the window implements them.
 class TickerPlatform {
  public:
+  // Receives the body of a fetch; "" when nothing could be fetched (no answer, time-out, an
+  // error status).
+  using FetchDone = std::function<void(const std::string& body)>;
+
   virtual ~TickerPlatform() = default;
   // Whether the computer has an Internet connection now.
   virtual bool IsConnected() = 0;
-  // The body of an HTTP GET, waited for; "" when nothing could be fetched (no answer, time-out,
-  // an error status).
-  virtual std::string FetchDocument(const std::string& address) = 0;
+  // Starts an HTTP GET and returns without waiting for the answer: done runs once, later, on
+  // the caller's thread (or before the call returns, if the platform knows the answer at once).
+  virtual void StartFetch(const std::string& address, FetchDone done) = 0;
   // Today's date; the local clock unless a test sets another day.
   virtual CalendarDay Today() { return LocalToday(); }
 };
@@ -27,23 +33,34 @@ class TickerPlatform {
 struct MainTimerOutcome {
   bool closeWindow = false;  // the close request was seen: close the window; nothing else ran
   bool itemShown = false;    // a new item came in: start the 100 ms scroll timer
-  std::optional<TickerUpdate> update;  // the daily check fetched, with this result
+  std::optional<TickerUpdate> update;  // the daily check fetched, with this result (or kFetching)
   bool isOnline = false;               // the connection state now: enables the "update now" button
 };
 
 // The news ticker: its stored text, the rotation of items and the main timer. Everything runs
-// on the caller's thread; a fetch blocks inside the platform.
+// on the caller's thread; a fetch never waits there, its answer is dealt with when it comes.
 class NewsTicker {
  public:
   NewsTicker(TickerPlatform& platform, TickerFiles files, FileSystem& fs = SystemFileSystem(),
              std::string host = kTickerHost, std::string version = kProgramVersion);
+  ~NewsTicker();
+  NewsTicker(const NewsTicker&) = delete;
+  NewsTicker& operator=(const NewsTicker&) = delete;
 
   // Reads ticker.db into the item list (at start-up and after every download).
   void LoadTicker();
 
-  // Fetches the ticker text now (the "update now" button and the daily check). Off-line it
-  // does nothing; an empty answer writes nothing; a stored text is loaded at once.
+  // Fetches the ticker text (the "update now" button and the daily check). Off-line it does
+  // nothing. Otherwise it returns kFetching while the answer is on its way, and starts no
+  // second fetch meanwhile; when the answer comes, an empty one writes nothing and a stored
+  // text is loaded at once, and the update handler hears the result. An answer that came at
+  // once is dealt with before this returns, and its result is returned.
   TickerUpdate GetNewTickerText();
+  // Told the result of every fetch once its answer has been dealt with.
+  void SetUpdateHandler(std::function<void(TickerUpdate)> handler) {
+    updateHandler_ = std::move(handler);
+  }
+  bool Fetching() const { return fetching_; }
 
   // One tick of the 1000 ms main timer.
   MainTimerOutcome MainTimerTick(bool exitRequested);
@@ -67,6 +84,14 @@ class NewsTicker {
   TickerRotation rotation_;
   MainTimerSchedule schedule_;
   bool isOnline_ = false;
+
+  void FetchEnded(const std::string& body);
+
+  bool fetching_ = false;
+  std::optional<TickerUpdate> lastResult_;
+  std::function<void(TickerUpdate)> updateHandler_;
+  // An answer that arrives after the ticker is gone finds this expired and does nothing.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace tarnwick

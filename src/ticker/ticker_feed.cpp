@@ -72,6 +72,7 @@ TickerUpdate StoreTickerText(FileSystem& fs, const TickerFiles& files, const std
                              const CalendarDay& today, std::string* error) {
   if (body.empty()) return TickerUpdate::kNothingFetched;
   if (!fs.ReplaceFile(files.tickerFile, body, error)) return TickerUpdate::kFileNotWritten;
+  const std::lock_guard lock(SettingsFileMutex());
   IniEditor editor(fs);
   editor.IniFile = files.settingsFile;
   editor.IniSection = kTickerDateSection;

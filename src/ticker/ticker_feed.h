@@ -54,6 +54,7 @@ enum class TickerUpdate {
   kStored,          // ticker.db replaced and the day recorded
   kFileNotWritten,  // ticker.db could not be replaced; the day is not recorded either
   kDateNotWritten,  // ticker.db replaced, but the day could not be recorded
+  kFetching,        // the answer is on its way; the result follows when it comes
 };
 
 // Stores a fetched body: ticker.db replaced atomically with the bytes as received, then

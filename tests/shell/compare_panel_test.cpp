@@ -10,7 +10,9 @@
 
 #include "shell/compare_list.h"
 #include "shell/convert_panel.h"
+#include "shell/main_module.h"
 #include "shell/mainform.h"
+#include "shell/single_instance.h"
 #include "support/recording_services.h"
 
 using tarnwick::CompareList;
@@ -42,6 +44,23 @@ void SetFolders(Mainform& form, const QString& source, const QString& destinatio
   Find<QComboBox>(&form, "txtConvertFrom")->setEditText(source);
   Find<QLineEdit>(&form, "txtConvertTo")->setText(destination);
 }
+
+// A file of that size that takes no room.
+void WriteSparse(const QString& path, qint64 size) {
+  WriteFile(path, "");
+  QFile file(path);
+  if (!file.open(QIODevice::ReadWrite) || !file.resize(size))
+    qFatal("cannot size %s", qPrintable(path));
+}
+
+// Ends the program loop as the real services do.
+class EndingServices : public RecordingServices {
+ public:
+  void EndProcess() override {
+    RecordingServices::EndProcess();
+    QCoreApplication::exit(0);
+  }
+};
 
 void ClickLine(CompareList* list, int row) {
   const QModelIndex index = list->model()->index(row, 0);
@@ -192,18 +211,14 @@ class ComparePanelTest : public QObject {
     Mainform form(services_, programFolder_.path());
     form.Form_Load();
     SetFolders(form, source, source + "-FTP");
-    auto* run = Find<tarnwick::ConvertPanel>(&form, "picConvert");
     auto* button = Find<QPushButton>(&form, "cmdCompare");
     auto* list = Find<CompareList>(&form, "lstCompare");
-    bool buttonDuring = true, accepted = true;
-    QVERIFY(WhileRunning(
-        [&] { QTest::mouseClick(Find<QPushButton>(&form, "cmdConvertStart"), Qt::LeftButton); },
-        [&] { return run->Running(); },
-        [&] {
-          buttonDuring = button->isEnabled();
-          form.SelectQuickMenuItem(1);
-          accepted = Find<ComparePanel>(&form, "picCompare")->BuildReport(source, source + "-FTP");
-        }));
+    QTest::mouseClick(Find<QPushButton>(&form, "cmdConvertStart"), Qt::LeftButton);
+    const bool buttonDuring = button->isEnabled();
+    form.SelectQuickMenuItem(1);
+    const bool accepted =
+        Find<ComparePanel>(&form, "picCompare")->BuildReport(source, source + "-FTP");
+    WaitForRun(&form);
     QVERIFY(!buttonDuring);
     QVERIFY(!accepted);
     QVERIFY(list->Lines().isEmpty());
@@ -212,6 +227,75 @@ class ComparePanelTest : public QObject {
     form.SelectQuickMenuItem(1);
     // The run's own change log counts in the FTP web.
     QCOMPARE(list->Lines()[9], QStringLiteral("Files\t1500\t1501\t-1\t0%"));
+  }
+
+  // Closing while the trees are counted ends the count at once, and the next start may come
+  // in while this process is still ending.
+  void closingDuringTheCountEndsItAndFreesTheLock() {
+    const QString source = work_.filePath("closing/Web");
+    for (int i = 0; i < 2000; ++i)
+      WriteFile(source + QStringLiteral("/pages/p%1.htm").arg(i), QByteArray(10, 'x'));
+    QTemporaryDir folder;
+    EndingServices services;
+    bool acted = false, nextStartIn = false, visible = true;
+    QStringList lines;
+    QTimer::singleShot(0, [&] {
+      auto* form = qobject_cast<Mainform*>(QApplication::topLevelWidgets().value(0));
+      if (!form) qFatal("no window");
+      SetFolders(*form, source, source + "-FTP");
+      auto* panel = Find<ComparePanel>(form, "picCompare");
+      acted = WhileRunning([&] { form->SelectQuickMenuItem(1); }, [&] { return panel->Building(); },
+                           [&] {
+                             form->close();
+                             visible = form->isVisible();
+                             tarnwick::SingleInstance next(folder.path());
+                             nextStartIn = next.Claim();
+                           });
+      lines = Find<CompareList>(form, "lstCompare")->Lines();
+    });
+    QCOMPARE(tarnwick::Main(services, folder.path()), 0);
+    QVERIFY(acted);
+    QVERIFY(!visible);
+    QVERIFY(nextStartIn);
+    QCOMPARE(services.endProcessCalls, 1);
+    // Nothing was counted after the close: no numbers at all.
+    QCOMPARE(lines.size(), 5);
+  }
+
+  // Sizes of eleven digits: every value stands under its header, and none touches the next.
+  void elevenDigitSizesLineUpUnderTheirHeaders() {
+    const QString root = work_.filePath("wide");
+    WriteSparse(root + "/Web/video.mpg", Q_INT64_C(97639703123));
+    WriteSparse(root + "/Web/sub/page.htm", 10);
+    WriteSparse(root + "/Web-FTP/video.mpg", Q_INT64_C(67810539000));
+    WriteSparse(root + "/Web-FTP-Uploads/video.mpg", Q_INT64_C(8000000000));
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    SetFolders(form, root + "/Web", root + "/Web-FTP");
+    form.SelectQuickMenuItem(1);
+    auto* list = Find<CompareList>(&form, "lstCompare");
+    const QStringList lines = list->Lines();
+    QCOMPARE(lines[11],
+             QStringLiteral("     Bytes\t97,639,703,133\t67,810,539,000\t29,829,164,133\t31%"));
+    const QFontMetrics metrics(list->font());
+    const std::vector<int> header = list->FieldPositions(5);
+    QCOMPARE(header.size(), std::size_t{5});
+    int rows = 0;
+    for (int row = 6; row < lines.size(); ++row) {
+      const QStringList fields = lines[row].split('\t');
+      if (fields.size() < 3) continue;
+      ++rows;
+      const std::vector<int> at = list->FieldPositions(row);
+      for (int f = 1; f < fields.size(); ++f) {
+        if (fields[f].isEmpty()) continue;
+        QCOMPARE(at[f], header[f]);
+        QVERIFY2(
+            at[f - 1] + metrics.horizontalAdvance(fields[f - 1]) + metrics.averageCharWidth() <=
+                at[f],
+            qPrintable(lines[row]));
+      }
+    }
+    QCOMPARE(rows, 10);  // the five rows of the Totals and of the Uploads
   }
 };
 

@@ -138,6 +138,15 @@ class MainformTest : public QObject {
     QTest::mouseMove(Item(&form, 4), QPoint(10, 10));
     QTRY_VERIFY(selector->isVisible());
     QCOMPARE(menu->HoverIndex(), 4);
+
+    // A disabled item (Compare during a run) raises none, and takes down the one shown.
+    menu->SetItemEnabled(1, false);
+    menu->UpdateMenuHover(1);
+    QVERIFY(!selector->isVisible());
+    QCOMPARE(menu->HoverIndex(), 4);
+    menu->SetItemEnabled(1, true);
+    menu->UpdateMenuHover(1);
+    QVERIFY(selector->isVisible());
   }
 
   void linkLabelsOpenTheirPages() {

@@ -2,9 +2,12 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 
+#include "shell/mainform.h"
 #include "shell/ticker_view.h"
 #include "support/loopback_http_server.h"
 #include "support/recording_services.h"
@@ -27,6 +30,21 @@ constexpr char kGoodText[] =
     "Tarnwick news\r\n-- 'STARTS HERE' --\r\n  News one^http://news.example/one\r\n"
     "$Alert^\r\nclosing line\r\n";
 constexpr char kOldText[] = "old\r\n'Starts here'\r\nOld item^\r\nend\r\n";
+
+// Asks for the ticker text and waits, in this event loop, for the fetch to end.
+TickerUpdate Fetch(TickerView& view) {
+  std::optional<TickerUpdate> ended;
+  QEventLoop loop;
+  QObject::connect(&view, &TickerView::TickerUpdated, &loop, [&](TickerUpdate result) {
+    ended = result;
+    loop.quit();
+  });
+  const TickerUpdate started = view.GetNewTickerText();
+  if (started != TickerUpdate::kFetching) return started;
+  QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+  loop.exec();
+  return ended.value_or(TickerUpdate::kFetching);
+}
 
 }  // namespace
 
@@ -69,7 +87,7 @@ class TickerDownloadTest : public QObject {
     TickerView view(services_, folder_.path());
     Connect(view, server.Host());
 
-    QCOMPARE(view.GetNewTickerText(), TickerUpdate::kStored);
+    QCOMPARE(Fetch(view), TickerUpdate::kStored);
     QCOMPARE(server.requests, QList<QByteArray>({kFeedPath}));
     QCOMPARE(ReadAll(TickerFile()), QByteArray(kGoodText));
     QCOMPARE(ReadAll(SettingsFile()), "[Main]\r\nCheckForChanges=1\r\n[Ticker]\r\nTickerDate= " +
@@ -124,12 +142,58 @@ class TickerDownloadTest : public QObject {
 
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(view.GetNewTickerText(), result);
+    QCOMPARE(Fetch(view), result);
     QVERIFY2(clock.elapsed() < 5000, "the fetch waited past its time-out");
     QCOMPARE(loopback.requests.size(), server == "up" || server == "silent" ? 1 : 0);
     QCOMPARE(ReadAll(TickerFile()), QByteArray(kOldText));
     QCOMPARE(ReadAll(SettingsFile()), QByteArray("[Ticker]\r\nTickerDate= 19990101\r\n"));
     QCOMPARE(view.Ticker().Rotation().Items().front().caption, std::string("Old item"));
+  }
+
+  // A server that answers late holds up nothing: the button returns at once, the window goes
+  // on, and a close while the answer is on its way ends the fetch with the window.
+  void lateAnswerLeavesTheWindowFree() {
+    WriteFile(TickerFile(), kOldText);
+    LoopbackHttpServer server;
+    QVERIFY(server.Listen());
+    server.SetPage(kFeedPath, {200, kGoodText});
+    server.SetDelay(1000);
+    RecordingServices services;
+    tarnwick::Mainform form(services, folder_.path());
+    form.Form_Load();
+    Find<QTimer>(&form, "MainTimer")->stop();
+    auto* view = Find<TickerView>(&form, "picTicker");
+    Connect(*view, server.Host());
+    view->Download().SetTimeout(10000);
+    auto* update = Find<QPushButton>(&form, "cmdGetNewTicker");
+    update->setEnabled(true);
+
+    std::optional<TickerUpdate> ended;
+    connect(view, &TickerView::TickerUpdated, this, [&](TickerUpdate result) { ended = result; });
+    update->click();
+    QVERIFY(view->Download().Fetching());
+    QVERIFY(!ended);
+    // The window takes its input meanwhile, and a second click starts no second fetch.
+    QTest::mouseClick(Item(&form, 2), Qt::LeftButton);
+    QVERIFY(Find(&form, "picSettings")->isVisible());
+    update->click();
+    QTRY_VERIFY_WITH_TIMEOUT(ended.has_value(), 20000);
+    QCOMPARE(*ended, TickerUpdate::kStored);
+    QCOMPARE(server.requests.size(), 1);
+    QCOMPARE(ReadAll(TickerFile()), QByteArray(kGoodText));
+
+    WriteFile(TickerFile(), kOldText);
+    ended.reset();
+    update->click();
+    QVERIFY(view->Download().Fetching());
+    form.close();
+    QVERIFY(!form.isVisible());
+    QCOMPARE(services.endProcessCalls, 1);
+    QVERIFY(!view->Download().Fetching());
+    // Whatever the server would still send is not stored.
+    QTest::qWait(1500);
+    QVERIFY(!ended);
+    QCOMPARE(ReadAll(TickerFile()), QByteArray(kOldText));
   }
 };
 

@@ -51,8 +51,10 @@ void LoopbackHttpServer::Answer(QTcpSocket* socket) {
   QByteArray reply = "HTTP/1.0 " + QByteArray::number(page.status) + " Status\r\n";
   reply += "Content-Type: text/plain\r\nContent-Length: " + QByteArray::number(page.body.size());
   reply += "\r\nConnection: close\r\n\r\n" + page.body;
-  socket->write(reply);
-  socket->disconnectFromHost();
+  QTimer::singleShot(delayMs_, socket, [socket, reply] {
+    socket->write(reply);
+    socket->disconnectFromHost();
+  });
 }
 
 }  // namespace tarnwick::testing

@@ -27,6 +27,8 @@ class LoopbackHttpServer : public QObject {
   void SetPage(const QByteArray& path, Page page) { pages_[path] = page; }
   // Requests to this path are read and never answered.
   void SetSilent(const QByteArray& path) { silent_ = path; }
+  // Requests are answered this long after they came in.
+  void SetDelay(int ms) { delayMs_ = ms; }
 
   // The paths asked for, in order.
   QList<QByteArray> requests;
@@ -39,6 +41,7 @@ class LoopbackHttpServer : public QObject {
   QTimer lifetime_;
   QHash<QByteArray, Page> pages_;
   QByteArray silent_;
+  int delayMs_ = 0;
   int maxRequests_;
 };
 

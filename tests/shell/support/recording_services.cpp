@@ -1,9 +1,13 @@
 #include "support/recording_services.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 #include <QTimer>
+
+#include "shell/convert_panel.h"
 
 namespace tarnwick::testing {
 
@@ -48,6 +52,12 @@ QLabel* Item(QWidget* form, int index) {
   for (QLabel* label : form->findChildren<QLabel*>(QStringLiteral("Qmenu")))
     if (label->property("index").toInt() == index) return label;
   qFatal("no item %d", index);
+}
+
+void WaitForRun(QWidget* form) {
+  auto* panel = Find<ConvertPanel>(form, "picConvert");
+  QDeadlineTimer deadline(5 * 60 * 1000);
+  while (panel->Running() && !deadline.hasExpired()) QTest::qWait(5);
 }
 
 bool WhileRunning(const std::function<void()>& start, const std::function<bool()>& ready,

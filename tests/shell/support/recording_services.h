@@ -51,6 +51,10 @@ T* Find(QWidget* form, const char* name) {
 // Quick Menu item number `index`.
 QLabel* Item(QWidget* form, int index);
 
+// Lets the window's events run until the conversion it started has ended (at most five
+// minutes).
+void WaitForRun(QWidget* form);
+
 // Runs `start` (which blocks in its own event loop) and calls `act` once, at the first turn of
 // that loop where `ready` holds. Answers whether `act` ran.
 bool WhileRunning(const std::function<void()>& start, const std::function<bool()>& ready,
