@@ -33,13 +33,15 @@ void CompareList::AddLine(const QString& line) {
   const int row = model_->rowCount();
   model_->insertRows(row, 1);
   model_->setData(model_->index(row), line);
-  UpdateStops();
+  // Only a field that another follows can move a stop.
+  if (line.contains(QLatin1Char('\t'))) UpdateStops();
 }
 
 void CompareList::SetLine(int row, const QString& line) {
   if (row < 0 || row >= model_->rowCount()) return;
+  const bool hadFields = model_->index(row).data().toString().contains(QLatin1Char('\t'));
   model_->setData(model_->index(row), line);
-  UpdateStops();
+  if (hadFields || line.contains(QLatin1Char('\t'))) UpdateStops();
 }
 
 void CompareList::SetLines(const QStringList& lines) {

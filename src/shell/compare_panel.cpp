@@ -112,13 +112,15 @@ void ComparePanel::AddCheckSection(const std::string& source) {
   for (const CheckError& error : result.errors) {
     lstCompare->AddLine(QStringLiteral("Could not be read: %1: %2")
                             .arg(QDir::toNativeSeparators(QString::fromStdString(error.path)),
-                                 QString::fromStdString(error.reason)));
+                                 QString::fromStdString(error.reason))
+                            .replace('\t', ' '));
   }
 }
 
 void ComparePanel::FindingFound(const CheckFinding& finding) {
   findingPages_.push_back(finding.page);
-  lstCompare->AddLine(QString::fromStdString(FindingText(finding)));
+  // One field: a tab written in a page is no column of the report.
+  lstCompare->AddLine(QString::fromStdString(FindingText(finding)).replace('\t', ' '));
 }
 
 void ComparePanel::Yield() {

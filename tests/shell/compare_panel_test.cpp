@@ -240,7 +240,9 @@ class ComparePanelTest : public QObject {
     bool acted = false, nextStartIn = false, visible = true;
     QStringList lines;
     QTimer::singleShot(0, [&] {
-      auto* form = qobject_cast<Mainform*>(QApplication::topLevelWidgets().value(0));
+      Mainform* form = nullptr;
+      for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* mainform = qobject_cast<Mainform*>(window)) form = mainform;
       if (!form) qFatal("no window");
       SetFolders(*form, source, source + "-FTP");
       auto* panel = Find<ComparePanel>(form, "picCompare");

@@ -34,6 +34,18 @@ class GatedFileSystem : public FileSystem {
   bool DeleteFile(const std::string& path, std::string* error) override {
     return inner_.DeleteFile(path, error);
   }
+  bool ConcurrentDeletes() const override { return inner_.ConcurrentDeletes(); }
+  bool FolderIdentity(const std::string& folder, FileIdentity& identity,
+                      std::string* error) override {
+    return inner_.FolderIdentity(folder, identity, error);
+  }
+  bool FolderAncestry(const std::string& folder, std::vector<FileIdentity>& chain,
+                      std::string* error) override {
+    return inner_.FolderAncestry(folder, chain, error);
+  }
+  LockOutcome LockFolder(const std::string& folder, FolderLock& lock, std::string* error) override {
+    return inner_.LockFolder(folder, lock, error);
+  }
   bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override {
     return inner_.ReadTextFile(path, content, error);
   }
