@@ -149,7 +149,10 @@ std::string Expand(const std::string& line) {
 TEST(ComparisonReportTest, ElevenDigitSizesLineUpUnderTheirHeadersOnATerminal) {
   TempDir tree;
   // Sparse: 97,639,703,123 and 67,810,539,000 bytes that take no room.
-  WriteSized(tree / "web/video.mpg", 97639703123);
+  WriteFile(tree / "web/video.mpg", "");
+  std::error_code error;
+  std::filesystem::resize_file(tree / "web/video.mpg", 97639703123, error);
+  if (error) GTEST_SKIP() << "no sparse file of 97 GB here: " << error.message();
   WriteSized(tree / "web/sub/page.htm", 10);
   WriteSized(tree / "ftp/video.mpg", 67810539000);
   const Lines report = BuildComparisonReport(tree / "web", tree / "ftp");
