@@ -246,7 +246,7 @@ TEST(InterruptedRewriteTest, KilledRewritesNeverLeaveATruncatedSettingsFile) {
     StrictProfile profile = testing::ReadStrictProfile(file);
     ASSERT_EQ(profile.problem, "") << "round " << round;
     EXPECT_EQ(profile.sections["didovivavovo"].size(), static_cast<std::size_t>(webs));
-    EXPECT_EQ(profile.sections["main"].size(), std::size(kOptionKeys));
+    EXPECT_EQ(profile.sections["main"].size(), std::size(kOptionTable));
     EXPECT_FALSE(LoadOptions(file).options.FTPPath.empty());
   }
   // Temporary files of rewrites the kill cut short may remain; they never replace the file.

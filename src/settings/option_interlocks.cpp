@@ -1,5 +1,7 @@
 #include "settings/option_interlocks.h"
 
+#include "settings/options.h"
+
 namespace tarnwick {
 
 InterlockState ComputeInterlocks(const InterlockInputs& inputs) {
@@ -14,7 +16,11 @@ InterlockState ComputeInterlocks(const InterlockInputs& inputs) {
 
 std::vector<ControlEnabled> EnabledControls(const InterlockState& state) {
   std::vector<ControlEnabled> controls;
-  for (const char* name : kChangeOptionControls) controls.push_back({name, state.changeOptions});
+  for (const OptionDescriptor& option : kOptionTable) {
+    if (!option.followsChanges) continue;
+    controls.push_back({option.control, state.changeOptions});
+    controls.push_back({CaptionLabel(option), state.changeOptions});
+  }
   for (const char* name : kSkipListControls) controls.push_back({name, state.skipList});
   for (const char* name : kFtpPathControls) controls.push_back({name, state.ftpPath});
   return controls;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace tarnwick {
@@ -23,19 +24,15 @@ struct InterlockState {
 
 InterlockState ComputeInterlocks(const InterlockInputs& inputs);
 
-// The dependent controls by object name, grouped as they are switched.
-inline constexpr const char* kChangeOptionControls[] = {
-    "chkCompareDates",  "chkCompareSizes",     "chkCreateUploadsDir", "chkKillDeleted",
-    "chkKillExtra",     "chkReportChanges",    "chkReportDeleted",    "lblCompareDates",
-    "lblCompareSizes",  "lblCreateUploadsDir", "lblKillDeleted",      "lblKillExtra",
-    "lblReportChanges", "lblReportDeleted"};
+// The dependent controls that are not an option's box or caption, by object name, grouped as
+// they are switched.
 inline constexpr const char* kSkipListControls[] = {"lstKillExtra", "cmdKillExtraEdit",
                                                     "cmdKillExtraRefresh"};
 inline constexpr const char* kFtpPathControls[] = {"txtLaunchFTP", "cmdLaunchFTP"};
 
 // One dependent control and whether it is enabled.
 struct ControlEnabled {
-  const char* name;
+  std::string name;
   bool enabled;
 };
 

@@ -15,19 +15,6 @@ namespace {
 
 constexpr const char* kMainSection = "Main";
 
-// The option fields in key order; nullptr marks FTPPath, the one text.
-constexpr std::int16_t Options::*kOptionFields[11] = {&Options::CheckForChanges,
-                                                      &Options::CompareDate,
-                                                      &Options::CompareSize,
-                                                      &Options::CreateUploadsDir,
-                                                      nullptr,
-                                                      &Options::KillDeleted,
-                                                      &Options::KillExtra,
-                                                      &Options::LaunchFTP,
-                                                      &Options::ReportChanges,
-                                                      &Options::ReportDeleted,
-                                                      &Options::KeepUsedFiles};
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Decimal number: sign, digits with an optional fraction, optional exponent.
@@ -67,12 +54,6 @@ IniEditor EditorFor(const std::string& settingsFile, const char* section, FileSy
 }
 
 }  // namespace
-
-const OptionKey kOptionKeys[11] = {
-    {"CheckForChanges", "1"},  {"CompareDate", "1"},  {"CompareSize", "1"},
-    {"CreateUploadsDir", "1"}, {"FTPPath", ""},       {"KillDeleted", "1"},
-    {"KillExtra", "1"},        {"LaunchFTP", "0"},    {"ReportChanges", "1"},
-    {"ReportDeleted", "1"},    {"KeepUsedFiles", "0"}};
 
 std::string ProgramFolder() {
   static const std::string folder = [] {
@@ -134,11 +115,11 @@ std::string ReadStoredValue(IniEditor& editor, const std::string& key,
 
 Options DefaultOptions() {
   Options options;
-  for (std::size_t i = 0; i < std::size(kOptionKeys); ++i) {
-    if (kOptionFields[i] == nullptr)
-      options.FTPPath = kOptionKeys[i].defaultValue;
+  for (const OptionDescriptor& option : kOptionTable) {
+    if (option.state == nullptr)
+      options.FTPPath = option.defaultValue;
     else
-      options.*kOptionFields[i] = *ParseOptionState(kOptionKeys[i].defaultValue);
+      options.*option.state = *ParseOptionState(option.defaultValue);
   }
   return options;
 }
@@ -147,10 +128,9 @@ LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs) {
   LoadedOptions loaded;
   loaded.problem = SettingsFileProblem(settingsFile, fs);
   IniEditor editor = EditorFor(settingsFile, kMainSection, fs);
-  for (std::size_t i = 0; i < std::size(kOptionKeys); ++i) {
-    const OptionKey& option = kOptionKeys[i];
+  for (const OptionDescriptor& option : kOptionTable) {
     std::string text = ReadStoredValue(editor, option.key, option.defaultValue);
-    if (kOptionFields[i] == nullptr) {
+    if (option.state == nullptr) {
       loaded.options.FTPPath = text;
       continue;
     }
@@ -160,7 +140,7 @@ LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs) {
       loaded.damagedKeys.push_back(option.key);
       state = ParseOptionState(option.defaultValue);
     }
-    loaded.options.*kOptionFields[i] = *state;
+    loaded.options.*option.state = *state;
   }
   return loaded;
 }
@@ -176,10 +156,10 @@ bool SaveOptions(const std::string& settingsFile, const Options& options, FileSy
   // One rewrite of the file for all the keys.
   editor.DeferWrites(true);
   bool written = true;
-  for (std::size_t i = 0; i < std::size(kOptionKeys); ++i) {
+  for (const OptionDescriptor& option : kOptionTable) {
     std::string value =
-        kOptionFields[i] == nullptr ? options.FTPPath : std::to_string(options.*kOptionFields[i]);
-    if (editor.WriteIniValue(kOptionKeys[i].key, value) == 0) written = false;
+        option.state == nullptr ? options.FTPPath : std::to_string(options.*option.state);
+    if (editor.WriteIniValue(option.key, value) == 0) written = false;
   }
   return editor.Flush() && written;
 }

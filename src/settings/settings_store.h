@@ -22,14 +22,6 @@ std::string ProgramFolder();
 std::string SettingsFilePath(const std::string& folder);
 std::string SkipListFilePath(const std::string& folder);
 
-// The keys of section "Main", in the order they are read and written, with their defaults.
-// KeepUsedFiles came last and is off by default, so a settings.db without it behaves as before.
-struct OptionKey {
-  const char* key;
-  const char* defaultValue;
-};
-extern const OptionKey kOptionKeys[11];
-
 // A stored text as a check-box state: rounded to the nearest whole number, a half to the even
 // one. Empty when the text is not a number or lies outside 0 to 2.
 std::optional<std::int16_t> ParseOptionState(const std::string& text);

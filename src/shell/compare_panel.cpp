@@ -24,9 +24,12 @@ NumberFormat LocaleNumberFormat() {
 
 }  // namespace
 
-ComparePanel::ComparePanel(ShellServices& services, QWidget* parent)
+ComparePanel::ComparePanel(ShellServices& services, const Options& options,
+                           const std::vector<std::string>& skipList, QWidget* parent)
     : QWidget(parent),
       services_(services),
+      options_(options),
+      skipList_(skipList),
       title_(this, QStringLiteral("lblCompareTitle"), QStringLiteral("Compare"), 24, 18) {
   setObjectName(QStringLiteral("picCompare"));
 
@@ -52,11 +55,6 @@ ComparePanel::ComparePanel(ShellServices& services, QWidget* parent)
   column->setSpacing(8);
   column->addLayout(top);
   column->addWidget(lstCompare, 1);
-}
-
-void ComparePanel::UseSettings(const Options& options, const std::vector<std::string>& skipList) {
-  options_ = &options;
-  skipList_ = &skipList;
 }
 
 void ComparePanel::SetRunInProgress(bool running) {
@@ -92,7 +90,6 @@ void ComparePanel::LineAdded(const std::string& line) {
 }
 
 void ComparePanel::AddCheckSection(const std::string& source) {
-  if (!options_ || !skipList_) return;
   lstCompare->AddLine(QString());
   lstCompare->AddLine(QString::fromLatin1(kCheckHeading));
   // The summary takes this line once the check is over; the findings come below it as found.
@@ -100,7 +97,7 @@ void ComparePanel::AddCheckSection(const std::string& source) {
   lstCompare->AddLine(QStringLiteral("Checking the pages of the FrontPage web..."));
   checkedWeb_ = StripTrailingSeparators(source);
   firstFindingRow_ = summaryRow + 1;
-  SiteCheck check(*options_, *skipList_, this);
+  SiteCheck check(options_, skipList_, this);
   const CheckResult result = check.Run(source);
   lstCompare->SetLine(summaryRow, QString::fromStdString(CheckSummary(result)));
   // Findings are longer than the report's lines: the list scrolls far enough to show them.

@@ -25,15 +25,15 @@ class ComparePanel : public QWidget, public ReportObserver, public CheckObserver
   Q_OBJECT
 
  public:
-  explicit ComparePanel(ShellServices& services, QWidget* parent = nullptr);
+  // options and skipList are what the check judges the web by, read at each report.
+  ComparePanel(ShellServices& services, const Options& options,
+               const std::vector<std::string>& skipList, QWidget* parent = nullptr);
 
   static constexpr const char* kEditorTitle = "Cannot Open Editor";
   // Repaint interval while the trees are counted.
   static constexpr int kRefreshIntervalMs = 16;
 
   CompareList* List() const { return lstCompare; }
-  // The options and skip list the check judges the web by (the window's own).
-  void UseSettings(const Options& options, const std::vector<std::string>& skipList);
 
   static constexpr const char* kCheckHeading = "*** Site Check ***";
 
@@ -70,8 +70,8 @@ class ComparePanel : public QWidget, public ReportObserver, public CheckObserver
 
   void AddCheckSection(const std::string& source);
 
-  const Options* options_ = nullptr;
-  const std::vector<std::string>* skipList_ = nullptr;
+  const Options& options_;
+  const std::vector<std::string>& skipList_;
   std::string checkedWeb_;
   int firstFindingRow_ = -1;
   std::vector<std::string> findingPages_;  // page of each finding line, relative to the web

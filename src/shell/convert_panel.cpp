@@ -166,6 +166,8 @@ void ConvertPanel::RequestCancel() {
   if (relay_) relay_->RequestCancel();
 }
 
+QString ConvertPanel::DestinationText() const { return txtConvertTo->text(); }
+
 QString ConvertPanel::SettingsFile() const { return ToQ(SettingsFilePath(ToStd(programFolder_))); }
 
 void ConvertPanel::FillDrives() {

@@ -60,6 +60,7 @@ class ConvertPanel : public QWidget {
   static constexpr const char* kCheckLinePrefix = "Site check: ";
 
   QComboBox* SourceField() const { return txtConvertFrom; }
+  QString DestinationText() const;
   // The file system the runs use (tests put a slow one in).
   void SetFileSystem(FileSystem& fs) { fs_ = &fs; }
 

@@ -5,9 +5,7 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPainter>
-#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
@@ -80,16 +78,16 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
   auto* stack = new QGridLayout(host);
   stack->setContentsMargins(0, 0, 0, 0);
 
-  picConvert =
-      new ConvertPanel(services_, programFolder_, LoadedOptions, SkipList, SettingsProblem, host);
-  picCompare = new ComparePanel(services_, host);
-  picCompare->UseSettings(LoadedOptions, SkipList);
-  lstCompare = picCompare->List();
-  connect(picCompare, &ComparePanel::CompareRequested, this, [this] { cmdCompare_Click(); });
-  picSettings = new SettingsPanel(services_, programFolder_, LoadedOptions, SkipList,
-                                  SettingsProblem, FormReady, host);
+  // The settings panel holds what the run and the report read.
+  picSettings = new SettingsPanel(services_, programFolder_, FormReady, host);
   connect(picSettings, &SettingsPanel::GetNewTickerRequested, this,
           [this] { cmdGetNewTicker_Click(); });
+  picConvert = new ConvertPanel(services_, programFolder_, picSettings->CurrentOptions(),
+                                picSettings->SkipList(), picSettings->SettingsProblem(), host);
+  picCompare =
+      new ComparePanel(services_, picSettings->CurrentOptions(), picSettings->SkipList(), host);
+  lstCompare = picCompare->List();
+  connect(picCompare, &ComparePanel::CompareRequested, this, [this] { cmdCompare_Click(); });
   picAbout = new AboutPanel(services_, host);
   picDonation = new DonatePanel(services_, host);
   picFeedback = new FeedbackPanel(services_, host);
@@ -178,9 +176,7 @@ void Mainform::cmdCompare_Click() {
   if (picConvert->Running() || picCompare->Building()) return;
   // No run may start from inside the report's event processing either.
   picConvert->setEnabled(false);
-  picCompare->BuildReport(
-      picConvert->SourceField()->currentText(),
-      picConvert->findChild<QLineEdit*>(QStringLiteral("txtConvertTo"))->text());
+  picCompare->BuildReport(picConvert->SourceField()->currentText(), picConvert->DestinationText());
   picConvert->setEnabled(true);
 }
 
@@ -192,9 +188,7 @@ void Mainform::MainTimer_Timer() {
     close();
     return;
   }
-  if (auto* button = findChild<QPushButton*>(QStringLiteral("cmdGetNewTicker"))) {
-    button->setEnabled(outcome.isOnline);
-  }
+  picSettings->SetTickerUpdateEnabled(outcome.isOnline);
 }
 
 void Mainform::ShowWindowStep() {

@@ -4,10 +4,6 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
-#include <string>
-#include <vector>
-
-#include "settings/options.h"
 
 class QTimer;
 
@@ -49,12 +45,6 @@ class Mainform : public QWidget {
 
   bool FormReady = false;
   bool ExitRequested = false;
-
-  // The state the run and the settings share.
-  Options LoadedOptions;
-  std::vector<std::string> SkipList;
-  // Why settings.db could not be read when the settings were loaded; empty when it could.
-  std::string SettingsProblem;
 
   const QString& ProgramFolder() const { return programFolder_; }
   ShellServices& Services() { return services_; }

@@ -12,7 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cstring>
+#include <algorithm>
 
 #include "settings/option_interlocks.h"
 #include "settings/settings_store.h"
@@ -27,30 +27,13 @@ namespace {
 QString ToQ(const std::string& text) { return QString::fromStdString(text); }
 std::string ToStd(const QString& text) { return text.toStdString(); }
 
-// The options as the panel shows them, in the order of the stored keys.
-struct OptionCaption {
-  const char* key;
-  const char* control;
-  const char* label;
-  const char* caption;
-};
-
-constexpr OptionCaption kCaptions[] = {
-    {"CheckForChanges", "chkCheckForChanges", "lblCheckForChanges", "Check for Files Changes"},
-    {"CompareDate", "chkCompareDates", "lblCompareDates", "Compare file Dates"},
-    {"CompareSize", "chkCompareSizes", "lblCompareSizes", "Compare file Sizes"},
-    {"CreateUploadsDir", "chkCreateUploadsDir", "lblCreateUploadsDir",
-     "Create directory structure for changes files"},
-    {"KillDeleted", "chkKillDeleted", "lblKillDeleted", "Remove Deleted files from FTP directory"},
-    {"KillExtra", "chkKillExtra", "lblKillExtra", "Skip Unnecessary Files"},
-    {"LaunchFTP", "chkLaunchFTP", "lblLaunchFTP", "Launch FTP Client when done Converting"},
-    {"ReportChanges", "chkReportChanges", "lblReportChanges", "Generate Report for changed files"},
-    {"ReportDeleted", "chkReportDeleted", "lblReportDeleted", "Generate Report for deleted files"},
-    {"KeepUsedFiles", "chkKeepUsedFiles", "lblKeepUsedFiles",
-     "Keep files that pages use in _borders, _overlay and _fpclass"},
-};
-
 constexpr int kIndent = 22;
+
+// The two boxes that govern others by themselves; while the window loads they show what was
+// loaded, and loading runs their handlers in any case.
+bool GovernsAlone(const OptionDescriptor& option) {
+  return option.state == &Options::CheckForChanges || option.state == &Options::LaunchFTP;
+}
 
 QString DefaultFileChooser(QWidget* parent) {
   return QDir::toNativeSeparators(QFileDialog::getOpenFileName(parent));
@@ -59,40 +42,22 @@ QString DefaultFileChooser(QWidget* parent) {
 }  // namespace
 
 SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFolder,
-                             Options& options, std::vector<std::string>& skipList,
-                             std::string& settingsProblem, const bool& formReady, QWidget* parent)
+                             const bool& formReady, QWidget* parent)
     : QWidget(parent),
       FileChooser(DefaultFileChooser),
       services_(services),
       programFolder_(programFolder),
-      options_(options),
-      skipList_(skipList),
-      settingsProblem_(settingsProblem),
       formReady_(formReady),
       title_(this, QStringLiteral("lblSettingsTitle"), QStringLiteral("Settings"), 24, 18) {
   setObjectName(QStringLiteral("picSettings"));
 
-  using Handler = void (SettingsPanel::*)();
-  const std::pair<std::int16_t Options::*, Handler> wiring[] = {
-      {&Options::CheckForChanges, &SettingsPanel::chkCheckForChanges_Click},
-      {&Options::CompareDate, &SettingsPanel::chkCompareDates_Click},
-      {&Options::CompareSize, &SettingsPanel::chkCompareSizes_Click},
-      {&Options::CreateUploadsDir, &SettingsPanel::chkCreateUploadsDir_Click},
-      {&Options::KillDeleted, &SettingsPanel::chkKillDeleted_Click},
-      {&Options::KillExtra, &SettingsPanel::chkKillExtra_Click},
-      {&Options::LaunchFTP, &SettingsPanel::chkLaunchFTP_Click},
-      {&Options::ReportChanges, &SettingsPanel::chkReportChanges_Click},
-      {&Options::ReportDeleted, &SettingsPanel::chkReportDeleted_Click},
-      {&Options::KeepUsedFiles, &SettingsPanel::chkKeepUsedFiles_Click},
-  };
-  for (std::size_t i = 0; i < std::size(kCaptions); ++i) {
-    const OptionCaption& caption = kCaptions[i];
-    auto* box = new OptionCheckBox(QString::fromLatin1(caption.control), this);
-    auto* label = new QLabel(QString::fromLatin1(caption.caption), this);
-    label->setObjectName(QString::fromLatin1(caption.label));
-    const Handler handler = wiring[i].second;
-    connect(box, &QCheckBox::clicked, this, [this, handler] { (this->*handler)(); });
-    optionRows_.push_back({caption.key, wiring[i].first, box, label, handler});
+  for (const OptionDescriptor& option : kOptionTable) {
+    if (option.state == nullptr) continue;  // the path has a field of its own
+    auto* box = new OptionCheckBox(QString::fromLatin1(option.control), this);
+    auto* label = new QLabel(QString::fromLatin1(option.caption), this);
+    label->setObjectName(QString::fromStdString(CaptionLabel(option)));
+    connect(box, &QCheckBox::clicked, this, [this, &option] { chkOption_Click(option); });
+    optionRows_.push_back({&option, box, label});
   }
 
   lstKillExtra = new QListWidget(this);
@@ -122,16 +87,13 @@ SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFold
   connect(cmdGetNewTicker, &QPushButton::clicked, this, [this] { emit GetNewTickerRequested(); });
 
   // One row per option: the bare box and its caption beside it, indented under what governs it.
-  const auto addOption = [this](QVBoxLayout* rows, const char* key, int indent) {
-    for (const Option& option : optionRows_) {
-      if (std::strcmp(option.key, key) != 0) continue;
-      auto* row = new QHBoxLayout;
-      row->setSpacing(6);
-      row->addSpacing(indent);
-      row->addWidget(option.box);
-      row->addWidget(option.label, 1);
-      rows->addLayout(row);
-    }
+  const auto addOption = [this](QVBoxLayout* rows, std::int16_t Options::*state, int indent) {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(6);
+    row->addSpacing(indent);
+    row->addWidget(Row(state).box);
+    row->addWidget(Row(state).label, 1);
+    rows->addLayout(row);
   };
   const auto makeGroup = [this](const QString& title, const QString& name) {
     auto* group = new QGroupBox(title, this);
@@ -142,14 +104,14 @@ SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFold
   };
 
   auto [changes, changeRows] = makeGroup(QStringLiteral("Changes"), QStringLiteral("fraChanges"));
-  addOption(changeRows, "CheckForChanges", 0);
-  for (const char* key : {"CompareDate", "CompareSize", "CreateUploadsDir", "ReportChanges",
-                          "KillDeleted", "ReportDeleted"})
-    addOption(changeRows, key, kIndent);
+  addOption(changeRows, &Options::CheckForChanges, 0);
+  for (auto state : {&Options::CompareDate, &Options::CompareSize, &Options::CreateUploadsDir,
+                     &Options::ReportChanges, &Options::KillDeleted, &Options::ReportDeleted})
+    addOption(changeRows, state, kIndent);
   changeRows->addStretch(1);
 
   auto [skip, skipRows] = makeGroup(QStringLiteral("Skip List"), QStringLiteral("fraKillExtra"));
-  addOption(skipRows, "KillExtra", 0);
+  addOption(skipRows, &Options::KillExtra, 0);
   auto* skipButtons = new QVBoxLayout;
   skipButtons->addWidget(cmdKillExtraEdit);
   skipButtons->addWidget(cmdKillExtraRefresh);
@@ -158,17 +120,17 @@ SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFold
   skipRow->addWidget(lstKillExtra, 1);
   skipRow->addLayout(skipButtons);
   skipRows->addLayout(skipRow, 1);
-  addOption(skipRows, "KeepUsedFiles", 0);
-  Box("KeepUsedFiles")
-      ->setToolTip(QStringLiteral(
+  addOption(skipRows, &Options::KeepUsedFiles, 0);
+  Row(&Options::KeepUsedFiles)
+      .box->setToolTip(QStringLiteral(
           "Pictures and classes that kept pages use are copied into the FTP web too; "
           "nothing from _private or a _vti folder"));
-  findChild<QLabel*>(QStringLiteral("lblKeepUsedFiles"))->setWordWrap(true);
+  Row(&Options::KeepUsedFiles).label->setWordWrap(true);
   lstKillExtra->setMinimumHeight(100);
   lstKillExtra->setMaximumHeight(150);
 
   auto [ftp, ftpRows] = makeGroup(QStringLiteral("FTP Client"), QStringLiteral("fraLaunchFTP"));
-  addOption(ftpRows, "LaunchFTP", 0);
+  addOption(ftpRows, &Options::LaunchFTP, 0);
   auto* ftpRow = new QHBoxLayout;
   ftpRow->addSpacing(kIndent);
   ftpRow->addWidget(txtLaunchFTP, 1);
@@ -206,43 +168,34 @@ QString SettingsPanel::SettingsFile() const { return ToQ(SettingsFilePath(ToStd(
 
 QString SettingsPanel::SkipListFile() const { return ToQ(SkipListFilePath(ToStd(programFolder_))); }
 
-OptionCheckBox* SettingsPanel::Box(const char* key) const {
-  for (const Option& option : optionRows_)
-    if (std::strcmp(option.key, key) == 0) return option.box;
-  return nullptr;
+const SettingsPanel::OptionRow& SettingsPanel::Row(std::int16_t Options::*state) const {
+  return *std::find_if(optionRows_.begin(), optionRows_.end(),
+                       [state](const OptionRow& row) { return row.option->state == state; });
 }
 
 void SettingsPanel::LoadSettings() {
   const LoadedOptions loaded = LoadOptions(ToStd(SettingsFile()));
   settingsProblem_ = loaded.problem;
-  for (const OptionKey& stored : kOptionKeys) {
-    if (std::strcmp(stored.key, "FTPPath") == 0) {
-      options_.FTPPath = loaded.options.FTPPath;
-      txtLaunchFTP->setText(ToQ(options_.FTPPath));
-      continue;
-    }
-    for (const Option& option : optionRows_) {
-      if (std::strcmp(option.key, stored.key) != 0) continue;
-      const std::int16_t state = loaded.options.*option.field;
-      options_.*option.field = state;
-      // A box that changes state runs its handler, as a click would.
-      if (option.box->State() != state) {
-        option.box->SetState(state);
-        (this->*option.handler)();
-      }
-    }
-    if (std::strcmp(stored.key, "CheckForChanges") == 0) chkCheckForChanges_Click();
-    if (std::strcmp(stored.key, "LaunchFTP") == 0) chkLaunchFTP_Click();
+  options_.FTPPath = loaded.options.FTPPath;
+  txtLaunchFTP->setText(ToQ(options_.FTPPath));
+  for (const OptionRow& row : optionRows_) {
+    const std::int16_t state = loaded.options.*row.option->state;
+    options_.*row.option->state = state;
+    // A box that changes state runs its handler, as a click would.
+    const bool changed = row.box->State() != state;
+    row.box->SetState(state);
+    if (changed || GovernsAlone(*row.option)) chkOption_Click(*row.option);
   }
   ApplyInterlocks();
   cmdKillExtraRefresh_Click();
 }
 
 void SettingsPanel::ApplyInterlocks() {
-  const InterlockInputs inputs{Box("CheckForChanges")->State(), Box("KillExtra")->State(),
-                               Box("LaunchFTP")->State()};
+  const InterlockInputs inputs{Row(&Options::CheckForChanges).box->State(),
+                               Row(&Options::KillExtra).box->State(),
+                               Row(&Options::LaunchFTP).box->State()};
   for (const ControlEnabled& control : EnabledControls(ComputeInterlocks(inputs))) {
-    if (auto* widget = findChild<QWidget*>(QString::fromLatin1(control.name)))
+    if (auto* widget = findChild<QWidget*>(QString::fromStdString(control.name)))
       widget->setEnabled(control.enabled);
   }
 }
@@ -252,36 +205,19 @@ void SettingsPanel::SaveWhenReady() {
 }
 
 void SettingsPanel::cmdSaveSettings_Click() {
-  for (const Option& option : optionRows_) options_.*option.field = option.box->State();
+  for (const OptionRow& row : optionRows_) options_.*row.option->state = row.box->State();
   options_.FTPPath = ToStd(txtLaunchFTP->text());
   // A refused write changes nothing here: the options stay in effect for this session.
   SaveOptions(ToStd(SettingsFile()), options_);
 }
 
-void SettingsPanel::chkCheckForChanges_Click() {
-  if (!formReady_) Box("CheckForChanges")->SetState(options_.CheckForChanges);
+void SettingsPanel::chkOption_Click(const OptionDescriptor& option) {
+  if (!formReady_ && GovernsAlone(option)) Row(option.state).box->SetState(options_.*option.state);
   ApplyInterlocks();
   SaveWhenReady();
 }
 
-void SettingsPanel::chkKillExtra_Click() {
-  ApplyInterlocks();
-  SaveWhenReady();
-}
-
-void SettingsPanel::chkLaunchFTP_Click() {
-  if (!formReady_) Box("LaunchFTP")->SetState(options_.LaunchFTP);
-  ApplyInterlocks();
-  SaveWhenReady();
-}
-
-void SettingsPanel::chkCompareDates_Click() { SaveWhenReady(); }
-void SettingsPanel::chkCompareSizes_Click() { SaveWhenReady(); }
-void SettingsPanel::chkCreateUploadsDir_Click() { SaveWhenReady(); }
-void SettingsPanel::chkKillDeleted_Click() { SaveWhenReady(); }
-void SettingsPanel::chkReportChanges_Click() { SaveWhenReady(); }
-void SettingsPanel::chkReportDeleted_Click() { SaveWhenReady(); }
-void SettingsPanel::chkKeepUsedFiles_Click() { SaveWhenReady(); }
+void SettingsPanel::SetTickerUpdateEnabled(bool enabled) { cmdGetNewTicker->setEnabled(enabled); }
 
 void SettingsPanel::cmdKillExtraEdit_Click() {
   const QString path = SkipListFile();

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QWidget>
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,19 +20,16 @@ namespace tarnwick {
 class OptionCheckBox;
 class ShellServices;
 
-// picSettings: the nine options, the skip list and the FTP client. Every option click saves
-// the whole section at once once the window is ready; the rules of which controls are enabled
-// come from the core.
+// picSettings: the options, the skip list and the FTP client. It holds what the next run and
+// report read. Every option click saves the whole section at once once the window is ready; the
+// rules of which controls are enabled come from the core.
 class SettingsPanel : public QWidget {
   Q_OBJECT
 
  public:
-  // options and skipList are the window's, read by the next run; formReady is the window's
-  // flag that tells loading from use.
-  // settingsProblem receives why settings.db could not be read, if so.
-  SettingsPanel(ShellServices& services, const QString& programFolder, Options& options,
-                std::vector<std::string>& skipList, std::string& settingsProblem,
-                const bool& formReady, QWidget* parent = nullptr);
+  // formReady is the window's flag that tells loading from use.
+  SettingsPanel(ShellServices& services, const QString& programFolder, const bool& formReady,
+                QWidget* parent = nullptr);
   ~SettingsPanel() override;
 
   static constexpr const char* kEditorTitle = "Cannot Open Editor";
@@ -41,21 +37,20 @@ class SettingsPanel : public QWidget {
   void LoadSettings();
   void cmdSaveSettings_Click();
 
-  void chkCheckForChanges_Click();
-  void chkCompareDates_Click();
-  void chkCompareSizes_Click();
-  void chkCreateUploadsDir_Click();
-  void chkKillDeleted_Click();
-  void chkKillExtra_Click();
-  void chkLaunchFTP_Click();
-  void chkReportChanges_Click();
-  void chkReportDeleted_Click();
-  void chkKeepUsedFiles_Click();
-
   void cmdKillExtraEdit_Click();
   void cmdKillExtraRefresh_Click();
   void cmdLaunchFTP_Click();
   QString BrowseForFile();
+
+  // The options as last loaded or saved, and the skip list as last loaded; these are what a run
+  // or a report reads, and they stay in place for the panel's life.
+  const Options& CurrentOptions() const { return options_; }
+  const std::vector<std::string>& SkipList() const { return skipList_; }
+  // Why settings.db could not be read when the settings were loaded; empty when it could.
+  const std::string& SettingsProblem() const { return settingsProblem_; }
+
+  // "Update News Ticker Now" works only on-line.
+  void SetTickerUpdateEnabled(bool enabled);
 
   // The platform's open-file dialog: a full path, or empty when cancelled. Tests put their own.
   std::function<QString(QWidget* parent)> FileChooser;
@@ -65,30 +60,30 @@ class SettingsPanel : public QWidget {
   void GetNewTickerRequested();
 
  private:
-  // One option: its stored key and field, its box and caption label, its click handler.
-  struct Option {
-    const char* key;
-    std::int16_t Options::*field;
+  // One option's box and the label with its caption.
+  struct OptionRow {
+    const OptionDescriptor* option;
     OptionCheckBox* box;
     QLabel* label;
-    void (SettingsPanel::*handler)();
   };
 
+  // The handler of every option's box.
+  void chkOption_Click(const OptionDescriptor& option);
   void ApplyInterlocks();
   void SaveWhenReady();
   QString SettingsFile() const;
   QString SkipListFile() const;
-  OptionCheckBox* Box(const char* key) const;
+  const OptionRow& Row(std::int16_t Options::*state) const;
 
   ShellServices& services_;
   QString programFolder_;
-  Options& options_;
-  std::vector<std::string>& skipList_;
-  std::string& settingsProblem_;
+  Options options_;
+  std::vector<std::string> skipList_;
+  std::string settingsProblem_;
   const bool& formReady_;
   PanelTitle title_;
 
-  std::vector<Option> optionRows_;  // in the order of the stored keys
+  std::vector<OptionRow> optionRows_;  // in the order of the stored keys
   QListWidget* lstKillExtra;
   QPushButton* cmdKillExtraEdit;
   QPushButton* cmdKillExtraRefresh;

@@ -21,21 +21,6 @@ using namespace tarnwick::testing;
 
 namespace {
 
-// The stored keys in their written order, each with its box (none for the path).
-const std::pair<const char*, const char*> kKeys[] = {
-    {"CheckForChanges", "chkCheckForChanges"},
-    {"CompareDate", "chkCompareDates"},
-    {"CompareSize", "chkCompareSizes"},
-    {"CreateUploadsDir", "chkCreateUploadsDir"},
-    {"FTPPath", nullptr},
-    {"KillDeleted", "chkKillDeleted"},
-    {"KillExtra", "chkKillExtra"},
-    {"LaunchFTP", "chkLaunchFTP"},
-    {"ReportChanges", "chkReportChanges"},
-    {"ReportDeleted", "chkReportDeleted"},
-    {"KeepUsedFiles", "chkKeepUsedFiles"},
-};
-
 const QStringList kChangeDependents = {
     "chkCompareDates",  "chkCompareSizes",     "chkCreateUploadsDir", "chkKillDeleted",
     "chkKillExtra",     "chkReportChanges",    "chkReportDeleted",    "lblCompareDates",
@@ -50,10 +35,11 @@ const QStringList kUngoverned = {"chkCheckForChanges", "lblCheckForChanges", "ch
 // What the panel shows, as the lines of section "Main" should hold it.
 QStringList PanelLines(QWidget* form) {
   QStringList lines;
-  for (const auto& [key, box] : kKeys) {
-    const QString value = box ? QString::number(Find<OptionCheckBox>(form, box)->State())
-                              : Find<QLineEdit>(form, "txtLaunchFTP")->text();
-    lines << QStringLiteral("%1=%2").arg(QString::fromLatin1(key), value);
+  for (const tarnwick::OptionDescriptor& option : tarnwick::kOptionTable) {
+    const QString value = option.state
+                              ? QString::number(Find<OptionCheckBox>(form, option.control)->State())
+                              : Find<QLineEdit>(form, option.control)->text();
+    lines << QStringLiteral("%1=%2").arg(QString::fromLatin1(option.key), value);
   }
   return lines;
 }
@@ -77,6 +63,8 @@ QStringList DisabledControls(QWidget* form) {
     if (!Find(form, name.toLatin1().constData())->isEnabled()) names << name;
   return names;
 }
+
+const SettingsPanel& Settings(QWidget* form) { return *Find<SettingsPanel>(form, "picSettings"); }
 
 QStringList Items(QWidget* form) {
   auto* list = Find<QListWidget>(form, "lstKillExtra");
@@ -157,7 +145,7 @@ class SettingsPanelTest : public QObject {
     QCOMPARE(DisabledControls(&form), kChangeDependents + kSkipControls);
     // The skip list is loaded even though its controls are disabled.
     QCOMPARE(Items(&form), QStringList({"thumbs.db", "", "notes.txt"}));
-    QCOMPARE(form.SkipList, std::vector<std::string>({"thumbs.db", "", "notes.txt"}));
+    QCOMPARE(Settings(&form).SkipList(), std::vector<std::string>({"thumbs.db", "", "notes.txt"}));
 
     const tarnwick::Options expected{.CheckForChanges = 0,
                                      .CompareDate = 1,
@@ -169,7 +157,7 @@ class SettingsPanelTest : public QObject {
                                      .LaunchFTP = 1,
                                      .ReportChanges = 1,
                                      .ReportDeleted = 2};
-    QVERIFY(form.LoadedOptions == expected);
+    QVERIFY(Settings(&form).CurrentOptions() == expected);
     QCOMPARE(ReadAll(SettingsFile()), stored);
   }
 
@@ -213,7 +201,7 @@ class SettingsPanelTest : public QObject {
              QStringList({"CheckForChanges=1", "CompareDate=0", "CompareSize=0",
                           "CreateUploadsDir=0", "FTPPath=", "KillDeleted=0", "KillExtra=1",
                           "LaunchFTP=0", "ReportChanges=0", "ReportDeleted=0", "KeepUsedFiles=1"}));
-    QCOMPARE(form.LoadedOptions.ReportDeleted, 0);
+    QCOMPARE(Settings(&form).CurrentOptions().ReportDeleted, 0);
     QVERIFY(services_.messages.isEmpty());
   }
 
@@ -279,7 +267,7 @@ class SettingsPanelTest : public QObject {
     Click(form, "cmdLaunchFTP");
     QVERIFY(field->text().isEmpty());
     QCOMPARE(stored(), QStringLiteral("FTPPath="));
-    QVERIFY(form.LoadedOptions.FTPPath.empty());
+    QVERIFY(Settings(&form).CurrentOptions().FTPPath.empty());
     // With no path nothing is started.
     convert();
     QCOMPARE(services_.programs.size(), 3);
@@ -302,7 +290,8 @@ class SettingsPanelTest : public QObject {
     QCOMPARE(ReadAll(SkipFile()), QByteArray("a.txt\r\n\r\nb.txt\rc\nd\r\n"));
     Click(form, "cmdKillExtraRefresh");
     QCOMPARE(Items(&form), QStringList({"a.txt", "", "b.txt", "c", "d"}));
-    QCOMPARE(form.SkipList, std::vector<std::string>({"a.txt", "", "b.txt", "c", "d"}));
+    QCOMPARE(Settings(&form).SkipList(),
+             std::vector<std::string>({"a.txt", "", "b.txt", "c", "d"}));
     QVERIFY(!QFile::exists(SettingsFile()));
 
     // Without an editor the user is told, and the panel goes on working.
@@ -338,9 +327,9 @@ class SettingsPanelTest : public QObject {
     QVERIFY(!QFile::exists(site + "/skip.txt"));
     QVERIFY(QFile::exists(site + "/pages/p0.htm"));
     // The changes are in effect for the next run.
-    QVERIFY(form.SkipList.empty());
-    QCOMPARE(form.LoadedOptions.CheckForChanges, 0);
-    QCOMPARE(form.LoadedOptions.KillExtra, 0);
+    QVERIFY(Settings(&form).SkipList().empty());
+    QCOMPARE(Settings(&form).CurrentOptions().CheckForChanges, 0);
+    QCOMPARE(Settings(&form).CurrentOptions().KillExtra, 0);
     QCOMPARE(StoredLines(SettingsFile()), PanelLines(&form));
   }
 };
