@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,6 +44,7 @@ using tarnwick::WebShape;
 
 namespace {
 
+constexpr double kFirstRatioTarget = 1.1;  // the first run against two plain copies
 constexpr double kRatioTarget = 1.5;
 constexpr double kTallyRatioTarget = 2.0;
 constexpr double kMemoryTargetMb = 100.0;
@@ -59,12 +62,45 @@ struct ProcessTime {
   long maxRssKb = 0;
 };
 
-// Writes back what is pending and gives the file system a moment for the work it defers
-// (freeing and discarding blocks), so that no timed step pays for the step before it.
+// The statistics file of the disk that holds the work folder; empty when there is none.
+std::string& DiskStatFile() {
+  static std::string file;
+  return file;
+}
+
+void FindDiskStatFile(const std::string& folder) {
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0) return;
+  const std::string file = "/sys/dev/block/" + std::to_string(major(st.st_dev)) + ":" +
+                           std::to_string(minor(st.st_dev)) + "/stat";
+  if (std::ifstream(file).good()) DiskStatFile() = file;
+}
+
+std::string DiskCounters() {
+  std::ifstream in(DiskStatFile());
+  std::string counters;
+  std::getline(in, counters);
+  return counters;
+}
+
+// Writes back what is pending, then waits until the disk has done the work it defers (writing,
+// discarding freed blocks): no counter of the disk may move for two seconds, at most a minute.
+// So no timed step pays for the step before it.
 void Settle() {
   ::sync();
-  ::sleep(1);
-  ::sync();
+  if (DiskStatFile().empty()) {
+    ::sleep(1);
+    ::sync();
+    return;
+  }
+  std::string last = DiskCounters();
+  int still = 0;
+  for (int waited = 0; waited < 600 && still < 20; ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::string now = DiskCounters();
+    still = now == last ? still + 1 : 0;
+    last = now;
+  }
 }
 
 // Starts argv[0] (searched in PATH), waits, and returns the wall time of the whole child.
@@ -105,6 +141,13 @@ long PeakResidentKb() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss;
+}
+
+// Another build of this program whose conversion runs are timed instead of this one's (same
+// child protocol), so that two versions are measured with the same harness.
+std::string& ChildProgram() {
+  static std::string program;
+  return program;
 }
 
 std::string SelfPath() {
@@ -266,9 +309,11 @@ RunReport TimeChild(const std::vector<std::string>& args, const std::string& res
   return report;
 }
 
+std::string ConvertProgram() { return ChildProgram().empty() ? SelfPath() : ChildProgram(); }
+
 RunReport TimeConversion(const std::string& source, const std::string& dest,
                          const std::string& resultFile) {
-  return TimeChild({SelfPath(), "--convert-child", source, dest, resultFile}, resultFile);
+  return TimeChild({ConvertProgram(), "--convert-child", source, dest, resultFile}, resultFile);
 }
 
 // The fastest of several tries counts: other work on the machine only ever adds time. The
@@ -336,22 +381,65 @@ bool BuildStaging(const std::string& web, const std::string& staging) {
   return true;
 }
 
+// One row of an strace -c summary: calls and errors of the named call ("total" for all).
+bool SummaryRow(const std::string& file, const std::string& call, double& calls, double& errors) {
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::vector<std::string> words;
+    for (std::string word; fields >> word;) words.push_back(word);
+    if (words.size() < 5 || words.back() != call) continue;
+    // percent, seconds, usecs/call, calls, [errors,] name
+    calls = std::strtod(words[3].c_str(), nullptr);
+    errors = words.size() >= 6 ? std::strtod(words[4].c_str(), nullptr) : 0;
+    return true;
+  }
+  return false;
+}
+
+double Calls(const std::string& file, const std::string& call) {
+  double calls = 0, errors = 0;
+  return SummaryRow(file, call, calls, errors) ? calls : 0;
+}
+
+double Errors(const std::string& file, const std::string& call) {
+  double calls = 0, errors = 0;
+  return SummaryRow(file, call, calls, errors) ? errors : 0;
+}
+
+// Runs the command under strace -c -f, summary into file; the number of all its system calls,
+// or -1.
+double CountSystemCalls(const std::vector<std::string>& command, const std::string& file) {
+  std::vector<std::string> args = {"strace", "-c", "-f", "-o", file};
+  args.insert(args.end(), command.begin(), command.end());
+  Settle();
+  if (!TimeProcess(args).ok) return -1;
+  double calls = 0, errors = 0;
+  return SummaryRow(file, "total", calls, errors) ? calls : -1;
+}
+
 struct BenchOptions {
   WebShape shape;
   int repeat = 1;
   std::string workParent;
   bool keep = false;
+  bool syscalls = false;  // count system calls per file under strace
+  bool check = true;      // also the tally and the site check
 };
 
 void Usage() {
   std::fprintf(
       stderr,
       "usage: tarnwick-bench [--files N] [--folders N] [--seed S] [--repeat N] [--work DIR]\n"
-      "                      [--keep]\n"
+      "                      [--keep] [--syscalls] [--runs-only] [--child PROGRAM]\n"
       "  Generates a synthetic web (default 20000 files in 1000 folders) in a new\n"
       "  folder inside DIR (default: the temporary folder), times three conversion\n"
       "  runs against cp -a of the same files, and prints times, ratios and memory.\n"
-      "  With --repeat N every step is timed N times and the fastest try counts.\n");
+      "  With --repeat N every step is timed N times and the fastest try counts.\n"
+      "  --syscalls also counts the system calls of a first run and of cp -a per file\n"
+      "  (untimed, under strace -c -f); --runs-only leaves out the tally and the site check;\n"
+      "  --child times the conversion runs of another build of tarnwick-bench.\n");
 }
 
 bool ParseNumber(const char* text, std::int64_t& value) {
@@ -400,6 +488,17 @@ bool ParseArgs(int argc, char** argv, BenchOptions& options) {
       options.workParent = text;
     } else if (arg == "--keep") {
       options.keep = true;
+    } else if (arg == "--child") {
+      const char* text = next();
+      if (text == nullptr) {
+        std::fprintf(stderr, "--child needs a program\n");
+        return false;
+      }
+      ChildProgram() = text;
+    } else if (arg == "--syscalls") {
+      options.syscalls = true;
+    } else if (arg == "--runs-only") {
+      options.check = false;
     } else if (arg == "--help" || arg == "-h") {
       Usage();
       std::exit(0);
@@ -413,12 +512,12 @@ bool ParseArgs(int argc, char** argv, BenchOptions& options) {
 
 std::string Verdict(bool met) { return met ? "met" : "NOT MET"; }
 
-void PrintRow(const char* step, const RunReport& ours, const ProcessTime& reference) {
+void PrintRow(const char* step, const RunReport& ours, const ProcessTime& reference,
+              double target = kRatioTarget) {
   double ratio = reference.seconds > 0 ? ours.process.seconds / reference.seconds : 0;
   double peakMb = ours.Value("peak_kb") / 1024.0;
   std::printf("%-34s %9.3f %11.3f %7.2f  <=%.1f %-8s %9.1f\n", step, ours.process.seconds,
-              reference.seconds, ratio, kRatioTarget, Verdict(ratio <= kRatioTarget).c_str(),
-              peakMb);
+              reference.seconds, ratio, target, Verdict(ratio <= target).c_str(), peakMb);
 }
 
 // The run's own counts against what the generator did; a wrong result makes a time worthless.
@@ -480,6 +579,7 @@ int RunBenchmark(const BenchOptions& options) {
     return 1;
   }
   const std::string work = buffer.data();
+  FindDiskStatFile(work);
   const std::string web = work + "/web";
   const std::string dest = work + "/web-FTP";
   const std::string staging = work + "/kept";
@@ -547,7 +647,7 @@ int RunBenchmark(const BenchOptions& options) {
     KeepFastest(firstRef, TimeReferenceCopies(staging, {refFolder("a1", r), refFolder("a2", r)}));
   }
   std::int64_t firstLog = logSize();
-  PrintRow("(a) first run, empty destination", first, firstRef);
+  PrintRow("(a) first run, empty destination", first, firstRef, kFirstRatioTarget);
 
   // (b) nothing changed; every try finds the same destination.
   RunReport second;
@@ -604,54 +704,81 @@ int RunBenchmark(const BenchOptions& options) {
   std::int64_t thirdLog = logSize();
   PrintRow("(c) 5% edited, 2% deleted", third, thirdRef);
 
-  // Tally of the web, as the comparison report counts it, against du on the same tree.
-  Settle();
-  ProcessTime du;
-  RunReport tally;
-  for (int r = 0; r < repeat; ++r) {
-    KeepFastest(du, TimeProcess({"du", "-s", "--apparent-size", web}, true));
-    KeepFastest(tally, TimeChild({SelfPath(), "--tally-child", web, result}, result));
-  }
-  double tallyRatio = du.seconds > 0 ? tally.process.seconds / du.seconds : 0;
-  std::printf("%-34s %9.3f %11.3f %7.2f  <=%.1f %-8s %9.1f\n", "tally of the web (ref. du -s)",
-              tally.process.seconds, du.seconds, tallyRatio, kTallyRatioTarget,
-              Verdict(tallyRatio <= kTallyRatioTarget).c_str(), tally.Value("peak_kb") / 1024.0);
-  const std::int64_t onDisk = after.keptFiles + after.mirrorFiles + after.extensionFiles;
-  if (!tally.process.ok || !du.ok || tally.Value("files") != static_cast<double>(onDisk)) {
-    std::printf("  tally: expected %lld files, counted %.0f\n", static_cast<long long>(onDisk),
-                tally.Value("files"));
-    countsOk = false;
+  if (options.check) {
+    // Tally of the web, as the comparison report counts it, against du on the same tree.
+    Settle();
+    ProcessTime du;
+    RunReport tally;
+    for (int r = 0; r < repeat; ++r) {
+      KeepFastest(du, TimeProcess({"du", "-s", "--apparent-size", web}, true));
+      KeepFastest(tally, TimeChild({SelfPath(), "--tally-child", web, result}, result));
+    }
+    double tallyRatio = du.seconds > 0 ? tally.process.seconds / du.seconds : 0;
+    std::printf("%-34s %9.3f %11.3f %7.2f  <=%.1f %-8s %9.1f\n", "tally of the web (ref. du -s)",
+                tally.process.seconds, du.seconds, tallyRatio, kTallyRatioTarget,
+                Verdict(tallyRatio <= kTallyRatioTarget).c_str(), tally.Value("peak_kb") / 1024.0);
+    const std::int64_t onDisk = after.keptFiles + after.mirrorFiles + after.extensionFiles;
+    if (!tally.process.ok || !du.ok || tally.Value("files") != static_cast<double>(onDisk)) {
+      std::printf("  tally: expected %lld files, counted %.0f\n", static_cast<long long>(onDisk),
+                  tally.Value("files"));
+      countsOk = false;
+    }
+
+    // The site check of the web against reading every file it reads once, side by side: with
+    // the pages in the page cache, as after a conversion, and read from the disk when the cache
+    // can be emptied (root only).
+    for (bool cold : {false, true}) {
+      RunReport check;
+      RunReport read;
+      for (int r = 0; r < repeat; ++r) {
+        KeepFastest(read, TimeChild({SelfPath(), "--read-child", web, result}, result, cold));
+        KeepFastest(check, TimeChild({SelfPath(), "--check-child", web, result}, result, cold));
+      }
+      if (cold && !read.process.ok) {
+        std::printf(
+            "  site check from the disk: not measured (the page cache cannot be emptied)\n");
+        break;
+      }
+      double checkRatio =
+          read.process.seconds > 0 ? check.process.seconds / read.process.seconds : 0;
+      std::printf("%-34s %9.3f %11.3f %7.2f  <=%.1f %-8s %9.1f\n",
+                  cold ? "site check, pages from the disk" : "site check, pages in the cache",
+                  check.process.seconds, read.process.seconds, checkRatio, kCheckRatioTarget,
+                  Verdict(checkRatio <= kCheckRatioTarget).c_str(),
+                  check.Value("peak_kb") / 1024.0);
+      if (cold) continue;
+      std::printf(
+          "  check (reference: reading the same files once): %.0f pages and style sheets "
+          "(%.1f MB), %.0f findings of %.0f kinds (7 planted), %.0f errors; %u processors\n",
+          check.Value("pages"), read.Value("bytes") / 1048576.0, check.Value("findings"),
+          check.Value("kinds"), check.Value("errors"), std::thread::hardware_concurrency());
+      if (!check.process.ok || !read.process.ok || check.Value("kinds") != 7 ||
+          check.Value("errors") != 0 || check.Value("pages") != read.Value("files")) {
+        std::printf("  check: NOT as expected (every kind found, no errors, every page read)\n");
+        countsOk = false;
+      }
+    }
   }
 
-  // The site check of the web against reading every file it reads once, side by side: with
-  // the pages in the page cache, as after a conversion, and read from the disk when the cache
-  // can be emptied (root only).
-  for (bool cold : {false, true}) {
-    RunReport check;
-    RunReport read;
-    for (int r = 0; r < repeat; ++r) {
-      KeepFastest(read, TimeChild({SelfPath(), "--read-child", web, result}, result, cold));
-      KeepFastest(check, TimeChild({SelfPath(), "--check-child", web, result}, result, cold));
-    }
-    if (cold && !read.process.ok) {
-      std::printf("  site check from the disk: not measured (the page cache cannot be emptied)\n");
-      break;
-    }
-    double checkRatio = read.process.seconds > 0 ? check.process.seconds / read.process.seconds : 0;
-    std::printf("%-34s %9.3f %11.3f %7.2f  <=%.1f %-8s %9.1f\n",
-                cold ? "site check, pages from the disk" : "site check, pages in the cache",
-                check.process.seconds, read.process.seconds, checkRatio, kCheckRatioTarget,
-                Verdict(checkRatio <= kCheckRatioTarget).c_str(), check.Value("peak_kb") / 1024.0);
-    if (cold) continue;
-    std::printf(
-        "  check (reference: reading the same files once): %.0f pages and style sheets "
-        "(%.1f MB), %.0f findings of %.0f kinds (7 planted), %.0f errors; %u processors\n",
-        check.Value("pages"), read.Value("bytes") / 1048576.0, check.Value("findings"),
-        check.Value("kinds"), check.Value("errors"), std::thread::hardware_concurrency());
-    if (!check.process.ok || !read.process.ok || check.Value("kinds") != 7 ||
-        check.Value("errors") != 0 || check.Value("pages") != read.Value("files")) {
-      std::printf("  check: NOT as expected (every kind found, no errors, every page read)\n");
-      countsOk = false;
+  if (options.syscalls) {
+    // Untimed, into folders of their own: a first run and one plain copy under strace.
+    const std::string counted = work + "/syscalls";
+    fs::create_directories(counted, ec);
+    const double ours =
+        CountSystemCalls({ConvertProgram(), "--convert-child", web, counted + "/web-FTP", result},
+                         counted + "/ours.txt");
+    const double copy =
+        CountSystemCalls({"cp", "-a", stagingAfter, counted + "/ref"}, counted + "/cp.txt");
+    const double files = static_cast<double>(after.keptFiles);
+    if (ours < 0 || copy < 0) {
+      std::printf("system calls: not counted (strace -c -f did not run)\n");
+    } else {
+      std::printf(
+          "system calls per file, first run: %.1f (%.1f look-ups, %.1f failed); two cp -a: %.1f "
+          "(%.1f look-ups)\n",
+          ours / files, Calls(counted + "/ours.txt", "newfstatat") / files,
+          Errors(counted + "/ours.txt", "newfstatat") / files, 2 * copy / files,
+          2 * Calls(counted + "/cp.txt", "newfstatat") / files);
     }
   }
 

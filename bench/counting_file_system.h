@@ -19,6 +19,8 @@ class CountingFileSystem : public FileSystem {
   bool CreateFolder(const std::string& path, std::string* error) override;
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override;
   bool DeleteFile(const std::string& path, std::string* error) override;
+  // The inner file system's folders, with their copies counted too.
+  std::unique_ptr<Folder> OpenFolder(const std::string& path, std::string* error) override;
   bool ConcurrentDeletes() const override { return inner_.ConcurrentDeletes(); }
   bool DeleteFolder(const std::string& path, std::string* error) override {
     return inner_.DeleteFolder(path, error);
@@ -51,6 +53,7 @@ class CountingFileSystem : public FileSystem {
   double logSeconds = 0;       // time spent in those writes
   std::int64_t copies = 0;
   double copySeconds = 0;
+  std::int64_t heldFolders = 0;  // folders the run kept open
 
  private:
   bool IsLog(const std::string& path) const;

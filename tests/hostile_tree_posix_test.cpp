@@ -13,7 +13,9 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <thread>
+#include <utility>
 
 #include "engine/conversion_run.h"
 #include "engine/helpers.h"
@@ -219,6 +221,64 @@ TEST_F(HostileTreeTest, LinksAndPipesAreNeverFollowedOrOpened) {
   EXPECT_TRUE(failed.count(Join(dst, "other.htm")) != 0) << "the pipe in the way";
   EXPECT_TRUE(failed.count(Join(up, "changes.ini")) != 0) << "the log that is a pipe";
   EXPECT_FALSE(Exists(dir / "outside/page.htm"));
+}
+
+// Acts once, when the run turns to the work entry of the given index.
+class EntryObserver : public RunObserver {
+ public:
+  EntryObserver(std::size_t index, std::function<void()> action)
+      : index_(index), action_(std::move(action)) {}
+  void EntrySelected(std::size_t index) override {
+    if (index == index_ && action_) std::exchange(action_, nullptr)();
+  }
+
+ private:
+  std::size_t index_;
+  std::function<void()> action_;
+};
+
+TEST_F(HostileTreeTest, EntriesPutInFoldersTheRunHasJustMadeAreNeverWrittenThrough) {
+  for (const char* name : {"a.htm", "b.htm", "c.htm"}) Put(std::string("sub/") + name, name);
+  const std::string outside = dir / "outside.htm";
+  WriteFile(outside, "outside");
+  // Once the first page is handled, both folders exist, made by this run: the names of the
+  // later pages are taken by a link to a file elsewhere and by a second name of that file.
+  EntryObserver observer(1, [&] {
+    for (const std::string& folder : {Join(dst, "sub"), Join(up, "sub")}) {
+      fs::create_symlink(outside, Join(folder, "b.htm"));
+      fs::create_hard_link(outside, Join(folder, "c.htm"));
+    }
+  });
+  RunResult result = Convert(&observer);
+  EXPECT_TRUE(result.failures.empty());
+  EXPECT_EQ(ReadFile(outside), "outside");
+  EXPECT_EQ(fs::hard_link_count(outside), 1u);
+  for (const std::string& folder : {Join(dst, "sub"), Join(up, "sub")}) {
+    for (const char* name : {"a.htm", "b.htm", "c.htm"}) {
+      SCOPED_TRACE(Join(folder, name));
+      EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(Join(folder, name))));
+      EXPECT_EQ(ReadFile(Join(folder, name)), name);
+    }
+  }
+}
+
+TEST_F(HostileTreeTest, AnFtpWebReplacedDuringTheRunGetsTheCopiesByItsPath) {
+  Put("one/a.htm", "a");
+  Put("two/b.htm", "b");
+  const std::string old = dst + ".old";
+  // The first page's copy into the FTP web waits for its log line, in a folder of the web
+  // that is then moved away; another web takes its name.
+  EntryObserver observer(1, [&] {
+    fs::rename(dst, old);
+    MakeFolder(dst);
+  });
+  RunResult result = ConversionRun(DefaultOptions(), {}, &observer).Run(src, dst);
+  EXPECT_EQ(ReadFile(Join(dst, "two/b.htm")), "b");
+  EXPECT_FALSE(Exists(Join(old, "one/a.htm"))) << "copied into the folder moved away";
+  EXPECT_FALSE(Exists(Join(old, "two")));
+  std::set<std::string> failed;
+  for (const RunFailure& failure : result.failures) failed.insert(failure.path);
+  EXPECT_EQ(failed, std::set<std::string>{Join(dst, "one/a.htm")});
 }
 
 TEST_F(HostileTreeTest, FoldersWithoutAccessAreReportedAndTheirCopiesKept) {

@@ -7,6 +7,7 @@
 #include "check/site_check.h"
 #include "engine/helpers.h"
 #include "engine/web_folders.h"
+#include "platform/path_folder.h"
 
 namespace tarnwick {
 namespace {
@@ -16,6 +17,8 @@ constexpr const char* kLogName = "changes.ini";
 // Log lines wait at most this long, or for this many files, before they go to disk together.
 constexpr std::size_t kMaxPendingActions = 256;
 constexpr auto kMaxPendingTime = std::chrono::milliseconds(250);
+// Folders the waiting copies may hold open between two flushes.
+constexpr std::size_t kMaxHeldFolders = 64;
 
 // A temporary file of a rewrite of a change log that a killed run left behind. It is ours: it
 // is neither a deleted file of the web nor anything to upload. Only the exact names the
@@ -495,6 +498,7 @@ void ConversionRun::CopyChangedFiles() {
   lastFlush_ = std::chrono::steady_clock::now();
   destFolderMemo_ = FolderMemo();
   uploadsFolderMemo_ = FolderMemo();
+  sourceFolder_.reset();
   const std::string total = " of " + std::to_string(n) + " files.";
   for (std::size_t i = 0; i < n; ++i) {
     if (Cancelled()) break;
@@ -506,6 +510,9 @@ void ConversionRun::CopyChangedFiles() {
   FlushLogs();
   destLog_.DeferWrites(false);
   uploadsLog_.DeferWrites(false);
+  destFolderMemo_ = FolderMemo();
+  uploadsFolderMemo_ = FolderMemo();
+  sourceFolder_.reset();
 }
 
 bool ConversionRun::SkipListed(const std::string& fileName) const {
@@ -514,28 +521,66 @@ bool ConversionRun::SkipListed(const std::string& fileName) const {
   return std::find(skipList_.begin(), skipList_.end(), lowered) != skipList_.end();
 }
 
+bool ConversionRun::HeldBaseIsCurrent(const FolderMemo& memo, const std::string& base) {
+  FileIdentity held, now;
+  return !memo.chain.empty() && memo.chain.front()->HeldIdentity(held) &&
+         fs_.FolderIdentity(base, now, nullptr) && now == held;
+}
+
 ConversionRun::Chain ConversionRun::EnsureFolderChain(const std::string& base,
                                                       const std::string& relative, FolderMemo& memo,
                                                       bool replaceFiles) {
   // Entries come folder by folder, so remembering the last folder saves its creation for every
   // further file, and a folder that cannot be made is reported once.
   if (memo.valid && memo.relative == relative) return memo.result;
+  std::vector<std::string> names;
+  for (std::size_t pos = 0; pos < relative.size();) {
+    std::size_t next = relative.find(kPathSeparator, pos + 1);
+    if (next == std::string::npos) next = relative.size();
+    names.push_back(relative.substr(pos + 1, next - pos - 1));
+    pos = next;
+  }
+  // The folders this chain shares with the last one stay held, as long as the base is still
+  // the folder that was opened: one put in its place is taken as it is now.
+  std::size_t kept = 0;
+  if (!memo.chain.empty()) {
+    // Folders named by path are made and looked at again each time, as they may have gone.
+    if (!HeldBaseIsCurrent(memo, base)) {
+      memo.chain.clear();
+      // The copies waiting for their log lines go by their paths too.
+      if (&memo == &destFolderMemo_)
+        for (PendingAction& action : pending_) action.toFolder.reset();
+    }
+    std::size_t start = 0;
+    while (kept < names.size() && kept + 1 < memo.chain.size()) {
+      std::size_t end = start + 1 + names[kept].size();
+      if (memo.relative.compare(start, end - start, relative, start, end - start) != 0 ||
+          (end < memo.relative.size() && memo.relative[end] != kPathSeparator))
+        break;
+      start = end;
+      ++kept;
+    }
+  }
   memo.valid = true;
   memo.relative = relative;
   memo.result = Chain::kFailed;
+  memo.made = false;
   std::string error;
-  if (!fs_.CreateFolder(base, &error)) {
-    Fail("create folder", base, error);
-    return memo.result;
+  if (memo.chain.empty()) {
+    if (!fs_.CreateFolder(base, &error)) {
+      Fail("create folder", base, error);
+      return memo.result;
+    }
+    memo.chain.push_back(OpenFolder(base));
   }
-  std::size_t pos = 0;
-  while (pos < relative.size()) {
-    std::size_t next = relative.find(kPathSeparator, pos + 1);
-    if (next == std::string::npos) next = relative.size();
-    std::string path = base + relative.substr(0, next);
-    if (!fs_.CreateFolder(path, &error)) {
+  memo.chain.resize(kept + 1);
+  for (std::size_t i = kept; i < names.size(); ++i) {
+    Folder& parent = *memo.chain.back();
+    const std::string path = parent.PathOf(names[i]);
+    bool made = false;
+    if (!parent.CreateFolder(names[i], made, &error)) {
       // A page of an earlier run where the web now has a folder of that name.
-      std::optional<FindEntry> there = fs_.LookUp(path);
+      std::optional<FindEntry> there = parent.LookUp(names[i]);
       if (!there || there->IsFolder()) {
         Fail("create folder", path, error);
         return memo.result;
@@ -546,13 +591,15 @@ ConversionRun::Chain ConversionRun::EnsureFolderChain(const std::string& base,
       }
       if (!ReplaceFtpFileWithFolder(path)) return memo.result;
     }
-    // A link to a folder put in the way would carry the copies out of the FTP web.
-    std::optional<FindEntry> made = fs_.LookUp(path);
-    if (!made || !made->IsFolder()) {
-      Fail("create folder", path, "a link or other entry is in the way");
+    // Never entered through a link: a link to a folder put in the way would carry the copies
+    // out of the FTP web.
+    std::unique_ptr<Folder> child = parent.OpenFolder(names[i], &error);
+    if (!child) {
+      Fail("create folder", path, error);
       return memo.result;
     }
-    pos = next;
+    memo.chain.push_back(std::move(child));
+    memo.made = made;
   }
   memo.result = Chain::kMade;
   return memo.result;
@@ -659,15 +706,20 @@ void ConversionRun::ProcessEntry(std::size_t index) {
   const bool checking = options_.CheckForChanges != 0;
   if (checking && options_.KillExtra != 0 && SkipListed(name)) return;
 
-  std::optional<FindEntry> s = fs_.LookUp(sourceFile);
+  std::shared_ptr<Folder> sourceFolder = SourceFolder(relative);
+  std::shared_ptr<Folder> destFolder = destFolderMemo_.chain.back();
+  std::optional<FindEntry> s = sourceFolder->LookUp(name);
   if (!s || s->IsFolder()) {
     // Vanished since the scan: nothing to copy or report. One that is there but cannot be
     // examined is a failure the user must hear of.
     std::string reason;
-    if (fs_.Inaccessible(sourceFile, &reason)) Fail("copy", sourceFile, reason);
+    if (sourceFolder->Inaccessible(name, &reason)) Fail("copy", sourceFile, reason);
     return;
   }
-  std::optional<FindEntry> d = fs_.LookUp(destFile);
+  // In a folder this run has just made, nothing can be there yet; should something have come
+  // meanwhile, the copy still finds it.
+  std::optional<FindEntry> d;
+  if (!destFolderMemo_.made) d = destFolder->LookUp(name);
   if (d && d->IsFolder()) {
     // The web has a page where it had a folder of that name: the folder's copy makes way.
     if (!RemoveFtpFolder(destFile)) return;
@@ -687,8 +739,9 @@ void ConversionRun::ProcessEntry(std::size_t index) {
     else if (dateChanged)
       finding = "Date Changed";
   }
+  PendingAction copy{sourceFile, destFile, sourceFolder, destFolder, isNew};
   if (!finding) {
-    CopyIntoFtpWeb(sourceFile, destFile);
+    CopyIntoFtpWeb(copy);
     return;
   }
 
@@ -696,7 +749,9 @@ void ConversionRun::ProcessEntry(std::size_t index) {
     const std::string uploadsFile = UploadsPath + relative + kPathSeparator + name;
     std::string error;
     Chain chain = EnsureFolderChain(UploadsPath, relative, uploadsFolderMemo_, false);
-    bool copied = chain == Chain::kMade && fs_.CopyFile(sourceFile, uploadsFile, &error);
+    bool copied =
+        chain == Chain::kMade && uploadsFolderMemo_.chain.back()->CopyFileFrom(
+                                     *sourceFolder, name, uploadsFolderMemo_.made, &error);
     bool blocked = chain == Chain::kBlocked;
     if (!copied && chain == Chain::kMade) {
       if (SourceVanished(sourceFile)) return;
@@ -719,13 +774,52 @@ void ConversionRun::ProcessEntry(std::size_t index) {
   }
   ++result_.reported;
   if (options_.ReportChanges != 0) {
-    if (WriteLogs(LogKey(sourceFile), finding))
-      pending_.push_back(PendingAction{sourceFile, destFile});
-    else
+    if (WriteLogs(LogKey(sourceFile), finding)) {
+      // The copy waits for its log line; the folders it keeps open are few.
+      if (pending_.empty() || pending_.back().toFolder != destFolder) {
+        if (heldFolders_ >= kMaxHeldFolders) {
+          copy.fromFolder.reset();
+          copy.toFolder.reset();
+        } else {
+          ++heldFolders_;
+        }
+      }
+      pending_.push_back(std::move(copy));
+    } else {
       Fail("copy", destFile, "withheld because the change log could not be written");
+    }
   } else {
-    CopyIntoFtpWeb(sourceFile, destFile);
+    CopyIntoFtpWeb(copy);
   }
+}
+
+void ConversionRun::CopyIntoFtpWeb(const PendingAction& action) {
+  if (!action.fromFolder || !action.toFolder) {
+    CopyIntoFtpWeb(action.from, action.to);
+    return;
+  }
+  const std::string name = action.to.substr(action.toFolder->Path().size() + 1);
+  std::string error;
+  if (action.toFolder->CopyFileFrom(*action.fromFolder, name, action.expectNew, &error))
+    ++result_.copied;
+  else
+    CopyFailed(action.from, action.to, error);
+}
+
+std::shared_ptr<Folder> ConversionRun::OpenFolder(const std::string& path) {
+  std::shared_ptr<Folder> folder = fs_.OpenFolder(path, nullptr);
+  // One that cannot be held is named by its path, so everything in it fails or succeeds as
+  // it would by itself.
+  if (!folder) folder = std::make_shared<PathFolder>(fs_, path);
+  return folder;
+}
+
+std::shared_ptr<Folder> ConversionRun::SourceFolder(const std::string& relative) {
+  if (!sourceFolder_ || sourceFolderRelative_ != relative) {
+    sourceFolder_ = OpenFolder(sourceRoot_ + relative);
+    sourceFolderRelative_ = relative;
+  }
+  return sourceFolder_;
 }
 
 void ConversionRun::CopyIntoFtpWeb(const std::string& from, const std::string& to) {
@@ -794,6 +888,13 @@ bool ConversionRun::FlushLogs() {
   }
   std::vector<PendingAction> actions;
   actions.swap(pending_);
+  heldFolders_ = 0;
+  // An FTP web put in the place of the one these folders are in gets the copies by their
+  // paths, as if no folder had been held.
+  const bool held = std::any_of(actions.begin(), actions.end(),
+                                [](const PendingAction& action) { return action.toFolder; });
+  if (held && !HeldBaseIsCurrent(destFolderMemo_, destRoot_))
+    for (PendingAction& action : actions) action.toFolder.reset();
   std::vector<std::string> deletions;
   for (const PendingAction& action : actions) {
     if (!ok) {
@@ -803,7 +904,7 @@ bool ConversionRun::FlushLogs() {
     } else if (action.from.empty()) {
       deletions.push_back(action.to);
     } else {
-      CopyIntoFtpWeb(action.from, action.to);
+      CopyIntoFtpWeb(action);
     }
   }
   DeleteAllFromFtpWeb(deletions);
@@ -925,14 +1026,15 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
   const bool report = checking && options_.ReportDeleted != 0;
   const bool remove = checking && options_.KillDeleted != 0;
   std::vector<const std::string*> gone;
+  std::shared_ptr<Folder> source = files.empty() ? nullptr : OpenFolder(sourceRoot_ + relative);
   for (const std::string& name : files) {
     if (Cancelled()) break;
     // The run's own latest-run log has no source counterpart and is no deleted file.
     if ((LowerCase(name) == kLogName || IsLogLeftover(name)) && relative.empty()) continue;
     const std::string sourceFile = sourceRoot_ + relative + kPathSeparator + name;
-    std::optional<FindEntry> counterpart = fs_.LookUp(sourceFile);
+    std::optional<FindEntry> counterpart = source->LookUp(name);
     std::string reason;
-    if (!counterpart && fs_.Inaccessible(sourceFile, &reason)) {
+    if (!counterpart && source->Inaccessible(name, &reason)) {
       // A source file that cannot be examined may well be there: never sweep on a guess.
       Fail("check", sourceFile, reason);
     } else if (!counterpart || counterpart->IsFolder() || NoLongerKept(relative, name)) {
@@ -940,7 +1042,13 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
     }
     Yield();
   }
-  if (gone.empty()) return;
+  if (gone.empty()) {
+    // A folder held open is still looked at when the web has moved away from under it: that
+    // must be heard of as with the look-ups by path, which would have found nothing.
+    FileIdentity held;
+    if (source && source->HeldIdentity(held)) SourceStillThere();
+    return;
+  }
   if (!SourceFolderListed(relative)) {
     Fail("check", sourceRoot_ + relative,
          "this folder of the FrontPage web could not be listed, so its missing files are not "
@@ -963,7 +1071,7 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
       if (!logged)
         Fail("delete", destFile, "withheld because the change log could not be written");
       else if (report)
-        pending_.push_back(PendingAction{std::string(), destFile});
+        pending_.push_back(PendingAction{std::string(), destFile, nullptr, nullptr, false});
       else
         DeleteFromFtpWeb(destFile);
     }

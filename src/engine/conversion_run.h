@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -125,6 +126,11 @@ class ConversionRun {
   struct PendingAction {
     std::string from;  // empty for a deletion
     std::string to;
+    // For a copy, the folders of both files when they are still held, and whether the target
+    // was missing when it was looked at.
+    std::shared_ptr<Folder> fromFolder;
+    std::shared_ptr<Folder> toFolder;
+    bool expectNew = false;
   };
 
   Refusal HoldFolders(std::vector<FolderLock>& locks);
@@ -141,6 +147,9 @@ class ConversionRun {
   void ScanListing(const std::string& relative, const FolderListing& listing);
   void ProcessEntry(std::size_t index);
   void CopyIntoFtpWeb(const std::string& from, const std::string& to);
+  void CopyIntoFtpWeb(const PendingAction& action);
+  std::shared_ptr<Folder> OpenFolder(const std::string& path);
+  std::shared_ptr<Folder> SourceFolder(const std::string& relative);
   bool SourceVanished(const std::string& sourceFile);
   void CopyFailed(const std::string& from, const std::string& to, const std::string& error);
   bool RemoveFromFtpWebNow(const std::vector<std::string>& paths);
@@ -156,9 +165,14 @@ class ConversionRun {
     bool valid = false;
     std::string relative;
     Chain result = Chain::kFailed;
+    // The base folder, then each folder of relative made so far, held open.
+    std::vector<std::shared_ptr<Folder>> chain;
+    bool made = false;  // the last folder of relative was made by this very call
   };
   // Creates the folders of relative below base. Files of the FTP web in the way are replaced
   // by the folders; in the uploads folder they stay and the chain is blocked.
+  // Whether the chain's first folder is held open and still the one base names.
+  bool HeldBaseIsCurrent(const FolderMemo& memo, const std::string& base);
   Chain EnsureFolderChain(const std::string& base, const std::string& relative, FolderMemo& memo,
                           bool replaceFiles);
   void MaybeFlush();
@@ -197,6 +211,11 @@ class ConversionRun {
   std::int64_t destTimeStep_ = 1;
   FolderMemo destFolderMemo_;
   FolderMemo uploadsFolderMemo_;
+  std::shared_ptr<Folder> sourceFolder_;
+  std::string sourceFolderRelative_;
+  // How many folders the pending copies hold open; past a limit they go by their paths, so
+  // that a run through many small folders never runs out of descriptors.
+  std::size_t heldFolders_ = 0;
   // Destination copies and deletions of logged files wait until their log lines are on disk,
   // so that an interrupted run cannot lose a change: the next run still sees it.
   std::vector<PendingAction> pending_;

@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include "platform/path_folder.h"
+
 namespace tarnwick {
 
 std::string ReplaceTempPrefix(const std::string& fileName) { return "." + fileName + ".tmp"; }
@@ -22,6 +24,10 @@ std::int64_t TimeStepOf(std::int64_t storedTime) {
   for (std::int64_t step : kSteps)
     if (storedTime % step == 0) return step;
   return 1;
+}
+
+std::unique_ptr<Folder> FileSystem::OpenFolder(const std::string& path, std::string* /*error*/) {
+  return std::make_unique<PathFolder>(*this, path);
 }
 
 std::vector<std::string> ListFiles(FileSystem& fs, const std::string& folder) {

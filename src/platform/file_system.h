@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "base/path.h"
 #include "platform/file_identity.h"
 #include "platform/find_entry.h"
+#include "platform/folder.h"
 #include "platform/folder_lock.h"
 
 namespace tarnwick {
@@ -56,6 +58,11 @@ class FileSystem {
   virtual bool CopyFile(const std::string& from, const std::string& to, std::string* error) = 0;
 
   virtual bool DeleteFile(const std::string& path, std::string* error) = 0;
+
+  // The folder at path (links followed), kept open where the platform can: its entries are
+  // then handled without walking the path again for each. Null, with the reason, when it
+  // cannot be opened. This one names it by its path and sends each operation back here.
+  virtual std::unique_ptr<Folder> OpenFolder(const std::string& path, std::string* error);
   // Removes an empty folder.
   virtual bool DeleteFolder(const std::string& /*path*/, std::string* error) {
     if (error) *error = "cannot remove folders here";

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <memory>
 #include <random>
 
 #include "base/text.h"
@@ -159,26 +161,56 @@ bool ReadOnlyTarget(const std::string& path, std::string* error) {
   return true;
 }
 
-// Whether two paths name one directory entry: the same name in the same folder. Two entries
+// An entry named relative to a folder descriptor, or by a whole path with AT_FDCWD.
+struct At {
+  int dir;
+  const std::string& name;
+};
+
+// The identity of the folder that holds the entry.
+bool HolderOf(const At& at, struct stat& st) {
+  if (at.dir == AT_FDCWD) return ::stat(ParentFolder(at.name).c_str(), &st) == 0;
+  return ::fstat(at.dir, &st) == 0;
+}
+
+// Whether two entries are one directory entry: the same name in the same folder. Two entries
 // of one file (hard links) are not the same entry.
-bool SameEntry(const std::string& a, const std::string& b) {
-  if (BaseName(a) != BaseName(b)) return false;
+bool SameEntry(const At& a, const At& b) {
+  if (BaseName(a.name) != BaseName(b.name)) return false;
   struct stat pa, pb;
-  if (::stat(ParentFolder(a).c_str(), &pa) != 0 || ::stat(ParentFolder(b).c_str(), &pb) != 0)
+  if (!HolderOf(a, pa) || !HolderOf(b, pb))
     return true;  // cannot tell: the caller refuses rather than risk writing the source
   return pa.st_dev == pb.st_dev && pa.st_ino == pb.st_ino;
+}
+
+// The bits this process's file mask takes from new files; all of them when it cannot be
+// read without changing it (umask() would, for a moment, for every thread).
+mode_t FileMask() {
+  static const mode_t mask = [] {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.rfind("Umask:", 0) == 0)
+        return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    }
+    return static_cast<mode_t>(07777);
+  }();
+  return mask;
 }
 
 // Content, permission bits and write time of the opened source into out. The time is the one
 // from before the copy: were it taken afterwards, a change made during the copy would carry
 // the new time on old content and never be seen again.
-bool WriteCopy(int in, const struct stat& opened, mode_t mode, int out, std::string* error) {
+// fresh: out was made empty just now with mode, so nothing needs cutting and the bits are set
+// unless the file mask took some.
+bool WriteCopy(int in, const struct stat& opened, mode_t mode, int out, std::string* error,
+               bool fresh = false) {
   std::int64_t copied = CopyContent(in, out, static_cast<std::uint64_t>(opened.st_size));
-  if (copied < 0 || ::ftruncate(out, copied) != 0) {
+  if (copied < 0 || (!fresh && ::ftruncate(out, copied) != 0)) {
     SetError(error, errno);
     return false;
   }
-  ::fchmod(out, mode);
+  if (!fresh || (mode & FileMask()) != 0) ::fchmod(out, mode);
   // The next run's date comparison relies on the copy keeping the source's time.
   struct timespec times[2] = {opened.st_atim, opened.st_mtim};
   if (::futimens(out, times) != 0) {
@@ -203,14 +235,16 @@ std::mt19937_64& TempNameRandom() {
 
 // A new file beside the target, renamed over it once complete, so that nothing else that
 // shares the target's content is touched and the target is whole at every moment.
-bool CopyUnderTempName(int in, const struct stat& opened, mode_t mode, const std::string& to,
+bool CopyUnderTempName(int in, const struct stat& opened, mode_t mode, const At& to,
                        std::string* error) {
-  const std::string prefix = ParentFolder(to) + "/" + ReplaceTempPrefix(BaseName(to));
+  const std::string prefix =
+      to.dir == AT_FDCWD ? ParentFolder(to.name) + "/" + ReplaceTempPrefix(BaseName(to.name))
+                         : ReplaceTempPrefix(to.name);
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     temp = prefix + std::to_string(TempNameRandom()() % 1000000000);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    fd = ::openat(to.dir, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) {
@@ -219,17 +253,208 @@ bool CopyUnderTempName(int in, const struct stat& opened, mode_t mode, const std
   }
   Fd out(fd);
   if (!WriteCopy(in, opened, mode, out.get(), error)) {
-    ::unlink(temp.c_str());
+    ::unlinkat(to.dir, temp.c_str(), 0);
     return false;
   }
-  if (::close(out.release()) != 0 || ::rename(temp.c_str(), to.c_str()) != 0) {
+  if (::close(out.release()) != 0 ||
+      ::renameat(to.dir, temp.c_str(), to.dir, to.name.c_str()) != 0) {
     int code = errno;
-    ::unlink(temp.c_str());
+    ::unlinkat(to.dir, temp.c_str(), 0);
     SetError(error, code);
     return false;
   }
   return true;
 }
+
+std::optional<FindEntry> LookUpAt(const At& at) {
+  struct stat st;
+  if (::fstatat(at.dir, at.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+  if (S_ISLNK(st.st_mode)) {
+    struct stat target;
+    if (::fstatat(at.dir, at.name.c_str(), &target, 0) != 0 || !S_ISREG(target.st_mode))
+      return std::nullopt;
+    st = target;
+  }
+  if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return std::nullopt;
+  return EntryFromStat(st, BaseName(at.name));
+}
+
+bool InaccessibleAt(const At& at, std::string* reason) {
+  struct stat st;
+  if (::fstatat(at.dir, at.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    SetError(reason, errno);
+    return true;
+  }
+  if (S_ISLNK(st.st_mode)) {
+    if (::fstatat(at.dir, at.name.c_str(), &st, 0) != 0) return false;  // a dangling link
+    if (S_ISDIR(st.st_mode)) {
+      if (reason) *reason = "a link to a folder";
+      return true;
+    }
+  }
+  if (S_ISREG(st.st_mode)) {
+    // There, but it could not be read.
+    if (::faccessat(at.dir, at.name.c_str(), R_OK, 0) != 0) {
+      SetError(reason, errno);
+      return true;
+    }
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) return false;
+  if (reason) *reason = "a special file (pipe, socket or device)";
+  return true;
+}
+
+bool CopyAt(const At& from, const At& to, bool expectNew, std::string* error) {
+  // Decide by a look-up before opening: opening a device may act on it.
+  struct stat srcInfo;
+  if (::fstatat(from.dir, from.name.c_str(), &srcInfo, 0) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  if (!S_ISREG(srcInfo.st_mode)) {
+    if (error) *error = "not a regular file";
+    return false;
+  }
+  Fd in(::openat(from.dir, from.name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (in.get() < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  struct stat opened;
+  if (::fstat(in.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) {
+    if (error) *error = "not a regular file";
+    return false;
+  }
+  // The copies are the program's own: a read-only source must not make them read-only, or
+  // no later run could bring them up to date.
+  const mode_t mode = (opened.st_mode & 07777) | S_IWUSR;
+  if (expectNew) {
+    // Made only if nothing has the name, so no link or other file is ever written through.
+    Fd out(::openat(to.dir, to.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                    mode));
+    if (out.get() >= 0) {
+      if (!WriteCopy(in.get(), opened, mode, out.get(), error, true)) return false;
+      if (::close(out.release()) != 0) {
+        SetError(error, errno);
+        return false;
+      }
+      return true;
+    }
+    if (errno != EEXIST) {
+      SetError(error, errno);
+      return false;
+    }
+  }
+  struct stat dstInfo;
+  bool targetExists = ::fstatat(to.dir, to.name.c_str(), &dstInfo, AT_SYMLINK_NOFOLLOW) == 0;
+  // Set when the target must not be written in place: a new file takes its name instead.
+  bool replace = false;
+  if (targetExists) {
+    if (S_ISDIR(dstInfo.st_mode)) {
+      if (error) *error = "a folder of that name is in the way";
+      return false;
+    }
+    if (S_ISLNK(dstInfo.st_mode)) {
+      // Never write through a link: it could lead outside the FTP web.
+      if (::unlinkat(to.dir, to.name.c_str(), 0) != 0) {
+        SetError(error, errno);
+        return false;
+      }
+      targetExists = false;
+    } else if (!S_ISREG(dstInfo.st_mode)) {
+      if (error) *error = "a special file of that name is in the way";
+      return false;
+    } else {
+      if (dstInfo.st_dev == opened.st_dev && dstInfo.st_ino == opened.st_ino &&
+          SameEntry(from, to)) {
+        if (error) *error = "source and target are the same file";
+        return false;
+      }
+      // A hard link shares its content with other names, perhaps the source's own (a mirror
+      // seeded with "cp -al"): writing it in place would change them all.
+      replace = dstInfo.st_nlink > 1;
+      if ((dstInfo.st_mode & S_IWUSR) == 0) {
+        // Like the read-only attribute: refused even for the administrator. A copy that only
+        // took the bit from its read-only source is ours to replace.
+        if ((opened.st_mode & S_IWUSR) != 0) {
+          if (error) *error = "the target is read-only";
+          return false;
+        }
+        replace = true;
+      }
+    }
+  }
+  if (replace) return CopyUnderTempName(in.get(), opened, mode, to, error);
+  // Written over the old content and cut to length afterwards rather than truncated
+  // first: freeing and reallocating every block of a re-copied web is many times slower.
+  // An interrupted copy leaves the target with a new write time, so the next run sees it.
+  Fd out(::openat(to.dir, to.name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, mode));
+  if (out.get() < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  if (!WriteCopy(in.get(), opened, mode, out.get(), error)) return false;
+  if (::close(out.release()) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  return true;
+}
+
+// A folder held by a descriptor that only names it: the folders above it are not walked again
+// for its entries, and it stays the folder that was opened.
+class PosixFolder final : public Folder {
+ public:
+  PosixFolder(std::string path, int fd) : Folder(std::move(path)), fd_(fd) {}
+
+  bool HeldIdentity(FileIdentity& identity) override {
+    struct stat st;
+    if (::fstat(fd_.get(), &st) != 0) return false;
+    identity = IdentityFromStat(st);
+    return true;
+  }
+  std::optional<FindEntry> LookUp(const std::string& name) override {
+    return LookUpAt(At{fd_.get(), name});
+  }
+  bool Inaccessible(const std::string& name, std::string* reason) override {
+    return InaccessibleAt(At{fd_.get(), name}, reason);
+  }
+  bool CreateFolder(const std::string& name, bool& made, std::string* error) override {
+    made = ::mkdirat(fd_.get(), name.c_str(), 0777) == 0;
+    if (made) return true;
+    int code = errno;
+    struct stat st;
+    if (code == EEXIST && ::fstatat(fd_.get(), name.c_str(), &st, 0) == 0 && S_ISDIR(st.st_mode))
+      return true;
+    SetError(error, code);
+    return false;
+  }
+  std::unique_ptr<Folder> OpenFolder(const std::string& name, std::string* error) override {
+    int fd = ::openat(fd_.get(), name.c_str(), kFolderNameOnly | O_NOFOLLOW);
+    if (fd < 0) {
+      // A link to a folder put in the way would carry the copies out of the FTP web.
+      if (errno == ENOTDIR || errno == ELOOP) {
+        if (error) *error = "a link or other entry is in the way";
+      } else {
+        SetError(error, errno);
+      }
+      return nullptr;
+    }
+    return std::make_unique<PosixFolder>(PathOf(name), fd);
+  }
+  bool CopyFileFrom(Folder& from, const std::string& name, bool expectNew,
+                    std::string* error) override {
+    if (auto* held = dynamic_cast<PosixFolder*>(&from))
+      return CopyAt(At{held->fd_.get(), name}, At{fd_.get(), name}, expectNew, error);
+    const std::string path = from.PathOf(name);
+    return CopyAt(At{AT_FDCWD, path}, At{fd_.get(), name}, expectNew, error);
+  }
+
+ private:
+  Fd fd_;
+};
 
 class PosixFileSystem final : public FileSystem {
  public:
@@ -286,15 +511,16 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::optional<FindEntry> LookUp(const std::string& path) override {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
-    if (S_ISLNK(st.st_mode)) {
-      struct stat target;
-      if (::stat(path.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) return std::nullopt;
-      st = target;
+    return LookUpAt(At{AT_FDCWD, path});
+  }
+
+  std::unique_ptr<Folder> OpenFolder(const std::string& path, std::string* error) override {
+    int fd = ::open(path.empty() ? "." : path.c_str(), kFolderNameOnly);
+    if (fd < 0) {
+      SetError(error, errno);
+      return nullptr;
     }
-    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return std::nullopt;
-    return EntryFromStat(st, BaseName(path));
+    return std::make_unique<PosixFolder>(path, fd);
   }
 
   bool CreateFolder(const std::string& path, std::string* error) override {
@@ -307,83 +533,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
-    // Decide by lstat before opening: opening a named pipe would block.
-    struct stat srcInfo;
-    if (::stat(from.c_str(), &srcInfo) != 0) {
-      SetError(error, errno);
-      return false;
-    }
-    if (!S_ISREG(srcInfo.st_mode)) {
-      if (error) *error = "not a regular file";
-      return false;
-    }
-    struct stat dstInfo;
-    bool targetExists = ::lstat(to.c_str(), &dstInfo) == 0;
-    // Set when the target must not be written in place: a new file takes its name instead.
-    bool replace = false;
-    if (targetExists) {
-      if (S_ISDIR(dstInfo.st_mode)) {
-        if (error) *error = "a folder of that name is in the way";
-        return false;
-      }
-      if (S_ISLNK(dstInfo.st_mode)) {
-        // Never write through a link: it could lead outside the FTP web.
-        if (::unlink(to.c_str()) != 0) {
-          SetError(error, errno);
-          return false;
-        }
-        targetExists = false;
-      } else if (!S_ISREG(dstInfo.st_mode)) {
-        if (error) *error = "a special file of that name is in the way";
-        return false;
-      } else {
-        if (dstInfo.st_dev == srcInfo.st_dev && dstInfo.st_ino == srcInfo.st_ino &&
-            SameEntry(from, to)) {
-          if (error) *error = "source and target are the same file";
-          return false;
-        }
-        // A hard link shares its content with other names, perhaps the source's own (a mirror
-        // seeded with "cp -al"): writing it in place would change them all.
-        replace = dstInfo.st_nlink > 1;
-        if ((dstInfo.st_mode & S_IWUSR) == 0) {
-          // Like the read-only attribute: refused even for the administrator. A copy that only
-          // took the bit from its read-only source is ours to replace.
-          if ((srcInfo.st_mode & S_IWUSR) != 0) {
-            if (error) *error = "the target is read-only";
-            return false;
-          }
-          replace = true;
-        }
-      }
-    }
-    Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (in.get() < 0) {
-      SetError(error, errno);
-      return false;
-    }
-    struct stat opened;
-    if (::fstat(in.get(), &opened) != 0 || !S_ISREG(opened.st_mode)) {
-      if (error) *error = "not a regular file";
-      return false;
-    }
-    // The copies are the program's own: a read-only source must not make them read-only, or
-    // no later run could bring them up to date.
-    const mode_t mode = (opened.st_mode & 07777) | S_IWUSR;
-    if (replace) return CopyUnderTempName(in.get(), opened, mode, to, error);
-    // Written over the old content and cut to length afterwards rather than truncated
-    // first: freeing and reallocating every block of a re-copied web is many times slower.
-    // An interrupted copy leaves the target with a new write time, so the next run sees it.
-    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, mode));
-    if (out.get() < 0) {
-      SetError(error, errno);
-      return false;
-    }
-    if (!WriteCopy(in.get(), opened, mode, out.get(), error)) return false;
-    if (::close(out.release()) != 0) {
-      SetError(error, errno);
-      return false;
-    }
-    return true;
+    return CopyAt(At{AT_FDCWD, from}, At{AT_FDCWD, to}, false, error);
   }
 
   bool DeleteFolder(const std::string& path, std::string* error) override {
@@ -405,30 +555,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool Inaccessible(const std::string& path, std::string* reason) override {
-    struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) {
-      if (errno == ENOENT || errno == ENOTDIR) return false;
-      SetError(reason, errno);
-      return true;
-    }
-    if (S_ISLNK(st.st_mode)) {
-      if (::stat(path.c_str(), &st) != 0) return false;  // a dangling link leads nowhere
-      if (S_ISDIR(st.st_mode)) {
-        if (reason) *reason = "a link to a folder";
-        return true;
-      }
-    }
-    if (S_ISREG(st.st_mode)) {
-      // There, but it could not be read.
-      if (::access(path.c_str(), R_OK) != 0) {
-        SetError(reason, errno);
-        return true;
-      }
-      return false;
-    }
-    if (S_ISDIR(st.st_mode)) return false;
-    if (reason) *reason = "a special file (pipe, socket or device)";
-    return true;
+    return InaccessibleAt(At{AT_FDCWD, path}, reason);
   }
 
   bool DeleteFile(const std::string& path, std::string* error) override {
