@@ -1027,17 +1027,29 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
   const bool remove = checking && options_.KillDeleted != 0;
   std::vector<const std::string*> gone;
   std::shared_ptr<Folder> source = files.empty() ? nullptr : OpenFolder(sourceRoot_ + relative);
+  // Where the source folder is held, one read of it answers for every file it lists; only the
+  // others are looked up one by one.
+  std::vector<std::string> listed;
+  FileIdentity held;
+  if (source && source->HeldIdentity(held)) {
+    FolderListing listing;
+    if (fs_.ReadFolder(source->Path(), listing, nullptr)) listed = std::move(listing.files);
+    std::sort(listed.begin(), listed.end());
+  }
   for (const std::string& name : files) {
     if (Cancelled()) break;
     // The run's own latest-run log has no source counterpart and is no deleted file.
     if ((LowerCase(name) == kLogName || IsLogLeftover(name)) && relative.empty()) continue;
     const std::string sourceFile = sourceRoot_ + relative + kPathSeparator + name;
-    std::optional<FindEntry> counterpart = source->LookUp(name);
+    const bool isListed = std::binary_search(listed.begin(), listed.end(), name);
+    std::optional<FindEntry> counterpart;
+    if (!isListed) counterpart = source->LookUp(name);
     std::string reason;
-    if (!counterpart && source->Inaccessible(name, &reason)) {
+    if (!isListed && !counterpart && source->Inaccessible(name, &reason)) {
       // A source file that cannot be examined may well be there: never sweep on a guess.
       Fail("check", sourceFile, reason);
-    } else if (!counterpart || counterpart->IsFolder() || NoLongerKept(relative, name)) {
+    } else if ((!isListed && (!counterpart || counterpart->IsFolder())) ||
+               NoLongerKept(relative, name)) {
       gone.push_back(&name);
     }
     Yield();
@@ -1045,7 +1057,6 @@ void ConversionRun::SweepFiles(const std::string& relative, const std::vector<st
   if (gone.empty()) {
     // A folder held open is still looked at when the web has moved away from under it: that
     // must be heard of as with the look-ups by path, which would have found nothing.
-    FileIdentity held;
     if (source && source->HeldIdentity(held)) SourceStillThere();
     return;
   }
