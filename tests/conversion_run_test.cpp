@@ -377,11 +377,13 @@ TEST_F(ConversionRunTest, Refusals) {
 TEST_F(ConversionRunTest, FrontPageWebsAndUploadsFoldersAreNoDestinations) {
   Put("_vti_inf.html", "fp");
   Put("index.htm", "i");
-  // An FTP web holds the web's "_vti_inf.html" after its first run, and may keep what pages use
-  // of "_borders": it stays a destination.
+  Put("_private/docs/readme.htm", "r");
+  // An FTP web holds the web's "_vti_inf.html" and the clean sub-folders of "_private" after its
+  // first run, and may keep what pages use of "_borders": it stays a destination.
   ASSERT_TRUE(Convert().Finished());
   MakeFolder(testing::Join(dst, "_borders"));
   EXPECT_FALSE(ConversionRun::CheckFolders(src, dst));
+  ASSERT_TRUE(Convert().Finished());
   const std::string other = dir / "Other";
   WriteFile(testing::Join(other, "_vti_pvt/service.cnf"), "cnf");
   WriteFile(testing::Join(other, "page.htm"), "p");

@@ -76,15 +76,21 @@ std::string UploadsFolderOwner(FileSystem& fs, const std::string& folder) {
   return std::string();
 }
 
-// A folder at the top of a folder holding the extensions' own data ("_vti", "_private"): the
-// folder is a FrontPage web, for no run ever puts such a folder into an FTP web. Files do not
-// count (a web's own "_vti_inf.html" is copied into its FTP web), nor do "_borders",
-// "_overlay" and "_fpclass", which may keep what the pages use.
+// A folder at the top of a folder holding the extensions' own data ("_vti", "_private") with
+// files of its own: the folder is a FrontPage web, for no run ever copies such a folder's own
+// files (its clean sub-folders are copied, so the folder itself may stand in an FTP web).
+// Files at the top do not count (a web's own "_vti_inf.html" is copied into its FTP web), nor
+// do "_borders", "_overlay" and "_fpclass", which may keep what the pages use. A folder that
+// cannot be read counts: nothing is deleted on a guess.
 std::string FrontPageFolderIn(FileSystem& fs, const std::string& folder) {
   FolderListing listing;
   if (!fs.ReadFolder(folder, listing, nullptr)) return std::string();
-  for (const std::string& name : listing.folders)
-    if (IsPrivateFolder(name)) return name;
+  for (const std::string& name : listing.folders) {
+    if (!IsPrivateFolder(name)) continue;
+    FolderListing inside;
+    if (!fs.ReadFolder(AddBackslash(folder) + name, inside, nullptr) || !inside.files.empty())
+      return name;
+  }
   return std::string();
 }
 
