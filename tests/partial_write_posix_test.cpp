@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <random>
 
 #include "platform/file_system.h"
 #include "settings/ini_editor.h"
@@ -70,6 +74,34 @@ TEST(PartialWriteTest, AppendAndReplaceThatRunOutOfSpaceLeaveTheFileWhole) {
   EXPECT_EQ(editor.ReadIniValue("/web/a.htm", ""), "NEW Entry");
   EXPECT_EQ(editor.WriteIniValue("/web/c.htm", "NEW Entry"), 1);
   EXPECT_EQ(ReadFile(log), start + "/web/c.htm=NEW Entry\r\n");
+}
+
+// Between two file systems the kernel will not copy by itself, so every byte goes through the
+// program's own buffer: whole, in pieces larger than the buffer, and refused when the disk fills.
+TEST(PartialWriteTest, ACopyBetweenFileSystemsGoesThroughTheBufferWhole) {
+  TempDir dir;
+  char pattern[] = "/dev/shm/tarnwick-copy-XXXXXX";
+  const int fd = ::mkstemp(pattern);
+  struct stat shm {}, disk {};
+  if (fd < 0 || ::fstat(fd, &shm) != 0 || ::stat(dir.path().c_str(), &disk) != 0 ||
+      shm.st_dev == disk.st_dev) {
+    if (fd >= 0) ::unlink(pattern);
+    GTEST_SKIP() << "no second file system at /dev/shm";
+  }
+  std::string content(300001, '\0');
+  std::mt19937 random(7);
+  for (char& c : content) c = static_cast<char>(random());
+  ASSERT_EQ(::write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+  ::close(fd);
+  std::string error;
+  EXPECT_TRUE(SystemFileSystem().CopyFile(pattern, dir / "copy", &error)) << error;
+  EXPECT_EQ(ReadFile(dir / "copy"), content);
+  {
+    FileSizeLimit limit(100000);
+    EXPECT_FALSE(SystemFileSystem().CopyFile(pattern, dir / "full", &error));
+  }
+  EXPECT_FALSE(error.empty());
+  ::unlink(pattern);
 }
 
 }  // namespace
