@@ -1,22 +1,22 @@
-// Runs the built tarnwick-convert as a user would, on generated webs in temporary folders.
+// The command line as a user meets it, on small webs in temporary folders: in process, and as
+// the built program where a process of its own is what is tested.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <sstream>
 #include <vector>
 
+#include "cli/cli_app.h"
 #include "engine/conversion_run.h"
 #include "engine/source_memory.h"
 #include "platform/file_system.h"
 #include "platform/program_folder.h"
 #include "support/temp_dir.h"
 
-#ifdef _WIN32
-#include "platform/windows_api.h"
-#include "platform/windows_text.h"
-#else
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,37 +36,18 @@ struct Outcome {
   std::string err;
 };
 
-#ifdef _WIN32
-// One argument as the command-line parser of the C runtime splits it again: in double quotes,
-// with backslashes doubled only where they precede a quote.
-std::string Quote(const std::string& text) {
-  std::string quoted = "\"";
-  std::size_t backslashes = 0;
-  for (char c : text) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, '\\');
-  return quoted + "\"";
-}
-
-// Windows programs end their text lines with CR LF; the expectations are written with LF.
-std::string UnixLines(std::string text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i)
-    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
-  return out;
-}
-#else
+#ifndef _WIN32
+// One word for sh.
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
+}
+
+// The built program, for the cases that need a process of their own.
+std::string Tool() {
+  const char* tool = std::getenv("TARNWICK_CONVERT");
+  return tool == nullptr ? std::string() : tool;
 }
 #endif
 
@@ -84,15 +65,6 @@ std::string Summary(int entries, int copied, int changed, int deleted, int failu
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // A cross build's tests run under an emulator that cannot take the build machine's path
-    // of the tool; there the tool is found beside the tests' folder, where the build puts it.
-    const char* tool = std::getenv("TARNWICK_CONVERT");
-#ifdef _WIN32
-    if (tool == nullptr) tool_ = ExecutableFolder() + "\\..\\tarnwick-convert.exe";
-#endif
-    if (tool != nullptr) tool_ = tool;
-    ASSERT_FALSE(tool_.empty()) << "TARNWICK_CONVERT names the tool under test";
-    ASSERT_TRUE(Exists(tool_)) << tool_;
     testing::MakeFolder(Settings());
     // A small FrontPage web: pages, a picture, server-extension folders, and files that a
     // skip list could name.
@@ -112,57 +84,18 @@ class CliTest : public ::testing::Test {
   std::string Settings() const { return root_ / "settings"; }
   std::string Root(const std::string& relative) const { return root_ / relative; }
 
-  // Runs the tool in the root folder with standard input empty and both outputs captured.
-#ifdef _WIN32
+  // Runs the command in this process, from the root folder, with both outputs captured.
   Outcome Run(const std::vector<std::string>& args) {
-    std::string command = Quote(tool_);
-    for (const std::string& arg : args) command += " " + Quote(arg);
-    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    auto open = [&](const std::string& path, DWORD access, DWORD disposition) {
-      return CreateFileW(WideFromUtf8(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    };
-    HANDLE in = open("NUL", GENERIC_READ, OPEN_EXISTING);
-    HANDLE out = open(io_ / "out", GENERIC_WRITE, CREATE_ALWAYS);
-    HANDLE err = open(io_ / "err", GENERIC_WRITE, CREATE_ALWAYS);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = in;
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION process{};
-    std::wstring commandLine = WideFromUtf8(command);
-    std::wstring folder = WideFromUtf8(root_.path());
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(PathFromText(root_.path()));
+    std::ostringstream out, err;
     Outcome outcome;
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       folder.c_str(), &startup, &process)) {
-      WaitForSingleObject(process.hProcess, INFINITE);
-      DWORD code = 0;
-      if (GetExitCodeProcess(process.hProcess, &code)) outcome.status = static_cast<int>(code);
-      CloseHandle(process.hThread);
-      CloseHandle(process.hProcess);
-    }
-    CloseHandle(in);
-    CloseHandle(out);
-    CloseHandle(err);
-    outcome.out = UnixLines(ReadFile(io_ / "out"));
-    outcome.err = UnixLines(ReadFile(io_ / "err"));
+    outcome.status = RunCli(args, out, err, false);
+    std::filesystem::current_path(before);
+    outcome.out = out.str();
+    outcome.err = err.str();
     return outcome;
   }
-#else
-  Outcome Run(const std::vector<std::string>& args) {
-    std::string command = "cd " + Quote(root_.path()) + " && " + Quote(tool_);
-    for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " </dev/null >" + Quote(io_ / "out") + " 2>" + Quote(io_ / "err");
-    int raw = std::system(command.c_str());
-    Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    outcome.out = ReadFile(io_ / "out");
-    outcome.err = ReadFile(io_ / "err");
-    return outcome;
-  }
-#endif
 
   Outcome Convert(std::vector<std::string> args) {
     args.insert(args.begin(), {"--settings-dir", Settings()});
@@ -171,7 +104,6 @@ class CliTest : public ::testing::Test {
 
   SourceMemory Memory() const { return SourceMemory(testing::Join(Settings(), "settings.db")); }
 
-  std::string tool_;
   TempDir root_;
   TempDir io_;
 };
@@ -364,7 +296,7 @@ TEST_F(CliTest, TwoRunsAtOnceOnOneFtpWebLoseNoChange) {
   auto page = [&](int i) { return Web("pages/p" + std::to_string(i) + ".htm"); };
   for (int i = 0; i < pages; ++i) WriteFile(page(i), "page");
   ASSERT_EQ(Convert({Web(), Root("site")}).status, 0);
-  std::string one = Quote(tool_) + " --settings-dir " + Quote(Settings()) + " --quiet " +
+  std::string one = Quote(Tool()) + " --settings-dir " + Quote(Settings()) + " --quiet " +
                     Quote(Web()) + " " + Quote(Root("site"));
   std::string both;
   for (const std::string n : {"1", "2"})
@@ -410,7 +342,7 @@ TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {
   WriteFile(Root("site/web/_vti_pvt/service.cnf"), "cnf");
   testing::MakeFolder(Root("alias"));
   // The mount lives in a mount namespace of its own and ends with the shell.
-  std::string tool = Quote(tool_) + " --settings-dir " + Quote(Settings()) + " ";
+  std::string tool = Quote(Tool()) + " --settings-dir " + Quote(Settings()) + " ";
   std::string script = "mount --bind " + Quote(Root("site")) + " " + Quote(Root("alias")) +
                        " || exit 99; " + tool + Quote(Root("alias/web")) + " " +
                        Quote(Root("site")) + " 2>" + Quote(io_ / "err1") + "; echo $? >" +
@@ -464,14 +396,14 @@ TEST_F(CliTest, FailuresAreListedOneLineEachAndGiveStatusOne) {
   EXPECT_EQ(Memory().ProposedDestination(Web()), Root("site"));
 }
 
+#ifndef _WIN32
+// The built program on a terminal, and what its exit status tells a script.
 TEST_F(CliTest, ProgressIsOneLineRewrittenOnATerminal) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the progress line is drawn for a terminal, which needs util-linux "
-                  "\"script\"; a Windows console cannot be captured that way";
-#endif
+  ASSERT_FALSE(Tool().empty()) << "TARNWICK_CONVERT names the tool under test";
+  EXPECT_EQ(std::system((Quote(Tool()) + " --bogus 2>/dev/null").c_str()), 2 << 8);
   // util-linux "script" gives the tool a terminal; without it there is nothing to test here.
   if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script";
-  std::string command = Quote(tool_) + " --settings-dir " + Quote(Settings()) + " " + Quote(Web()) +
+  std::string command = Quote(Tool()) + " --settings-dir " + Quote(Settings()) + " " + Quote(Web()) +
                         " " + Quote(Root("site"));
   std::string shell = "cd " + Quote(root_.path()) + " && script -qec " + Quote(command) +
                       " /dev/null </dev/null >" + Quote(io_ / "tty");
@@ -486,6 +418,7 @@ TEST_F(CliTest, ProgressIsOneLineRewrittenOnATerminal) {
   // The line is blanked before the summary starts.
   EXPECT_EQ(progress.back(), '\r');
 }
+#endif
 
 TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
   const std::vector<std::vector<std::string>> wrong = {
