@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "support/forwarding_file_system.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -18,34 +19,16 @@ using testing::TempDir;
 using testing::WriteFile;
 
 // The machine's file system with reads and look-ups counted, and one folder refused.
-class CountingFileSystem : public FileSystem {
+class CountingFileSystem : public testing::ForwardingFileSystem {
  public:
   bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* e) override {
     ++reads;
-    return folder != refused && real.ReadFolder(folder, listing, e);
+    return folder != refused && inner_.ReadFolder(folder, listing, e);
   }
   std::optional<FindEntry> LookUp(const std::string& path) override {
     ++lookUps[path];
-    return real.LookUp(path);
+    return inner_.LookUp(path);
   }
-  bool CreateFolder(const std::string& p, std::string* e) override {
-    return real.CreateFolder(p, e);
-  }
-  bool CopyFile(const std::string& a, const std::string& b, std::string* e) override {
-    return real.CopyFile(a, b, e);
-  }
-  bool DeleteFile(const std::string& p, std::string* e) override { return real.DeleteFile(p, e); }
-  bool ReadTextFile(const std::string& p, std::string& c, std::string* e) override {
-    return real.ReadTextFile(p, c, e);
-  }
-  bool ReplaceFile(const std::string& p, const std::string& c, std::string* e) override {
-    return real.ReplaceFile(p, c, e);
-  }
-  bool AppendToFile(const std::string& p, const std::string& c, std::string* e) override {
-    return real.AppendToFile(p, c, e);
-  }
-
-  FileSystem& real = SystemFileSystem();
   std::string refused;
   int reads = 0;
   std::map<std::string, int> lookUps;

@@ -28,7 +28,7 @@ const char* FsOpName(FsOp op) {
   return "?";
 }
 
-FailingFileSystem::FailingFileSystem(FileSystem& inner) : inner_(inner) {}
+FailingFileSystem::FailingFileSystem(FileSystem& inner) : ForwardingFileSystem(inner) {}
 
 void FailingFileSystem::FailWhen(FsOp op, std::string pathPart, int skip, int count) {
   rules_.push_back(Rule{op, std::move(pathPart), skip, count});

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "support/forwarding_file_system.h"
 
 namespace tarnwick::testing {
 
@@ -29,7 +29,7 @@ const char* FsOpName(FsOp op);
 // failed call changes nothing on disk and reports "injected failure"; a failed look-up or
 // read leaves its path inaccessible (something is there that cannot be examined), as a
 // folder without access or a disk error would.
-class FailingFileSystem : public FileSystem {
+class FailingFileSystem : public ForwardingFileSystem {
  public:
   explicit FailingFileSystem(FileSystem& inner = SystemFileSystem());
 
@@ -49,12 +49,6 @@ class FailingFileSystem : public FileSystem {
   bool CreateFolder(const std::string& path, std::string* error) override;
   bool CopyFile(const std::string& from, const std::string& to, std::string* error) override;
   bool DeleteFile(const std::string& path, std::string* error) override;
-  bool DeleteFolder(const std::string& path, std::string* error) override {
-    return inner_.DeleteFolder(path, error);
-  }
-  std::int64_t WriteTimeStep(const std::string& probePath) override {
-    return inner_.WriteTimeStep(probePath);
-  }
   bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override;
   bool ReplaceFile(const std::string& path, const std::string& content,
                    std::string* error) override;
@@ -77,7 +71,6 @@ class FailingFileSystem : public FileSystem {
   // True when this call is to fail; counts the call either way.
   bool ShouldFail(FsOp op, const std::string& path, const std::string& other, std::string* error);
 
-  FileSystem& inner_;
   std::vector<Rule> rules_;
   std::map<FsOp, int> calls_;
   std::map<FsOp, int> failed_;
