@@ -92,45 +92,15 @@ class ComparePanelTest : public QObject {
     form.SelectQuickMenuItem(1);
     auto* list = Find<CompareList>(&form, "lstCompare");
 
-    const QStringList expected = {
-        "Source :\t" + trees.source,
-        "Destination:\t" + trees.destination,
-        "Changed Items:\t" + trees.uploads,
-        "",
-        "",
-        "\tFrontpage\tFTP\tSaved\tSaved %",
-        "",
-        "*** Totals ***",
-        "Directories\t2\t0\t2\t100%",
-        "Files\t1\t2\t-1\t-100%",
-        "Size Of Files",
-        "     Bytes\t1.234.567\t1.000.039\t234.528\t19%",
-        "     Kilobytes\t1.206\t977\t229\t19%",
-        "     Megabytes\t1,18\t,95\t,22\t19%",
-        "",
-        "Click Here to view the latest changes.",
-        "",
-        "*** Uploads ***",
-        "Directories\t2\t1\t1\t50%",
-        "Files\t1\t2\t-1\t-100%",
-        "Size Of Files",
-        "     Bytes\t1.234.567\t1.000.010\t234.557\t19%",
-        "     Kilobytes\t1.206\t977\t229\t19%",
-        "     Megabytes\t1,18\t,95\t,22\t19%",
-        "",
-        "Click Here to view all changes made after your last upload.",
-        "",
-        "*** Deleted ***",
-        "Files\t2",
-        "Size Of Files",
-        "     Bytes\t2.148",
-        "     Kilobytes\t2",
-        "     Megabytes\t0,00",
-        "",
-        "*** Site Check ***",
-        "Nothing found that will break on a plain host.",
-    };
-    QCOMPARE(list->Lines(), expected);
+    // The core's lines (its own tests hold them all), with the user's marks in the numbers,
+    // and the site check's section at the end.
+    const QStringList lines = list->Lines();
+    QCOMPARE(lines.first(), "Source :\t" + trees.source);
+    QCOMPARE(lines[11], QStringLiteral("     Bytes\t1.234.567\t1.000.039\t234.528\t19%"));
+    QCOMPARE(lines[13], QStringLiteral("     Megabytes\t1,18\t,95\t,22\t19%"));
+    QCOMPARE(lines[32], QStringLiteral("     Megabytes\t0,00"));
+    QCOMPARE(lines.mid(lines.size() - 2),
+             QStringList({"*** Site Check ***", "Nothing found that will break on a plain host."}));
 
     // Each selection of the panel counts afresh.
     WriteFile(trees.source + "/a/more.htm", "");
