@@ -23,32 +23,6 @@ TEST(HelpersTest, TrimNullCutsAtFirstNul) {
   EXPECT_EQ(TrimNull(std::string("a\0b", 3)), "a");
 }
 
-TEST(HelpersTest, TextBeforeAndAfterSplitAtFirstSeparator) {
-  EXPECT_EQ(TextBefore("^", "/images^logo.gif"), "/images");
-  EXPECT_EQ(TextAfter("^", "/images^logo.gif"), "logo.gif");
-  EXPECT_EQ(TextBefore("^", "^index.htm"), "");
-  EXPECT_EQ(TextAfter("^", "^index.htm"), "index.htm");
-  // A "^" inside the file name stays with the name.
-  EXPECT_EQ(TextAfter("^", "/images^a^b.htm"), "a^b.htm");
-}
-
-TEST(HelpersTest, MissingSeparator) {
-  EXPECT_EQ(TextBefore("^", "index.htm"), "");
-  EXPECT_EQ(TextAfter("\\", "index"), "index");
-  EXPECT_EQ(TextAfter("\\", "images\\icons\\"), "icons\\");
-  // Longer separators start after length-1 characters, as the old routine did.
-  EXPECT_EQ(TextAfter("ab", "xyz"), "yz");
-}
-
-TEST(HelpersTest, SeparatorMatchesWithoutRegardToCaseAndResultsAreTrimmed) {
-  EXPECT_EQ(TextBefore("X", "aXb"), "a");
-  EXPECT_EQ(TextBefore("x", "aXb"), "a");
-  EXPECT_EQ(TextBefore("^", " a ^ b "), "a");
-  EXPECT_EQ(TextAfter("^", " a ^ b "), "b");
-  // Only the space character is trimmed.
-  EXPECT_EQ(TextAfter("^", "a^\tb"), "\tb");
-}
-
 TEST(HelpersTest, MatchSpecWildcards) {
   EXPECT_TRUE(MatchSpec("_vti_cnf", "*"));
   EXPECT_TRUE(MatchSpec("", "*"));
@@ -58,20 +32,6 @@ TEST(HelpersTest, MatchSpecWildcards) {
   EXPECT_TRUE(MatchSpec("a.b.c", "*.c"));
   EXPECT_FALSE(MatchSpec("abc", "ab"));
   EXPECT_TRUE(MatchSpec("aXbXc", "*x*c"));
-}
-
-TEST(HelpersTest, WriteTimesAndSizes) {
-  FindEntry a, b;
-  a.lastWriteTime = 100;
-  b.lastWriteTime = 200;
-  EXPECT_EQ(CompareWriteTimes(a, b), -1);
-  EXPECT_EQ(CompareWriteTimes(b, a), 1);
-  EXPECT_EQ(CompareWriteTimes(a, a), 0);
-  // Sizes are true 64-bit sizes, not the low word of the old record.
-  a.size = 5000000000ULL;
-  EXPECT_EQ(FileSizeOf(a), 5000000000LL);
-  a.size = 3000000000ULL;
-  EXPECT_EQ(FileSizeOf(a), 3000000000LL);
 }
 
 TEST(HelpersTest, StripTrailingSeparatorsKeepsRoot) {

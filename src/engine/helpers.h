@@ -8,9 +8,6 @@
 
 namespace tarnwick {
 
-// -1, 0 or 1 as a's last-write time is earlier than, equal to or later than b's.
-int CompareWriteTimes(const FindEntry& a, const FindEntry& b);
-
 // Whether a copy's last-write time stands for its source's, given the step in nanoseconds in
 // which the copy's file system keeps times (TimeStepOf). Equal times always do. Where the
 // step is coarser than a nanosecond, a copy time that lies on the step and differs from the

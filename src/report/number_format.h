@@ -25,8 +25,6 @@ class NumberFormat {
   // The general form behind the four patterns.
   std::string Format(double value, int decimals, bool integerDigitRequired) const;
 
-  const std::string& GroupSeparator() const { return groupSeparator_; }
-  const std::string& DecimalMark() const { return decimalMark_; }
 
  private:
   std::string groupSeparator_ = ",";

@@ -56,11 +56,4 @@ bool TallyTree(FileSystem& fs, const std::string& root, TreeTally& tally, bool s
          CountSubfolders(fs, folder, listing.folders, tally, yield);
 }
 
-bool TallySubfolders(FileSystem& fs, const std::string& folder, TreeTally& tally,
-                     const TallyYield& yield) {
-  FolderListing listing;
-  if (!fs.ReadFolder(folder, listing, nullptr)) return true;
-  return CountSubfolders(fs, folder, listing.folders, tally, yield);
-}
-
 }  // namespace tarnwick

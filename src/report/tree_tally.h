@@ -27,10 +27,4 @@ using TallyYield = std::function<bool()>;
 bool TallyTree(FileSystem& fs, const std::string& root, TreeTally& tally, bool skipRootChangeLog,
                const TallyYield& yield = {});
 
-// Adds every sub-folder of folder (which ends with the separator), at any depth, with its
-// files. Depth first and pre-order: a sub-folder's own files, then the sub-folder, then what
-// lies below it.
-bool TallySubfolders(FileSystem& fs, const std::string& folder, TreeTally& tally,
-                     const TallyYield& yield = {});
-
 }  // namespace tarnwick

@@ -21,8 +21,6 @@ class MainTimerSchedule {
  public:
   MainTimerPlan Tick(bool exitRequested);
 
-  std::int32_t TickerTicks() const { return tickerTicks_; }
-  std::int16_t CheckTicks() const { return checkTicks_; }
 
  private:
   std::int32_t tickerTicks_ = 0;  // ticks since the last item was shown

@@ -72,9 +72,6 @@ class NewsTicker {
   std::optional<std::string> LabelClick(int index) const { return rotation_.ClickTarget(index); }
 
   const TickerRotation& Rotation() const { return rotation_; }
-  const MainTimerSchedule& Schedule() const { return schedule_; }
-  bool IsOnline() const { return isOnline_; }
-  const std::string& FeedAddress() const { return feedAddress_; }
 
  private:
   TickerPlatform& platform_;

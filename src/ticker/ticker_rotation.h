@@ -40,7 +40,7 @@ struct TickerLabel {
 };
 
 // The ticker's item list and the two labels that scroll through the box. A window draws the
-// labels after every call and runs a 100 ms timer while TickerTimerRunning() is true.
+// labels after every call and runs a 100 ms timer until TickerTimerTick() answers false.
 class TickerRotation {
  public:
   explicit TickerRotation(int boxWidth = kTickerBoxWidth, int boxHeight = kTickerBoxHeight);
@@ -58,7 +58,6 @@ class TickerRotation {
   // One tick of the scroll: both labels move up; the incoming one stops at its rest place.
   // Returns whether the scroll goes on.
   bool TickerTimerTick();
-  bool TickerTimerRunning() const { return tickerTimerRunning_; }
 
   // The address a click on label index opens, or nothing. Only the current item's label
   // opens anything; the outgoing one never does.
@@ -67,7 +66,6 @@ class TickerRotation {
   const TickerLabel& Label(int index) const { return labels_[index == 0 ? 0 : 1]; }
   const std::vector<TickerItem>& Items() const { return items_; }
   // Position of the next item to show, counted from 0.
-  std::size_t TickerIndex() const { return tickerIndex_; }
 
  private:
   void ResetGeometry();
