@@ -693,6 +693,12 @@ TEST_F(ConversionRunTest, CopiesAreNeverWrittenThroughLinksAndStayWritable) {
   MakeFolder(dst);
   for (const char* name : {"kept.htm", "renamed.htm"})
     fs::create_hard_link(PathFromText(SrcFile(name)), PathFromText(testing::Join(dst, name)));
+#ifndef _WIN32
+  // And a copy that someone replaced by a symbolic link into the web.
+  Put("linked.htm", "linked", 1000);
+  fs::create_symlink(PathFromText(SrcFile("kept.htm")),
+                     PathFromText(testing::Join(dst, "linked.htm")));
+#endif
   // A copy that an earlier version left read-only, after its read-only source.
   WriteFile(testing::Join(dst, "ro.htm"), "old");
   fs::permissions(PathFromText(testing::Join(dst, "ro.htm")), readOnly);
@@ -709,6 +715,8 @@ TEST_F(ConversionRunTest, CopiesAreNeverWrittenThroughLinksAndStayWritable) {
   EXPECT_EQ(ReadFile(testing::Join(dst, "ro.htm")), "read-only");
 #ifndef _WIN32
   EXPECT_EQ(fs::hard_link_count(PathFromText(SrcFile("kept.htm"))), 1u);
+  EXPECT_FALSE(fs::is_symlink(PathFromText(testing::Join(dst, "linked.htm"))));
+  EXPECT_EQ(ReadFile(testing::Join(dst, "linked.htm")), "linked");
 #endif
 
   // The copies of a read-only page stay writable, so its next change reaches both folders.
