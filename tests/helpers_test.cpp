@@ -23,17 +23,6 @@ TEST(HelpersTest, TrimNullCutsAtFirstNul) {
   EXPECT_EQ(TrimNull(std::string("a\0b", 3)), "a");
 }
 
-TEST(HelpersTest, MatchSpecWildcards) {
-  EXPECT_TRUE(MatchSpec("_vti_cnf", "*"));
-  EXPECT_TRUE(MatchSpec("", "*"));
-  EXPECT_TRUE(MatchSpec("Images", "im*"));
-  EXPECT_TRUE(MatchSpec("abc", "a?c"));
-  EXPECT_FALSE(MatchSpec("abc", "a?d"));
-  EXPECT_TRUE(MatchSpec("a.b.c", "*.c"));
-  EXPECT_FALSE(MatchSpec("abc", "ab"));
-  EXPECT_TRUE(MatchSpec("aXbXc", "*x*c"));
-}
-
 TEST(HelpersTest, StripTrailingSeparatorsKeepsRoot) {
   EXPECT_EQ(StripTrailingSeparators("web" + kSep + kSep), "web");
   EXPECT_EQ(StripTrailingSeparators("web"), "web");

@@ -28,9 +28,6 @@ std::string_view TrimBlanks(std::string_view text);
 // The characters before the first NUL.
 std::string TrimNull(const std::string& text);
 
-// Wildcard match ("*" any run, "?" one character), without regard to case.
-bool MatchSpec(std::string_view name, std::string_view pattern);
-
 // Orders names without regard to case, with the exact bytes breaking ties, so that every
 // listing comes out the same on every run.
 bool NameLess(const std::string& a, const std::string& b);

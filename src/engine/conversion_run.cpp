@@ -276,8 +276,6 @@ RunResult ConversionRun::Run(const std::string& source, const std::string& desti
 
   WorkList.clear();
   workSplit_.clear();
-  WalkRoot = AddBackslash(SourcePath);
-  FolderPattern = "*";
   FolderCount = 0;
   sourceRoot_ = StripTrailingSeparators(SourcePath);
   destRoot_ = StripTrailingSeparators(DestPath);
@@ -322,39 +320,6 @@ Refusal ConversionRun::HoldFolders(std::vector<FolderLock>& locks) {
 }
 
 // ---- scan -------------------------------------------------------------------------------
-
-std::string ConversionRun::RelativeFolder(const std::string& folder,
-                                          const std::string& root) const {
-  std::string f = StripTrailingSeparators(folder);
-  if (f.size() <= root.size()) return std::string();
-  return f.substr(root.size());
-}
-
-void ConversionRun::ListFolderFiles(const std::string& folder) {
-  if (sourceRoot_.empty()) sourceRoot_ = StripTrailingSeparators(SourcePath);
-  FolderListing listing;
-  std::string error;
-  const std::string relative = RelativeFolder(folder, sourceRoot_);
-  if (!fs_.ReadFolder(folder, listing, &error)) {
-    Fail("read folder", folder, error);
-    unlistedSourceFolders_.insert(FolderKey(relative));
-    return;
-  }
-  if (relative.empty()) sourceRootListed_ = true;
-  AddEntries(relative, listing.files);
-}
-
-void ConversionRun::ScanFolder(const std::string& path) {
-  if (sourceRoot_.empty()) sourceRoot_ = StripTrailingSeparators(SourcePath);
-  FolderListing listing;
-  std::string error;
-  if (!fs_.ReadFolder(StripTrailingSeparators(path), listing, &error)) {
-    Fail("read folder", path, error);
-    unlistedSourceFolders_.insert(FolderKey(RelativeFolder(path, sourceRoot_)));
-    return;
-  }
-  ScanListing(RelativeFolder(path, sourceRoot_), listing);
-}
 
 void ConversionRun::AddEntries(const std::string& relative, const std::vector<std::string>& files) {
   for (const std::string& name : files) {
@@ -401,7 +366,7 @@ void ConversionRun::ScanListing(const std::string& relative, const FolderListing
       sourceRoot_, relative, listing,
       [this](const std::string& name, const std::string& childRelative,
              const FolderListing& child) {
-        if (MatchSpec(name, FolderPattern) && !IsExcludedFolder(name)) {
+        if (!IsExcludedFolder(name)) {
           AddEntries(childRelative, child.files);
           ++FolderCount;
         }
@@ -464,8 +429,6 @@ bool ConversionRun::NoLongerKept(const std::string& relative, const std::string&
 // ---- copy phase ---------------------------------------------------------------------------
 
 void ConversionRun::CopyChangedFiles() {
-  if (sourceRoot_.empty()) sourceRoot_ = StripTrailingSeparators(SourcePath);
-  if (destRoot_.empty()) destRoot_ = StripTrailingSeparators(DestPath);
   const bool checking = options_.CheckForChanges != 0;
   destLog_.IniFile = destRoot_ + kPathSeparator + kLogName;
   destLog_.IniSection = "Changed";
@@ -946,8 +909,6 @@ void ConversionRun::DeleteAllFromFtpWeb(const std::vector<std::string>& paths) {
 // ---- sweep --------------------------------------------------------------------------------
 
 void ConversionRun::SweepDeletedFiles() {
-  if (sourceRoot_.empty()) sourceRoot_ = StripTrailingSeparators(SourcePath);
-  if (destRoot_.empty()) destRoot_ = StripTrailingSeparators(DestPath);
   Status("Checking for Deleted Files...");
   Yield();
   // Without a listing of the web's own folder (its failure is listed already), or with the web
@@ -957,7 +918,6 @@ void ConversionRun::SweepDeletedFiles() {
   destLog_.IniSection = "Deleted";
   uploadsLog_.IniFile = UploadsPath + kPathSeparator + kLogName;
   uploadsLog_.IniSection = "Deleted";
-  WalkRoot = AddBackslash(DestPath);
 
   destLog_.DeferWrites(true);
   uploadsLog_.DeferWrites(true);
@@ -1006,15 +966,6 @@ bool ConversionRun::SourceFolderListed(const std::string& relative) const {
     key.resize(cut == std::string::npos ? 0 : cut);
   }
   return true;
-}
-
-void ConversionRun::SweepFolder(const std::string& path) {
-  if (sourceRoot_.empty()) sourceRoot_ = StripTrailingSeparators(SourcePath);
-  if (destRoot_.empty()) destRoot_ = StripTrailingSeparators(DestPath);
-  FolderListing listing;
-  std::string error;
-  if (!fs_.ReadFolder(StripTrailingSeparators(path), listing, &error)) return;
-  SweepListing(RelativeFolder(path, destRoot_), listing);
 }
 
 void ConversionRun::SweepListing(const std::string& relative, const FolderListing& listing) {

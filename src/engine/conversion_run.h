@@ -105,24 +105,16 @@ class ConversionRun {
   // Whether a finished run starts the FTP client.
   static bool FtpClientWanted(const Options& options);
 
-  // The phases, public so that tests can drive them one at a time.
-  void ListFolderFiles(const std::string& folder);
-  void ScanFolder(const std::string& path);
-  void CopyChangedFiles();
-  void SweepDeletedFiles();
-  void SweepFolder(const std::string& path);
-
   std::string SourcePath;
   std::string DestPath;
   std::string UploadsPath;
-  std::string WalkRoot;
-  std::string FolderPattern = "*";
   std::int64_t FolderCount = 0;
   std::vector<std::string> WorkList;  // relative folder, "^", file name
 
-  const RunResult& Result() const { return result_; }
-
  private:
+  void CopyChangedFiles();
+  void SweepDeletedFiles();
+
   struct PendingAction {
     std::string from;  // empty for a deletion
     std::string to;
@@ -182,7 +174,6 @@ class ConversionRun {
   void Yield();
   bool Cancelled();
   bool SkipListed(const std::string& fileName) const;
-  std::string RelativeFolder(const std::string& folder, const std::string& root) const;
 
   Options options_;
   std::vector<std::string> skipList_;  // lowered
