@@ -8,7 +8,8 @@
 namespace tarnwick::testing {
 
 // Passes every call to another file system (the machine's by default); a double overrides only
-// the calls it changes.
+// the calls it changes. OpenFolder is left to the base on purpose: its folders send each
+// operation back here, so a held folder still goes through the double's overrides.
 class ForwardingFileSystem : public FileSystem {
  public:
   explicit ForwardingFileSystem(FileSystem& inner = SystemFileSystem()) : inner_(inner) {}
