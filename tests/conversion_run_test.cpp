@@ -242,6 +242,10 @@ TEST_F(ConversionRunTest, NamesTheLogCannotHoldAreStillRecorded) {
   EXPECT_TRUE(result.failures.empty());
   EXPECT_NE(ReadFile(DestLog()).find(SrcFile("a%3Db.htm") + "=NEW Entry"), std::string::npos);
   EXPECT_EQ(ReadFile(testing::Join(dst, "a=b.htm")), "x");
+  const std::pair<const char*, const char*> keys[] = {
+      {"a=b\r\nc", "a%3Db%0D%0Ac"}, {" a b\t", "%20a b%09"}, {"\t \t", "%09%20%09"},
+      {"[a[b;", "%5Ba[b;"},         {" ;a", "%20%3Ba"},      {"my%20page.htm", "my%20page.htm"}};
+  for (const auto& [path, key] : keys) EXPECT_EQ(LogKey(path), key) << path;
 }
 
 // ---- deleted-file sweep ------------------------------------------------------------------
