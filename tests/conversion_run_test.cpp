@@ -751,6 +751,20 @@ TEST_F(ConversionRunTest, AFileAndAFolderThatSwapNamesAreGotPast) {
   RunResult next = Convert();
   EXPECT_TRUE(next.failures.empty());
   EXPECT_EQ(next.reported + next.deletedFound, 0);
+
+#ifndef _WIN32
+  // A folder that holds what no listing shows, here a pipe, cannot make way: said, not hidden.
+  Put("z/f.htm", "f");
+  Convert();
+  ASSERT_EQ(::mkfifo(testing::Join(dst, "z/pipe").c_str(), 0600), 0);
+  std::filesystem::remove_all(PathFromText(SrcFile("z")));
+  Put("z", "page z");
+  bool folderFailed = false;
+  for (const RunFailure& failure : Convert().failures)
+    folderFailed |= failure.operation == "delete" && failure.path == testing::Join(dst, "z");
+  EXPECT_TRUE(folderFailed);
+  EXPECT_TRUE(std::filesystem::is_fifo(PathFromText(testing::Join(dst, "z/pipe"))));
+#endif
 }
 
 TEST_F(ConversionRunTest, TheWebsOwnChangesIniAndNamesLikeTheProgramsTemporaryOnes) {
