@@ -168,12 +168,7 @@ TEST(SettingsStore, TickerDateLivesInItsOwnSection) {
 
 TEST(ProgramFolder, IsTheExecutablesFolderWhenWritable) {
   std::string folder = ExecutableFolder();
-#ifdef _WIN32
-  const char* self = "settings_store_test.exe";
-#else
-  const char* self = "settings_store_test";
-#endif
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / self));
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / TARNWICK_TEST_EXECUTABLE));
   ASSERT_TRUE(FolderWritable(folder));
   EXPECT_EQ(ProgramFolder(), folder);
 
