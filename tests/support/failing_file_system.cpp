@@ -3,45 +3,14 @@
 namespace tarnwick::testing {
 
 const char* FsOpName(FsOp op) {
-  switch (op) {
-    case FsOp::kReadFolder:
-      return "ReadFolder";
-    case FsOp::kLookUp:
-      return "LookUp";
-    case FsOp::kCreateFolder:
-      return "CreateFolder";
-    case FsOp::kCopyFile:
-      return "CopyFile";
-    case FsOp::kDeleteFile:
-      return "DeleteFile";
-    case FsOp::kReadTextFile:
-      return "ReadTextFile";
-    case FsOp::kReplaceFile:
-      return "ReplaceFile";
-    case FsOp::kAppendToFile:
-      return "AppendToFile";
-    case FsOp::kIdentity:
-      return "Identity";
-    case FsOp::kLockFolder:
-      return "LockFolder";
-  }
-  return "?";
+  static const char* const kNames[] = {"ReadFolder", "LookUp",       "CreateFolder", "CopyFile",
+                                       "DeleteFile", "ReadTextFile", "ReplaceFile",  "AppendToFile",
+                                       "Identity",   "LockFolder"};
+  return kNames[static_cast<int>(op)];
 }
 
-FailingFileSystem::FailingFileSystem(FileSystem& inner) : ForwardingFileSystem(inner) {}
-
-void FailingFileSystem::FailWhen(FsOp op, std::string pathPart, int skip, int count) {
-  rules_.push_back(Rule{op, std::move(pathPart), skip, count});
-}
-
-void FailingFileSystem::Clear() {
-  rules_.clear();
-  inaccessible_.clear();
-}
-
-int FailingFileSystem::Calls(FsOp op) const {
-  auto it = calls_.find(op);
-  return it == calls_.end() ? 0 : it->second;
+void FailingFileSystem::FailWhen(FsOp op, std::string pathPart) {
+  rules_.emplace(op, std::move(pathPart));
 }
 
 int FailingFileSystem::Failed(FsOp op) const {
@@ -51,18 +20,15 @@ int FailingFileSystem::Failed(FsOp op) const {
 
 bool FailingFileSystem::ShouldFail(FsOp op, const std::string& path, const std::string& other,
                                    std::string* error) {
-  ++calls_[op];
-  for (Rule& rule : rules_) {
-    if (rule.op != op) continue;
-    if (!rule.pathPart.empty() && path.find(rule.pathPart) == std::string::npos &&
-        other.find(rule.pathPart) == std::string::npos)
-      continue;
-    int index = rule.matched++;
-    if (index < rule.skip || (rule.count >= 0 && index >= rule.skip + rule.count)) continue;
-    ++failed_[op];
-    failedPaths_.push_back(other.empty() ? path : other);
-    if (error) *error = "injected failure";
-    return true;
+  auto [first, last] = rules_.equal_range(op);
+  for (auto rule = first; rule != last; ++rule) {
+    const std::string& part = rule->second;
+    if (part.empty() || path.find(part) != std::string::npos ||
+        other.find(part) != std::string::npos) {
+      ++failed_[op];
+      if (error) *error = "injected failure";
+      return true;
+    }
   }
   return false;
 }

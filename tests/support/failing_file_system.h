@@ -31,17 +31,11 @@ const char* FsOpName(FsOp op);
 // folder without access or a disk error would.
 class FailingFileSystem : public ForwardingFileSystem {
  public:
-  explicit FailingFileSystem(FileSystem& inner = SystemFileSystem());
+  // Fails every call of op whose path (for a copy: either path) contains pathPart ("" for
+  // every path).
+  void FailWhen(FsOp op, std::string pathPart);
 
-  // Fails the calls of op whose path (for a copy: either path) contains pathPart ("" for
-  // every path): the first `skip` matching calls pass, then `count` fail (-1: all of them).
-  void FailWhen(FsOp op, std::string pathPart, int skip = 0, int count = -1);
-  void Clear();
-
-  int Calls(FsOp op) const;
   int Failed(FsOp op) const;
-  // Every path (for a copy, the target) of a failed call, in order.
-  const std::vector<std::string>& FailedPaths() const { return failedPaths_; }
 
   bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) override;
   std::optional<FindEntry> LookUp(const std::string& path) override;
@@ -61,20 +55,11 @@ class FailingFileSystem : public ForwardingFileSystem {
   LockOutcome LockFolder(const std::string& folder, FolderLock& lock, std::string* error) override;
 
  private:
-  struct Rule {
-    FsOp op;
-    std::string pathPart;
-    int skip;
-    int count;
-    int matched = 0;
-  };
-  // True when this call is to fail; counts the call either way.
+  // True when this call is to fail; counts the failures.
   bool ShouldFail(FsOp op, const std::string& path, const std::string& other, std::string* error);
 
-  std::vector<Rule> rules_;
-  std::map<FsOp, int> calls_;
+  std::multimap<FsOp, std::string> rules_;
   std::map<FsOp, int> failed_;
-  std::vector<std::string> failedPaths_;
   std::set<std::string> inaccessible_;
 };
 
