@@ -73,14 +73,6 @@ Outcome RunTool(const std::vector<std::string>& args, std::optional<Clock::durat
   return outcome;
 }
 
-// A profile file the program wrote: well formed line by line. Because a kill can land in the
-// middle of a write of several pages, at most the last line of an interrupted append may be
-// cut; it must then be the file's very end, and nothing may depend on it.
-std::string ProfileProblem(const std::string& path) {
-  StrictProfile profile = testing::ReadStrictProfile(path);
-  return profile.problem;
-}
-
 class InterruptedRunTest : public ::testing::Test {
  protected:
   InterruptedRunTest()
@@ -137,7 +129,7 @@ TEST_F(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb
     }
     for (const std::string& log :
          {Join(dst, "changes.ini"), Join(up, "changes.ini"), Join(settings, "settings.db")}) {
-      EXPECT_EQ(ProfileProblem(log), "") << log << " after a kill";
+      EXPECT_EQ(testing::ReadStrictProfile(log).problem, "") << log << " after a kill";
     }
 
     Outcome complete = RunTool(Args(), std::nullopt);
@@ -180,30 +172,6 @@ TEST_F(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb
   }
   // Most kills must have struck a running conversion, or the test proves little.
   EXPECT_GE(killedWhileRunning, rounds * 3 / 4) << "runs took " << runSeconds << " s";
-}
-
-// What a kill during the atomic rewrite of a change log leaves: a temporary file beside it.
-// The next run clears it; it is no file of the web, so it is neither logged as deleted nor
-// left in the uploads folder to be uploaded.
-TEST(InterruptedRewriteTest, LeftoversOfAnInterruptedLogRewriteAreClearedNotLogged) {
-  TempDir dir;
-  const std::string src = dir / "Web", dst = dir / "Web-FTP", up = dir / "Web-FTP-Uploads";
-  testing::WriteFile(Join(src, "index.htm"), "home");
-  Options options;
-  options.CheckForChanges = options.CompareDate = options.CompareSize = 1;
-  options.CreateUploadsDir = options.KillDeleted = options.ReportChanges = 1;
-  options.ReportDeleted = 1;
-  ASSERT_TRUE(ConversionRun(options, {}).Run(src, dst).failures.empty());
-  const std::string leftover = ReplaceTempPrefix("changes.ini") + "123456";
-  testing::WriteFile(Join(dst, leftover), "[Changed]\r\n/web/x");
-  testing::WriteFile(Join(up, leftover), "[Changed]\r\n/web/x");
-  testing::WriteFile(Join(src, "index.htm"), "home, edited");
-  RunResult result = ConversionRun(options, {}).Run(src, dst);
-  EXPECT_TRUE(result.failures.empty());
-  EXPECT_EQ(result.deletedFound, 0);
-  EXPECT_FALSE(Exists(Join(dst, leftover)));
-  EXPECT_FALSE(Exists(Join(up, leftover)));
-  EXPECT_EQ(testing::ReadStrictProfile(Join(up, "changes.ini")).sections.count("deleted"), 0u);
 }
 
 // The settings file rewritten over and over by a child process that is killed at random
