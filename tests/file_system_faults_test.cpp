@@ -203,23 +203,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- settings.db ---------------------------------------------------------------------------
 
-class SettingsFaultTest : public ::testing::Test {
- protected:
-  SettingsFaultTest() : file(dir / "settings.db") {
-    Options options = DefaultOptions();
-    options.FTPPath = "/usr/bin/ftp";
-    EXPECT_TRUE(SaveOptions(file, options));
-    SourceMemory memory(file);
-    memory.RememberConversion("/webs/a", "/webs/a-FTP");
-    memory.RememberConversion("/webs/b", "/webs/b-FTP");
-    before = ReadFile(file);
-  }
+TEST(SettingsFaultTest, FailedRewriteLeavesTheFileAsItWas) {
   TempDir dir;
-  std::string file;
-  std::string before;
-};
-
-TEST_F(SettingsFaultTest, FailedRewriteLeavesTheFileAsItWas) {
+  const std::string file = dir / "settings.db";
+  Options options = DefaultOptions();
+  options.FTPPath = "/usr/bin/ftp";
+  ASSERT_TRUE(SaveOptions(file, options));
+  SourceMemory(file).RememberConversion("/webs/a", "/webs/a-FTP");
+  SourceMemory(file).RememberConversion("/webs/b", "/webs/b-FTP");
+  const std::string before = ReadFile(file);
   for (FsOp op : {FsOp::kReplaceFile, FsOp::kAppendToFile, FsOp::kReadTextFile}) {
     WriteFile(file, before);
     FailingFileSystem failing;

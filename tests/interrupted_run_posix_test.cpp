@@ -73,35 +73,23 @@ Outcome RunTool(const std::vector<std::string>& args, std::optional<Clock::durat
   return outcome;
 }
 
-class InterruptedRunTest : public ::testing::Test {
- protected:
-  InterruptedRunTest()
-      : src(dir / "Web"),
-        dst(dir / "Web-FTP"),
-        up(dir / "Web-FTP-Uploads"),
-        settings(dir / "settings") {
-    testing::MakeFolder(settings);
-  }
-  std::vector<std::string> Args() const {
-    return {"--settings-dir", settings, "--quiet", src, dst};
-  }
-
-  TempDir dir;
-  std::string src, dst, up, settings;
-};
-
-TEST_F(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb) {
+TEST(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb) {
   ASSERT_NE(std::getenv("TARNWICK_CONVERT"), nullptr) << "TARNWICK_CONVERT names the tool";
   const int rounds = EnvNumber("TARNWICK_KILL_ROUNDS", 24);
   const int files = EnvNumber("TARNWICK_KILL_FILES", 1500);
+  TempDir dir;
+  const std::string src = dir / "Web", dst = dir / "Web-FTP", up = dir / "Web-FTP-Uploads";
+  const std::string settings = dir / "settings";
+  testing::MakeFolder(settings);
+  const std::vector<std::string> args = {"--settings-dir", settings, "--quiet", src, dst};
   testing::WebBuilder web(src, 20240607);
   web.Build(files);
 
-  ASSERT_EQ(RunTool(Args(), std::nullopt).status, 0);
+  ASSERT_EQ(RunTool(args, std::nullopt).status, 0);
   // Later runs copy every file again, but over existing ones, which is much faster than the
   // first run that creates them; one such run sets the scale of the kill moments.
   web.Edit(12);
-  Outcome calibration = RunTool(Args(), std::nullopt);
+  Outcome calibration = RunTool(args, std::nullopt);
   ASSERT_EQ(calibration.status, 0);
   double runSeconds = calibration.seconds;
   std::filesystem::remove_all(up);  // uploaded
@@ -121,10 +109,10 @@ TEST_F(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb
     const double fraction = (round + 0.5) / rounds * 1.1;
     auto delay = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(runSeconds * fraction));
-    Outcome cut = RunTool(Args(), delay);
+    Outcome cut = RunTool(args, delay);
     if (cut.killed) ++killedWhileRunning;
     if (round % 3 == 2) {
-      Outcome again = RunTool(Args(), delay / 2);
+      Outcome again = RunTool(args, delay / 2);
       if (again.killed) ++killedWhileRunning;
     }
     for (const std::string& log :
@@ -132,7 +120,7 @@ TEST_F(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb
       EXPECT_EQ(testing::ReadStrictProfile(log).problem, "") << log << " after a kill";
     }
 
-    Outcome complete = RunTool(Args(), std::nullopt);
+    Outcome complete = RunTool(args, std::nullopt);
     ASSERT_EQ(complete.status, 0);
     runSeconds = (runSeconds * 3 + complete.seconds) / 4;
 
