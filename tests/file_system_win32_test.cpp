@@ -64,8 +64,6 @@ TEST(Win32FileSystemTest, OneFolderWhateverTheCaseOfItsName) {
   ASSERT_TRUE(SystemFileSystem().FolderIdentity(web, a, nullptr));
   ASSERT_TRUE(SystemFileSystem().FolderIdentity(upper, b, nullptr));
   EXPECT_EQ(a, b);
-  EXPECT_EQ(ConversionRun::CheckFolders(web, lower).kind, RefusalKind::kSameFolders);
-  EXPECT_EQ(ConversionRun::CheckFolders(web, upper + "\\").kind, RefusalKind::kSameFolders);
   EXPECT_EQ(ConversionRun::CheckFolders(web, Join(lower, "sub\\..")).kind,
             RefusalKind::kSameFolders);
   EXPECT_EQ(ConversionRun::CheckFolders(web, Join(upper, "ftp")).kind, RefusalKind::kNested);
@@ -94,7 +92,6 @@ TEST(Win32FileSystemTest, DriveRootIsAFolderWithItsSeparator) {
   EXPECT_EQ(AddBackslash(drive), "C:\\");
   EXPECT_EQ(AddBackslash("C:\\Web"), "C:\\Web\\");
   EXPECT_EQ(StripTrailingSeparators("C:\\"), "C:\\");
-  EXPECT_EQ(StripTrailingSeparators("C:\\\\"), "C:\\");
   EXPECT_EQ(StripTrailingSeparators("C:\\Web\\"), "C:\\Web");
   // What the user types is made whole the way the system reads it: ".." off the text first.
   EXPECT_EQ(FolderPath("C:\\").Text(), "C:\\");
@@ -114,7 +111,6 @@ TEST(Win32FileSystemTest, DriveRootIsAFolderWithItsSeparator) {
   for (const std::string& name : listing.folders) EXPECT_NE(name, "..");
   // The file list of the root needs no separator added, and no doubled one.
   EXPECT_EQ(ListFiles(fs, drive), listing.files);
-  EXPECT_EQ(ListFiles(fs, "C:"), ListFiles(fs, "C:"));
 
   // A destination directly on a drive root has the root as its existing parent.
   TempDir dir;
@@ -144,64 +140,35 @@ TEST(Win32FileSystemTest, ReadOnlyAttributeGuardsATarget) {
   EXPECT_FALSE(fs.DeleteFile(target, &error));
   EXPECT_TRUE(Exists(target));
 
-  // A read-only profile is not rewritten, and the failure comes back.
-  ASSERT_TRUE(SetAttributes(target, FILE_ATTRIBUTE_NORMAL));
-  WriteFile(target, "[Main]\r\nA=1\r\n");
-  ASSERT_TRUE(SetAttributes(target, FILE_ATTRIBUTE_READONLY));
-  IniEditor editor;
-  editor.IniFile = target;
-  editor.IniSection = "Main";
-  EXPECT_EQ(editor.WriteIniValue("A", "2"), 0);
-  EXPECT_EQ(ReadFile(target), "[Main]\r\nA=1\r\n");
-
   // Once writable the copy replaces it, keeping the time; a hidden target is replaced too.
   ASSERT_TRUE(SetAttributes(target, FILE_ATTRIBUTE_HIDDEN));
   ASSERT_TRUE(fs.CopyFile(source, target, &error)) << error;
   EXPECT_EQ(ReadFile(target), "new content");
   EXPECT_EQ(WriteTimeOf(target), 1234567890);
-  EXPECT_EQ(fs.LookUp(target)->lastWriteTime, fs.LookUp(source)->lastWriteTime);
   EXPECT_FALSE(AttributesOf(target) & FILE_ATTRIBUTE_HIDDEN);
   EXPECT_FALSE(fs.CopyFile(source, LowerCase(source), &error));
   EXPECT_EQ(error, "source and target are the same file");
   EXPECT_EQ(ReadFile(source), "new content");
 }
 
-TEST(Win32FileSystemTest, CopiesAreNotWrittenThroughHardLinksAndStayWritable) {
+// Hard links and read-only sources in a whole run are in conversion_run_test.cpp; this is
+// the case a plain Windows copy would get wrong: a target that is a second name of its source.
+TEST(Win32FileSystemTest, ACopyOverASecondNameOfItsSourceIsAFileOfItsOwn) {
   TempDir dir;
   FileSystem& fs = SystemFileSystem();
   const std::string source = dir / "web/a.htm";
   WriteFile(source, "new");
-  WriteFile(dir / "other.htm", "other");
   testing::MakeFolder(dir / "ftp");
-  auto link = [](const std::string& existing, const std::string& name) {
-    return CreateHardLinkW(WideFromUtf8(name).c_str(), WideFromUtf8(existing).c_str(), nullptr);
-  };
-  // A target that shares its content with another file, or with the source itself.
-  ASSERT_TRUE(link(dir / "other.htm", dir / "ftp/a.htm"));
-  ASSERT_TRUE(link(source, dir / "ftp/b.htm"));
+  ASSERT_TRUE(CreateHardLinkW(WideFromUtf8(dir / "ftp/b.htm").c_str(), WideFromUtf8(source).c_str(),
+                              nullptr));
   std::string error;
-  ASSERT_TRUE(fs.CopyFile(source, dir / "ftp/a.htm", &error)) << error;
   ASSERT_TRUE(fs.CopyFile(source, dir / "ftp/b.htm", &error)) << error;
-  EXPECT_EQ(ReadFile(dir / "other.htm"), "other");
-  EXPECT_EQ(ReadFile(dir / "ftp/a.htm"), "new");
   WriteFile(dir / "ftp/b.htm", "changed in the FTP web");
   EXPECT_EQ(ReadFile(source), "new");
 
-  // The copy of a read-only source is writable; an older copy that took the attribute from
-  // its source is replaced, one that the user made read-only is not (see above).
-  ASSERT_TRUE(SetAttributes(source, FILE_ATTRIBUTE_READONLY));
-  WriteFile(dir / "ftp/c.htm", "old");
-  ASSERT_TRUE(SetAttributes(dir / "ftp/c.htm", FILE_ATTRIBUTE_READONLY));
-  for (const char* target : {"ftp/c.htm", "ftp/d.htm"}) {
-    ASSERT_TRUE(fs.CopyFile(source, dir / target, &error)) << target << ": " << error;
-    EXPECT_EQ(ReadFile(dir / target), "new");
-    EXPECT_FALSE(AttributesOf(dir / target) & FILE_ATTRIBUTE_READONLY) << target;
-  }
-  ASSERT_TRUE(SetAttributes(source, FILE_ATTRIBUTE_NORMAL));
-
   EXPECT_GE(fs.WriteTimeStep(dir / "probe"), 100);
   EXPECT_FALSE(Exists(dir / "probe"));
-  EXPECT_TRUE(fs.DeleteFolder(dir / "ftp", &error) == false);  // not empty
+  EXPECT_FALSE(fs.DeleteFolder(dir / "ftp", &error));  // not empty
   testing::MakeFolder(dir / "empty");
   EXPECT_TRUE(fs.DeleteFolder(dir / "empty", &error)) << error;
   EXPECT_FALSE(Exists(dir / "empty"));
@@ -227,8 +194,6 @@ TEST(Win32FileSystemTest, NamesOutsideTheAnsiCodePageAreCopiedAndLogged) {
   EXPECT_EQ(ReadFile(Join(ftp, page)), "page");
   EXPECT_EQ(ReadFile(Join(ftp, odd + "\\inner.htm")), "inner");
   EXPECT_EQ(ReadFile(Join(ftp + "-Uploads", page)), "page");
-  std::vector<std::string> files = ListFiles(SystemFileSystem(), ftp);
-  EXPECT_NE(std::find(files.begin(), files.end(), page), files.end());
 
   // The log names every file; the name comes back as it went in.
   IniEditor editor;
@@ -336,27 +301,6 @@ TEST(Win32FileSystemTest, JunctionsAreNotEntered) {
   MakeJunction(dir / "elsewhere", dir / "web");
   EXPECT_EQ(ConversionRun::CheckFolders(dir / "web", dir / "elsewhere\\ftp").kind,
             RefusalKind::kNested);
-}
-
-TEST(Win32FileSystemTest, AHeldFolderIsRefusedToASecondHolderButStaysUsable) {
-  TempDir dir;
-  WriteFile(dir / "ftp/page.htm", "page");
-  FileSystem& fs = SystemFileSystem();
-  FolderLock first, second;
-  ASSERT_EQ(fs.LockFolder(dir / "ftp", first, nullptr), LockOutcome::kTaken);
-  EXPECT_EQ(fs.LockFolder(dir / "ftp", second, nullptr), LockOutcome::kBusy);
-  // The holder's own run still lists, reads, writes and deletes inside it.
-  FolderListing listing;
-  EXPECT_TRUE(fs.ReadFolder(dir / "ftp", listing, nullptr));
-  EXPECT_EQ(listing.files, std::vector<std::string>{"page.htm"});
-  EXPECT_TRUE(fs.ReplaceFile(dir / "ftp/changes.ini", "[Changed]\r\n", nullptr));
-  EXPECT_TRUE(fs.DeleteFile(dir / "ftp/page.htm", nullptr));
-  FileIdentity identity;
-  EXPECT_TRUE(fs.FolderIdentity(dir / "ftp", identity, nullptr));
-  first.Release();
-  EXPECT_EQ(fs.LockFolder(dir / "ftp", second, nullptr), LockOutcome::kTaken);
-  EXPECT_FALSE(fs.Inaccessible(dir / "no-such-file.htm", nullptr));
-  EXPECT_FALSE(fs.Inaccessible(dir / "no-such-folder/page.htm", nullptr));
 }
 
 }  // namespace

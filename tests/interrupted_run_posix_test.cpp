@@ -73,43 +73,23 @@ Outcome RunTool(const std::vector<std::string>& args, std::optional<Clock::durat
   return outcome;
 }
 
-// A profile file the program wrote: well formed line by line. Because a kill can land in the
-// middle of a write of several pages, at most the last line of an interrupted append may be
-// cut; it must then be the file's very end, and nothing may depend on it.
-std::string ProfileProblem(const std::string& path) {
-  StrictProfile profile = testing::ReadStrictProfile(path);
-  return profile.problem;
-}
-
-class InterruptedRunTest : public ::testing::Test {
- protected:
-  InterruptedRunTest()
-      : src(dir / "Web"),
-        dst(dir / "Web-FTP"),
-        up(dir / "Web-FTP-Uploads"),
-        settings(dir / "settings") {
-    testing::MakeFolder(settings);
-  }
-  std::vector<std::string> Args() const {
-    return {"--settings-dir", settings, "--quiet", src, dst};
-  }
-
-  TempDir dir;
-  std::string src, dst, up, settings;
-};
-
-TEST_F(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb) {
+TEST(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb) {
   ASSERT_NE(std::getenv("TARNWICK_CONVERT"), nullptr) << "TARNWICK_CONVERT names the tool";
   const int rounds = EnvNumber("TARNWICK_KILL_ROUNDS", 24);
   const int files = EnvNumber("TARNWICK_KILL_FILES", 1500);
+  TempDir dir;
+  const std::string src = dir / "Web", dst = dir / "Web-FTP", up = dir / "Web-FTP-Uploads";
+  const std::string settings = dir / "settings";
+  testing::MakeFolder(settings);
+  const std::vector<std::string> args = {"--settings-dir", settings, "--quiet", src, dst};
   testing::WebBuilder web(src, 20240607);
   web.Build(files);
 
-  ASSERT_EQ(RunTool(Args(), std::nullopt).status, 0);
+  ASSERT_EQ(RunTool(args, std::nullopt).status, 0);
   // Later runs copy every file again, but over existing ones, which is much faster than the
   // first run that creates them; one such run sets the scale of the kill moments.
   web.Edit(12);
-  Outcome calibration = RunTool(Args(), std::nullopt);
+  Outcome calibration = RunTool(args, std::nullopt);
   ASSERT_EQ(calibration.status, 0);
   double runSeconds = calibration.seconds;
   std::filesystem::remove_all(up);  // uploaded
@@ -129,18 +109,18 @@ TEST_F(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb
     const double fraction = (round + 0.5) / rounds * 1.1;
     auto delay = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(runSeconds * fraction));
-    Outcome cut = RunTool(Args(), delay);
+    Outcome cut = RunTool(args, delay);
     if (cut.killed) ++killedWhileRunning;
     if (round % 3 == 2) {
-      Outcome again = RunTool(Args(), delay / 2);
+      Outcome again = RunTool(args, delay / 2);
       if (again.killed) ++killedWhileRunning;
     }
     for (const std::string& log :
          {Join(dst, "changes.ini"), Join(up, "changes.ini"), Join(settings, "settings.db")}) {
-      EXPECT_EQ(ProfileProblem(log), "") << log << " after a kill";
+      EXPECT_EQ(testing::ReadStrictProfile(log).problem, "") << log << " after a kill";
     }
 
-    Outcome complete = RunTool(Args(), std::nullopt);
+    Outcome complete = RunTool(args, std::nullopt);
     ASSERT_EQ(complete.status, 0);
     runSeconds = (runSeconds * 3 + complete.seconds) / 4;
 
@@ -180,30 +160,6 @@ TEST_F(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb
   }
   // Most kills must have struck a running conversion, or the test proves little.
   EXPECT_GE(killedWhileRunning, rounds * 3 / 4) << "runs took " << runSeconds << " s";
-}
-
-// What a kill during the atomic rewrite of a change log leaves: a temporary file beside it.
-// The next run clears it; it is no file of the web, so it is neither logged as deleted nor
-// left in the uploads folder to be uploaded.
-TEST(InterruptedRewriteTest, LeftoversOfAnInterruptedLogRewriteAreClearedNotLogged) {
-  TempDir dir;
-  const std::string src = dir / "Web", dst = dir / "Web-FTP", up = dir / "Web-FTP-Uploads";
-  testing::WriteFile(Join(src, "index.htm"), "home");
-  Options options;
-  options.CheckForChanges = options.CompareDate = options.CompareSize = 1;
-  options.CreateUploadsDir = options.KillDeleted = options.ReportChanges = 1;
-  options.ReportDeleted = 1;
-  ASSERT_TRUE(ConversionRun(options, {}).Run(src, dst).failures.empty());
-  const std::string leftover = ReplaceTempPrefix("changes.ini") + "123456";
-  testing::WriteFile(Join(dst, leftover), "[Changed]\r\n/web/x");
-  testing::WriteFile(Join(up, leftover), "[Changed]\r\n/web/x");
-  testing::WriteFile(Join(src, "index.htm"), "home, edited");
-  RunResult result = ConversionRun(options, {}).Run(src, dst);
-  EXPECT_TRUE(result.failures.empty());
-  EXPECT_EQ(result.deletedFound, 0);
-  EXPECT_FALSE(Exists(Join(dst, leftover)));
-  EXPECT_FALSE(Exists(Join(up, leftover)));
-  EXPECT_EQ(testing::ReadStrictProfile(Join(up, "changes.ini")).sections.count("deleted"), 0u);
 }
 
 // The settings file rewritten over and over by a child process that is killed at random

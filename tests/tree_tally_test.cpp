@@ -34,10 +34,12 @@ class CountingFileSystem : public testing::ForwardingFileSystem {
   std::map<std::string, int> lookUps;
 };
 
-// 3 counted sub-folders (a FrontPage one and an empty one), a hidden file, and a dot folder
-// whose content must not count.
+// 3 counted sub-folders (a FrontPage one and an empty one), a hidden file, a dot folder
+// whose content must not count, and change logs at the root and below it.
 void MakeWeb(const TempDir& tree) {
   WriteFile(tree / "web/index.htm", std::string(100, 'x'));
+  WriteFile(tree / "web/Changes.INI", std::string(50, 'x'));
+  WriteFile(tree / "web/images/changes.ini", std::string(3, 'x'));
   WriteFile(tree / "web/.htaccess", std::string(7, 'x'));
   WriteFile(tree / "web/_vti_cnf/index.htm", std::string(20, 'x'));
   WriteFile(tree / "web/images/logo.gif", std::string(300, 'x'));
@@ -50,31 +52,20 @@ TEST(TreeTallyTest, CountsFoldersFilesAndBytesBelowTheRoot) {
   TempDir tree;
   MakeWeb(tree);
   for (const std::string& root : {tree / "web", (tree / "web") + kPathSeparator}) {
-    TreeTally tally{1, 2, 3};  // the walk adds to what the tally holds
-    TallyTree(SystemFileSystem(), root, tally, false);
-    EXPECT_EQ(tally.Folders, 4) << root;
-    EXPECT_EQ(tally.Files, 6) << root;
-    EXPECT_EQ(tally.Bytes, 430) << root;
+    // Only the root's change log is left out, and only when asked.
+    for (bool leaveOutLog : {false, true}) {
+      TreeTally tally{1, 2, 3};  // the walk adds to what the tally holds
+      TallyTree(SystemFileSystem(), root, tally, leaveOutLog);
+      EXPECT_EQ(tally.Folders, 4) << root;
+      EXPECT_EQ(tally.Files, leaveOutLog ? 7 : 8) << root;
+      EXPECT_EQ(tally.Bytes, leaveOutLog ? 433 : 483) << root;
+    }
   }
 
   TreeTally none;  // an empty text must not be taken for the file system's root
   TallyTree(SystemFileSystem(), "", none, false);
   TallyTree(SystemFileSystem(), tree / "missing", none, false);
   EXPECT_EQ(none.Folders + none.Files + none.Bytes, 0);
-}
-
-TEST(TreeTallyTest, RootChangeLogIsLeftOutOnlyWhenAsked) {
-  TempDir tree;
-  WriteFile(tree / "up/Changes.INI", std::string(50, 'x'));
-  WriteFile(tree / "up/page.htm", std::string(10, 'x'));
-  WriteFile(tree / "up/sub/changes.ini", std::string(3, 'x'));
-  TreeTally uploads, destination;
-  TallyTree(SystemFileSystem(), tree / "up", uploads, true);
-  TallyTree(SystemFileSystem(), tree / "up", destination, false);
-  EXPECT_EQ(uploads.Files, 2);
-  EXPECT_EQ(uploads.Bytes, 13);
-  EXPECT_EQ(destination.Files, 3);
-  EXPECT_EQ(destination.Bytes, 63);
 }
 
 TEST(TreeTallyTest, OnlyRegularFilesAndRealFoldersCountWithSixtyFourBitSizes) {
@@ -99,7 +90,6 @@ TEST(TreeTallyTest, OnlyRegularFilesAndRealFoldersCountWithSixtyFourBitSizes) {
 TEST(TreeTallyTest, OneReadPerFolderOneLookUpPerFileAndAFailedReadEndsOnlyItsBranch) {
   TempDir tree;
   MakeWeb(tree);
-  WriteFile(tree / "web/changes.ini", "x");
   WriteFile(tree / "web/locked/deeper/page.htm", "x");
   CountingFileSystem fs;
   fs.refused = (tree / "web/locked") + kPathSeparator;
@@ -107,13 +97,13 @@ TEST(TreeTallyTest, OneReadPerFolderOneLookUpPerFileAndAFailedReadEndsOnlyItsBra
   TreeTally tally;
   EXPECT_TRUE(TallyTree(fs, tree / "web", tally, true, [&] { return ++yields > 0; }));
   EXPECT_EQ(tally.Folders, 3);
-  EXPECT_EQ(tally.Files, 4);
-  EXPECT_EQ(tally.Bytes, 427);
+  EXPECT_EQ(tally.Files, 5);
+  EXPECT_EQ(tally.Bytes, 430);
   // The root, three counted sub-folders and the refused one; the dot folder is never read.
   EXPECT_EQ(fs.reads, 5);
-  EXPECT_EQ(fs.lookUps.size(), 4u);
+  EXPECT_EQ(fs.lookUps.size(), 5u);
   for (const auto& [path, count] : fs.lookUps) EXPECT_EQ(count, 1) << path;
-  EXPECT_GE(yields, 4);  // the window gets a turn after every file
+  EXPECT_GE(yields, 5);  // the window gets a turn after every file
 
   // A false answer ends the count at once, in any folder.
   for (int last = 1; last <= yields; ++last) {

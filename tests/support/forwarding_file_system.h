@@ -7,13 +7,11 @@
 
 namespace tarnwick::testing {
 
-// Passes every call to another file system (the machine's by default); a double overrides only
-// the calls it changes. OpenFolder is left to the base on purpose: its folders send each
-// operation back here, so a held folder still goes through the double's overrides.
+// Passes every call to the machine's file system; a double overrides only the calls it changes.
+// OpenFolder is left to the base on purpose: its folders send each operation back here, so a held
+// folder still goes through the double's overrides.
 class ForwardingFileSystem : public FileSystem {
  public:
-  explicit ForwardingFileSystem(FileSystem& inner = SystemFileSystem()) : inner_(inner) {}
-
   bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) override {
     return inner_.ReadFolder(folder, listing, error);
   }
@@ -61,7 +59,7 @@ class ForwardingFileSystem : public FileSystem {
   }
 
  protected:
-  FileSystem& inner_;
+  FileSystem& inner_ = SystemFileSystem();
 };
 
 }  // namespace tarnwick::testing
