@@ -248,45 +248,6 @@ TEST_F(CliTest, ARunOnAnFtpWebThatAnotherRunHoldsIsRefusedAtOnce) {
 }
 
 #ifndef _WIN32
-// Both runs started together, round after round, each after many edits and the uploads folder
-// emptied: the one that finds the FTP web held stops at once. Without the hold both logged the
-// same changes, one's rewrite of the log dropping lines of the other's.
-TEST_F(CliTest, TwoRunsAtOnceOnOneFtpWebLoseNoChange) {
-  const int pages = 600;
-  auto page = [&](int i) { return Web("pages/p" + std::to_string(i) + ".htm"); };
-  for (int i = 0; i < pages; ++i) WriteFile(page(i), "page");
-  ASSERT_EQ(Convert({Web(), Root("site")}).status, 0);
-  const std::string one = "--quiet " + Quote(Web()) + " " + Quote(Root("site"));
-  const std::string both = "(" + Command(one, "1") + ") & (" + Command(one, "2") + ") & wait";
-  for (int round = 0; round < 4; ++round) {
-    SCOPED_TRACE("round " + std::to_string(round));
-    std::filesystem::remove_all(Root("site-Uploads"));
-    for (int i = round % 2; i < pages; i += 2)
-      WriteFile(page(i), "page, edit " + std::to_string(round));
-    ASSERT_EQ(std::system(both.c_str()), 0);
-    int finished = 0;
-    for (const std::string n : {"1", "2"}) {
-      if (Status(n) == "0\n") {
-        ++finished;
-      } else {
-        EXPECT_EQ(Status(n), "2\n") << Err(n);
-        EXPECT_NE(Err(n).find("Another conversion is running"), std::string::npos) << Err(n);
-      }
-    }
-    EXPECT_GE(finished, 1);
-    // Every edit logged once, and mirrored.
-    std::string log = ReadFile(Root("site-Uploads/changes.ini"));
-    for (int i = round % 2; i < pages; i += 2) {
-      std::string key = page(i) + "=";
-      std::size_t at = log.find(key);
-      ASSERT_NE(at, std::string::npos) << i;
-      EXPECT_EQ(log.find(key, at + 1), std::string::npos) << i << " logged twice";
-      EXPECT_EQ(ReadFile(Root("site-Uploads/pages/p" + std::to_string(i) + ".htm")),
-                "page, edit " + std::to_string(round));
-    }
-  }
-}
-
 TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {
   if (geteuid() != 0) GTEST_SKIP() << "mount --bind needs root; this test does not run as root";
   if (std::system("command -v unshare >/dev/null 2>&1") != 0)
