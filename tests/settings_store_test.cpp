@@ -28,17 +28,6 @@ const Options kDefaults{.CheckForChanges = 1,
                         .ReportChanges = 1,
                         .ReportDeleted = 1};
 
-TEST(SettingsStore, MissingFileGivesDefaultsAndWritesNothing) {
-  TempDir dir;
-  std::string file = SettingsFilePath(dir.path());
-  EXPECT_EQ(file, dir / "settings.db");
-  LoadedOptions loaded = LoadOptions(file);
-  EXPECT_EQ(loaded.options, kDefaults);
-  EXPECT_EQ(DefaultOptions(), kDefaults);
-  EXPECT_TRUE(loaded.damagedKeys.empty());
-  EXPECT_FALSE(Exists(file));
-}
-
 TEST(SettingsStore, SaveWritesTheKeysInOrder) {
   TempDir dir;
   const Options o{.CheckForChanges = 1,
@@ -96,26 +85,20 @@ TEST(SettingsStore, DamagedValuesTakeTheirDefaultAndLoadingGoesOn) {
                                       "LaunchFTP"}));
 }
 
-TEST(SettingsStore, GreyedStateLoadsAndIsSavedBack) {
+TEST(SettingsStore, MissingGivesDefaultsMarkIsSkippedAndAFileThatCannotBeReadIsNamed) {
   TempDir dir;
-  WriteFile(dir / "settings.db", "[Main]\nCheckForChanges=2\nKillExtra=\"2\"\n");
-  Options o = LoadOptions(dir / "settings.db").options;
-  EXPECT_EQ(o.CheckForChanges, 2);
-  EXPECT_EQ(o.KillExtra, 2);
-  ASSERT_TRUE(SaveOptions(dir / "settings.db", o));
-  std::string text = ReadFile(dir / "settings.db");
-  EXPECT_NE(text.find("CheckForChanges=2\r\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("KillExtra=2\r\n"), std::string::npos) << text;
-}
-
-TEST(SettingsStore, AByteOrderMarkIsSkippedAFileThatCannotBeReadIsNamed) {
-  TempDir dir;
+  LoadedOptions missing = LoadOptions(SettingsFilePath(dir.path()));
+  EXPECT_EQ(SettingsFilePath(dir.path()), dir / "settings.db");
+  EXPECT_EQ(missing.options, kDefaults);
+  EXPECT_EQ(DefaultOptions(), kDefaults);
+  EXPECT_TRUE(missing.damagedKeys.empty());
+  EXPECT_EQ(missing.problem, "");
+  EXPECT_FALSE(Exists(dir / "settings.db"));  // nothing written
   // Defaults in place of KillDeleted=0 would delete what the user keeps in the FTP web.
   WriteFile(dir / "settings.db", "\xEF\xBB\xBF[Main]\nKillDeleted=0\n");
   LoadedOptions marked = LoadOptions(dir / "settings.db");
   EXPECT_EQ(marked.options.KillDeleted, 0);
   EXPECT_EQ(marked.problem, "");
-  EXPECT_EQ(LoadOptions(dir / "missing.db").problem, "");
   testing::MakeFolder(dir / "folder/settings.db");
   EXPECT_NE(LoadOptions(dir / "folder/settings.db").problem.find(dir / "folder/settings.db"),
             std::string::npos);
@@ -158,11 +141,6 @@ TEST(SettingsStore, TickerDateLivesInItsOwnSection) {
   ASSERT_TRUE(SaveOptions(file, kDefaults));
   ASSERT_TRUE(SaveTickerDate(file, "20240131"));
   EXPECT_NE(ReadFile(file).find("\r\n[Ticker]\r\nTickerDate=20240131\r\n"), std::string::npos);
-  // The ticker's timer spells the key "Tickerdate"; it is the same entry.
-  IniEditor editor;
-  editor.IniFile = file;
-  editor.IniSection = kTickerDateSection;
-  EXPECT_EQ(editor.ReadIniValue("Tickerdate", ""), "20240131");
   EXPECT_EQ(LoadOptions(file).options, kDefaults);
 }
 
