@@ -30,17 +30,14 @@ const Options kDefaults{.CheckForChanges = 1,
 
 TEST(SettingsStore, SaveWritesTheKeysInOrder) {
   TempDir dir;
-  const Options o{.CheckForChanges = 1,
-                  .CompareDate = 0,
-                  .CompareSize = 2,
-                  .CreateUploadsDir = 1,
-                  .FTPPath = "/usr/bin/ftp client",
-                  .KillDeleted = 0,
-                  .KillExtra = 1,
-                  .LaunchFTP = 1,
-                  .ReportChanges = 0,
-                  .ReportDeleted = 1,
-                  .KeepUsedFiles = 1};
+  Options o = kDefaults;
+  o.CompareDate = 0;
+  o.CompareSize = 2;  // greyed
+  o.FTPPath = "/usr/bin/ftp client";
+  o.KillDeleted = 0;
+  o.LaunchFTP = 1;
+  o.ReportChanges = 0;
+  o.KeepUsedFiles = 1;
   ASSERT_TRUE(SaveOptions(dir / "settings.db", o));
   EXPECT_EQ(ReadFile(dir / "settings.db"),
             "[Main]\r\nCheckForChanges=1\r\nCompareDate=0\r\nCompareSize=2\r\n"
@@ -69,16 +66,12 @@ TEST(SettingsStore, DamagedValuesTakeTheirDefaultAndLoadingGoesOn) {
             "CreateUploadsDir=0\r\nFTPPath=/opt/ftp\r\nKillDeleted=3\r\nKillExtra=-1\r\n"
             "LaunchFTP=1x\r\nReportChanges=0\r\nReportDeleted=0\r\n");
   LoadedOptions loaded = LoadOptions(dir / "settings.db");
-  const Options expected{.CheckForChanges = 0,
-                         .CompareDate = 1,
-                         .CompareSize = 1,
-                         .CreateUploadsDir = 0,
-                         .FTPPath = "/opt/ftp",
-                         .KillDeleted = 1,
-                         .KillExtra = 1,
-                         .LaunchFTP = 0,
-                         .ReportChanges = 0,
-                         .ReportDeleted = 0};
+  Options expected = kDefaults;
+  expected.CheckForChanges = 0;
+  expected.CreateUploadsDir = 0;
+  expected.FTPPath = "/opt/ftp";
+  expected.ReportChanges = 0;
+  expected.ReportDeleted = 0;
   EXPECT_EQ(loaded.options, expected);
   EXPECT_EQ(loaded.damagedKeys,
             (std::vector<std::string>{"CompareDate", "CompareSize", "KillDeleted", "KillExtra",

@@ -199,18 +199,11 @@ TEST_F(SiteCheckTest, FindsEachKindAndPassesOverTheLookAlikes) {
   EXPECT_EQ(result.pages, 13);  // pages and the style sheet, nothing left out by the conversion
   EXPECT_TRUE(collector.kept.empty());
 
-  // The sentence names what the web really holds, or the folder that is left out.
-  auto sentence = [&](const std::string& line) {
-    auto at = std::find(collector.found.begin(), collector.found.end(), line);
-    return at == collector.found.end() ? std::string()
-                                       : collector.sentences[at - collector.found.begin()];
-  };
-  EXPECT_NE(sentence("index.htm|6|case|Images/Logo.GIF").find("images/logo.gif"),
-            std::string::npos);
-  EXPECT_NE(sentence("index.htm|5|dropped|_borders/WB00516_.gif").find("folder _borders,"),
-            std::string::npos);
-  EXPECT_NE(sentence("forms.htm|7|extension|_vti_bin/fpcount.exe/?Page=forms.htm|Image=4")
-                .find("fpcount.exe"),
+  // The sentence names the server's program (those of the other kinds are in cli_test.cpp).
+  const auto at = std::find(collector.found.begin(), collector.found.end(),
+                            "forms.htm|7|extension|_vti_bin/fpcount.exe/?Page=forms.htm|Image=4");
+  ASSERT_NE(at, collector.found.end());
+  EXPECT_NE(collector.sentences[at - collector.found.begin()].find("fpcount.exe"),
             std::string::npos);
 }
 
@@ -315,7 +308,8 @@ TEST(CheckSummaryTest, OneSentenceForHowTheCheckEnded) {
   EXPECT_NE(CheckSummary(result).find(" 1 file or folder could not"), std::string::npos);
 }
 
-// References as a browser reads them, resolved from a page in the folder "a/b".
+// References as a browser reads them, resolved from a page in the folder "a/b"; the forms the
+// fixture web holds are judged there.
 TEST(ReferenceTest, ReadAndResolvedAsABrowserDoes) {
   struct Case {
     const char* text;
@@ -324,28 +318,20 @@ TEST(ReferenceTest, ReadAndResolvedAsABrowserDoes) {
   const Case cases[] = {
       {"x.htm", "a/b/x.htm"},
       {"  ../x.htm\t", "a/x.htm"},
-      {"../../../../x.htm", "x.htm"},
       {"/x/./y/../z.htm", "x/z.htm"},
-      {"..\\img\\x.gif", "a/img/x.gif"},
       {"%2E%2e/x%20y.htm", "a/x y.htm"},
       {"%4a%4A%41%61.htm", "a/b/JJAa.htm"},
       {"x.htm?a=1/2#f", "a/b/x.htm"},
-      {"sub/", "a/b/sub/"},
       {"..", "a/"},
       {"a%2Fb", "!"},
       {"100%.htm", "a/b/100%.htm"},
       {"x\n.htm", "a/b/x.htm"},
       {"HTTP://host/x", "-"},
-      {"//host/x", "-"},
-      {"#top", "-"},
-      {"?p=2", "-"},
       {"", "-"},
-      {"<%= x %>", "-"},
       {"<?php echo $x ?>", "-"},
       {"file:x", "local"},
       {"c:x.htm", "local"},
       {"D:/web/x.htm", "local"},
-      {"\\\\srv\\x", "local"},
       {"--webbot-self--", "self"},
   };
   for (const Case& c : cases) {
