@@ -91,8 +91,6 @@ TEST_F(SourceMemoryTest, FoundWebMovesToTheFrontAndNewWebPushesBack) {
   EXPECT_EQ(Positions(), (Webs{r, "P", "Q"}));
   Remember(memory, "N");
   EXPECT_EQ(Positions(), Padded({"N", r, "P", "Q"}));
-  Remember(memory, "Q");
-  EXPECT_EQ(Positions(), Padded({"Q", "N", r, "P"}));
 }
 
 TEST_F(SourceMemoryTest, AlreadyFirstWritesNothingToPositions) {
