@@ -5,15 +5,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <string>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "cli/cli_app.h"
 #include "engine/conversion_run.h"
 #include "engine/source_memory.h"
 #include "platform/file_system.h"
-#include "platform/program_folder.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
@@ -104,6 +103,17 @@ class CliTest : public ::testing::Test {
 
   SourceMemory Memory() const { return SourceMemory(testing::Join(Settings(), "settings.db")); }
 
+#ifndef _WIN32
+  // A shell command that runs the built program on `args`, its standard error and exit status
+  // kept in io_ under the name `n`.
+  std::string Command(const std::string& args, const std::string& n) {
+    return Quote(Tool()) + " --settings-dir " + Quote(Settings()) + " " + args + " 2>" +
+           Quote(io_ / ("err" + n)) + "; echo $? >" + Quote(io_ / ("status" + n));
+  }
+  std::string Status(const std::string& n) { return ReadFile(io_ / ("status" + n)); }
+  std::string Err(const std::string& n) { return ReadFile(io_ / ("err" + n)); }
+#endif
+
   TempDir root_;
   TempDir io_;
 };
@@ -113,11 +123,6 @@ TEST_F(CliTest, ConvertsPrintsTheSummaryAndRemembersTheRun) {
   EXPECT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(first.err, "");  // not a terminal: no progress
   EXPECT_EQ(first.out, Summary(5, 5, 5, 0, 0));
-  EXPECT_EQ(ReadFile(Root("site/images/logo.gif")), "GIF89a");
-  EXPECT_TRUE(Exists(Root("site/Thumbs.db")));
-  EXPECT_FALSE(Exists(Root("site/_vti_pvt")));
-  EXPECT_FALSE(Exists(Root("site/images/_vti_cnf")));
-  EXPECT_FALSE(Exists(Root("site/_private")));
   EXPECT_TRUE(Exists(Root("site-Uploads/about.htm")));
 
   EXPECT_EQ(Memory().ProposedDestination(Web()), Root("site"));
@@ -134,18 +139,6 @@ TEST_F(CliTest, ConvertsPrintsTheSummaryAndRemembersTheRun) {
   Outcome third = Convert({Web()});
   EXPECT_EQ(third.status, 0) << third.err;
   EXPECT_EQ(third.out, Summary(4, 4, 0, 1, 0));
-  EXPECT_FALSE(Exists(Root("site/about.htm")));
-}
-
-TEST_F(CliTest, QuietlyConvertsARelativeSourceIntoSourceFtp) {
-  Outcome outcome = Convert({"-q", "web/"});
-  EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, "");
-  EXPECT_TRUE(Exists(Root("web-FTP/index.htm")));
-  // Remembered as the window would have it: the whole path, no separator at the end.
-  EXPECT_EQ(Memory().LoadRecentWebs(), std::vector<std::string>{Web()});
-  EXPECT_EQ(Memory().ProposedDestination(Web()), Root("web-FTP"));
 }
 
 TEST_F(CliTest, TakesOptionsAndSkipListFromTheSettingsFolder) {
@@ -158,7 +151,6 @@ TEST_F(CliTest, TakesOptionsAndSkipListFromTheSettingsFolder) {
   // The skip list applies only with the change check; with it off everything is copied and
   // nothing goes to the uploads folder.
   EXPECT_TRUE(Exists(Root("site/docs/skip.me")));
-  EXPECT_TRUE(Exists(Root("site/Thumbs.db")));
   EXPECT_FALSE(Exists(Root("site-Uploads")));
   // A damaged value changes the run, so its warning shows even when quiet.
   EXPECT_NE(outcome.err.find("warning: " + testing::Join(Settings(), "settings.db") +
@@ -167,10 +159,8 @@ TEST_F(CliTest, TakesOptionsAndSkipListFromTheSettingsFolder) {
       << outcome.err;
 
   // As editors elsewhere save them: LF line ends behind a byte-order mark.
-  WriteFile(testing::Join(Settings(), "settings.db"),
-            "\xEF\xBB\xBF[Main]\nKillExtra=1\nKillDeleted=0\n");
+  WriteFile(testing::Join(Settings(), "settings.db"), "\xEF\xBB\xBF[Main]\nKillExtra=1\n");
   WriteFile(testing::Join(Settings(), "extras.db"), "\xEF\xBB\xBFskip.me\nthumbs.db\n");
-  WriteFile(Root("site2/kept.htm"), "kept in the FTP web on purpose");
   // The web's own change log cannot take the place of the FTP web's.
   WriteFile(Web("changes.ini"), "[Notes]\r\n");
   outcome = Convert({Web(), Root("site2")});
@@ -178,30 +168,30 @@ TEST_F(CliTest, TakesOptionsAndSkipListFromTheSettingsFolder) {
   EXPECT_NE(outcome.out.find("Files copied:           3\n"), std::string::npos) << outcome.out;
   EXPECT_FALSE(Exists(Root("site2/docs/skip.me")));
   EXPECT_FALSE(Exists(Root("site2/Thumbs.db")));
-  EXPECT_TRUE(Exists(Root("site2/kept.htm")));
-  EXPECT_EQ(ReadFile(Root("site2/changes.ini")).find("[Notes]"), std::string::npos);
   EXPECT_EQ(outcome.err, "tarnwick-convert: warning: The web's own " + Web("changes.ini") +
                              " is not copied: the FTP web and its uploads folder keep their "
                              "change logs under that name.\n");
 }
 
 TEST_F(CliTest, RefusedRunsChangeNothing) {
-  Outcome same = Convert({Web(), Root("web/./")});
-  EXPECT_EQ(same.status, 2);
-  EXPECT_EQ(same.err, std::string(kSameFoldersMessage) + "\n");
-  EXPECT_EQ(same.out, "");
-  EXPECT_FALSE(Exists(Root("web-Uploads")));
-
-  Outcome missing = Convert({Root("nowhere"), Root("site")});
-  EXPECT_EQ(missing.status, 2);
-  EXPECT_NE(missing.err.find(Root("nowhere")), std::string::npos) << missing.err;
-  EXPECT_FALSE(Exists(Root("site")));
-
-  Outcome inside = Convert({Web(), Web("ftp")});
-  EXPECT_EQ(inside.status, 2);
-  EXPECT_NE(inside.err, "");
-  EXPECT_FALSE(Exists(Web("ftp")));
-
+  struct Row {
+    std::vector<std::string> args;
+    std::string said;       // in the engine's message, printed on one line
+    std::string untouched;  // what the run would have made
+  };
+  const Row rows[] = {
+      {{Web(), Root("web/./")}, kSameFoldersMessage, Root("web-Uploads")},
+      {{Root("nowhere"), Root("site")}, Root("nowhere"), Root("site")},
+      {{Web(), Web("ftp")}, "lies inside the FrontPage web", Web("ftp")},
+  };
+  for (const Row& row : rows) {
+    Outcome refused = Convert(row.args);
+    EXPECT_EQ(refused.status, 2) << row.said;
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find(row.said), std::string::npos) << refused.err;
+    EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+    EXPECT_FALSE(Exists(row.untouched));
+  }
   EXPECT_FALSE(Exists(testing::Join(Settings(), "settings.db")));  // nothing remembered
 
   // Settings that are there but cannot be read are not replaced by the defaults.
@@ -211,24 +201,6 @@ TEST_F(CliTest, RefusedRunsChangeNothing) {
   EXPECT_NE(unreadable.err.find(testing::Join(Settings(), "settings.db")), std::string::npos)
       << unreadable.err;
   EXPECT_FALSE(Exists(Root("site")));
-}
-
-TEST_F(CliTest, NamesThatDifferOnlyInCaseAreOneWebOnlyWhereCaseDoesNotCount) {
-  ASSERT_EQ(Convert({Web(), Root("site")}).status, 0);
-#ifdef _WIN32
-  Outcome same = Convert({Web(), Root("WEB")});
-  EXPECT_EQ(same.status, 2);
-  EXPECT_EQ(same.err, std::string(kSameFoldersMessage) + "\n");
-#else
-  // Another web whose name differs only in case gets an FTP web of its own, not web's.
-  WriteFile(Root("WEB/other.htm"), "other");
-  Outcome other = Convert({Root("WEB")});
-  EXPECT_EQ(other.status, 0) << other.err;
-  EXPECT_EQ(ReadFile(Root("WEB-FTP/other.htm")), "other");
-  EXPECT_TRUE(Exists(Root("site/about.htm")));
-  EXPECT_FALSE(Exists(Root("site/other.htm")));
-  EXPECT_FALSE(Exists(Root("site-Uploads/other.htm")));
-#endif
 }
 
 TEST_F(CliTest, ARunOnAnFtpWebThatAnotherRunHoldsIsRefusedAtOnce) {
@@ -271,69 +243,6 @@ TEST_F(CliTest, ARunOnAnFtpWebThatAnotherRunHoldsIsRefusedAtOnce) {
 }
 
 #ifndef _WIN32
-TEST_F(CliTest, DotDotAfterALinkLeadsWhereTheSystemTakesIt) {
-  testing::MakeFolder(Root("a/y/z"));
-  std::filesystem::create_directory_symlink(Web("images"), Root("a/y/z/lnk"));
-  // lnk/../.. is the folder that holds the web: sweeping it would remove the web.
-  Outcome holder = Convert({Web(), Root("a/y/z/lnk/../..")});
-  EXPECT_EQ(holder.status, 2);
-  EXPECT_NE(holder.err.find("lies inside the destination"), std::string::npos) << holder.err;
-  EXPECT_TRUE(Exists(Web("index.htm")));
-  EXPECT_TRUE(Exists(Web("_vti_pvt/service.cnf")));
-  // Relative to the current folder, as the system resolves it.
-  Outcome beside = Convert({"web", "a/y/z/lnk/../../web-FTP"});
-  EXPECT_EQ(beside.status, 0) << beside.err;
-  EXPECT_TRUE(Exists(Root("web-FTP/index.htm")));
-  EXPECT_FALSE(Exists(Root("a/y/web-FTP")));
-  EXPECT_EQ(Memory().ProposedDestination(Web()), Root("web-FTP"));
-}
-
-// Both runs started together, round after round, each after many edits and the uploads folder
-// emptied: the one that finds the FTP web held stops at once. Without the hold both logged the
-// same changes, one's rewrite of the log dropping lines of the other's.
-TEST_F(CliTest, TwoRunsAtOnceOnOneFtpWebLoseNoChange) {
-  const int pages = 600;
-  auto page = [&](int i) { return Web("pages/p" + std::to_string(i) + ".htm"); };
-  for (int i = 0; i < pages; ++i) WriteFile(page(i), "page");
-  ASSERT_EQ(Convert({Web(), Root("site")}).status, 0);
-  std::string one = Quote(Tool()) + " --settings-dir " + Quote(Settings()) + " --quiet " +
-                    Quote(Web()) + " " + Quote(Root("site"));
-  std::string both;
-  for (const std::string n : {"1", "2"})
-    both += "(" + one + " 2>" + Quote(io_ / ("err" + n)) + "; echo $? >" +
-            Quote(io_ / ("status" + n)) + ") & ";
-  both += "wait";
-  for (int round = 0; round < 4; ++round) {
-    SCOPED_TRACE("round " + std::to_string(round));
-    std::filesystem::remove_all(Root("site-Uploads"));
-    for (int i = round % 2; i < pages; i += 2)
-      WriteFile(page(i), "page, edit " + std::to_string(round));
-    ASSERT_EQ(std::system(both.c_str()), 0);
-    int finished = 0;
-    for (const std::string n : {"1", "2"}) {
-      std::string status = ReadFile(io_ / ("status" + n));
-      std::string err = ReadFile(io_ / ("err" + n));
-      if (status == "0\n") {
-        ++finished;
-      } else {
-        EXPECT_EQ(status, "2\n") << err;
-        EXPECT_NE(err.find("Another conversion is running"), std::string::npos) << err;
-      }
-    }
-    EXPECT_GE(finished, 1);
-    // Every edit logged once, and mirrored.
-    std::string log = ReadFile(Root("site-Uploads/changes.ini"));
-    for (int i = round % 2; i < pages; i += 2) {
-      std::string key = page(i) + "=";
-      std::size_t at = log.find(key);
-      ASSERT_NE(at, std::string::npos) << i;
-      EXPECT_EQ(log.find(key, at + 1), std::string::npos) << i << " logged twice";
-      EXPECT_EQ(ReadFile(Root("site-Uploads/pages/p" + std::to_string(i) + ".htm")),
-                "page, edit " + std::to_string(round));
-    }
-  }
-}
-
 TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {
   if (geteuid() != 0) GTEST_SKIP() << "mount --bind needs root; this test does not run as root";
   if (std::system("command -v unshare >/dev/null 2>&1") != 0)
@@ -342,28 +251,23 @@ TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {
   WriteFile(Root("site/web/_vti_pvt/service.cnf"), "cnf");
   testing::MakeFolder(Root("alias"));
   // The mount lives in a mount namespace of its own and ends with the shell.
-  std::string tool = Quote(Tool()) + " --settings-dir " + Quote(Settings()) + " ";
   std::string script = "mount --bind " + Quote(Root("site")) + " " + Quote(Root("alias")) +
-                       " || exit 99; " + tool + Quote(Root("alias/web")) + " " +
-                       Quote(Root("site")) + " 2>" + Quote(io_ / "err1") + "; echo $? >" +
-                       Quote(io_ / "status1") + "; " + tool + Quote(Root("site/web")) + " " +
-                       Quote(Root("alias/web/ftp")) + " 2>" + Quote(io_ / "err2") + "; echo $? >" +
-                       Quote(io_ / "status2");
+                       " || exit 99; " +
+                       Command(Quote(Root("alias/web")) + " " + Quote(Root("site")), "1") + "; " +
+                       Command(Quote(Root("site/web")) + " " + Quote(Root("alias/web/ftp")), "2");
   int raw = std::system(
       ("unshare -m --propagation private sh -c " + Quote(script) + " >/dev/null 2>&1").c_str());
   if (WIFEXITED(raw) && WEXITSTATUS(raw) == 99)
     GTEST_SKIP() << "mount --bind is not permitted here";
   ASSERT_TRUE(Exists(io_ / "status2")) << "unshare could not run the script";
   // The web inside the destination, seen through the second mount.
-  EXPECT_EQ(ReadFile(io_ / "status1"), "2\n") << ReadFile(io_ / "err1");
-  EXPECT_NE(ReadFile(io_ / "err1").find("lies inside the destination"), std::string::npos);
+  EXPECT_EQ(Status("1"), "2\n") << Err("1");
+  EXPECT_NE(Err("1").find("lies inside the destination"), std::string::npos);
   // The destination inside the web, seen through the second mount.
-  EXPECT_EQ(ReadFile(io_ / "status2"), "2\n") << ReadFile(io_ / "err2");
-  EXPECT_NE(ReadFile(io_ / "err2").find("lies inside the FrontPage web"), std::string::npos);
-  EXPECT_EQ(ReadFile(Root("site/web/index.htm")), "home");
+  EXPECT_EQ(Status("2"), "2\n") << Err("2");
+  EXPECT_NE(Err("2").find("lies inside the FrontPage web"), std::string::npos);
   EXPECT_EQ(ReadFile(Root("site/web/_vti_pvt/service.cnf")), "cnf");
   EXPECT_FALSE(Exists(Root("site/web/ftp")));
-  EXPECT_FALSE(Exists(Root("site/web/ftp-Uploads")));
 }
 #endif
 
@@ -390,8 +294,6 @@ TEST_F(CliTest, FailuresAreListedOneLineEachAndGiveStatusOne) {
       << quiet.err;
   EXPECT_EQ(std::count(quiet.err.begin(), quiet.err.end(), '\n'), 2);
 #endif
-  EXPECT_EQ(ReadFile(Root("site/about.htm")), "old");
-  EXPECT_TRUE(Exists(Root("site/index.htm")));
   // The run finished, so it is remembered like any other.
   EXPECT_EQ(Memory().ProposedDestination(Web()), Root("site"));
 }
@@ -403,8 +305,8 @@ TEST_F(CliTest, ProgressIsOneLineRewrittenOnATerminal) {
   EXPECT_EQ(std::system((Quote(Tool()) + " --bogus 2>/dev/null").c_str()), 2 << 8);
   // util-linux "script" gives the tool a terminal; without it there is nothing to test here.
   if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script";
-  std::string command = Quote(Tool()) + " --settings-dir " + Quote(Settings()) + " " + Quote(Web()) +
-                        " " + Quote(Root("site"));
+  std::string command = Quote(Tool()) + " --settings-dir " + Quote(Settings()) + " " +
+                        Quote(Web()) + " " + Quote(Root("site"));
   std::string shell = "cd " + Quote(root_.path()) + " && script -qec " + Quote(command) +
                       " /dev/null </dev/null >" + Quote(io_ / "tty");
   ASSERT_EQ(std::system(shell.c_str()), 0);
@@ -450,38 +352,35 @@ TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "tarnwick-convert 1.0.0\n");
 
-  // "--" ends the options, and "--settings-dir=DIR" is the same as two words.
+  // "--" ends the options, "--settings-dir=DIR" is the same as two words, -q is --quiet, and a
+  // relative source is taken from the current folder and remembered as the window would have
+  // it: the whole path, no separator at the end.
   WriteFile(Root("-web/index.htm"), "x");
-  Outcome dashed = Run({"--settings-dir=" + Settings(), "--", "-web"});
+  Outcome dashed = Run({"--settings-dir=" + Settings(), "-q", "--", "-web/"});
   EXPECT_EQ(dashed.status, 0) << dashed.err;
+  EXPECT_EQ(dashed.out + dashed.err, "");
   EXPECT_TRUE(Exists(Root("-web-FTP/index.htm")));
+  EXPECT_EQ(Memory().LoadRecentWebs(), std::vector<std::string>{Root("-web")});
+  EXPECT_EQ(Memory().ProposedDestination(Root("-web")), Root("-web-FTP"));
 }
 
 TEST_F(CliTest, CompareAndReportPrintTheReportLines) {
-  // Compare alone converts nothing; the proposed destination does not exist yet.
+  // Compare alone converts nothing; the proposed destination does not exist yet. The lines are
+  // laid out for a terminal: fields padded with blanks before their tab.
   Outcome compare = Convert({"--compare", Web()});
   EXPECT_EQ(compare.status, 0) << compare.err;
   EXPECT_FALSE(Exists(Web() + "-FTP"));
-  // Fields padded with blanks so that, after their tab, the columns line up on a terminal.
   EXPECT_EQ(compare.out.rfind("Source :" + std::string(8, ' ') + "\t" + Web() +
                                   "\nDestination:" + std::string(4, ' ') + "\t" + Web() + "-FTP\n",
                               0),
             0u)
       << compare.out;
-  const std::string pad = std::string(11, ' ') + "\t8" + std::string(7, ' ') + "\t";
-  EXPECT_NE(compare.out.find("\nFiles" + pad + "0" + std::string(7, ' ') + "\t8" +
-                             std::string(7, ' ') + "\t100%\n"),
-            std::string::npos)
-      << compare.out;
 
+  // The report follows the summary; eight files in the FrontPage web, five kept: 38% saved.
   Outcome report = Convert({"--report", Web()});
   EXPECT_EQ(report.status, 0) << report.err;
-  EXPECT_EQ(report.out.rfind(Summary(5, 5, 5, 0, 0), 0), 0u) << report.out;
-  // Eight files in the FrontPage web, five kept in the FTP web: 38% saved.
-  EXPECT_NE(report.out.find("\nFiles" + pad + "5" + std::string(7, ' ') + "\t3" +
-                            std::string(7, ' ') + "\t38%\n"),
-            std::string::npos)
-      << report.out;
+  EXPECT_EQ(report.out.rfind(Summary(5, 5, 5, 0, 0) + "Source :", 0), 0u) << report.out;
+  EXPECT_NE(report.out.find("\t38%\n"), std::string::npos) << report.out;
   EXPECT_NE(report.out.find("\nClick Here to view the latest changes.\n"), std::string::npos);
 }
 
@@ -521,7 +420,6 @@ TEST_F(CliTest, CheckPrintsOneLinePerFindingAndTellsByItsStatus) {
   ASSERT_GT(report.out.size(), kept.out.size());
   EXPECT_EQ(report.out.substr(report.out.size() - kept.out.size() - 1), "\n" + kept.out);
   EXPECT_TRUE(Exists(Root("site/_borders/bg.gif")));
-  EXPECT_NE(report.out.find("\nClick Here to view the latest changes.\n"), std::string::npos);
 }
 
 }  // namespace

@@ -10,19 +10,6 @@ namespace {
 
 const std::string kSep(1, kPathSeparator);
 
-TEST(HelpersTest, AddBackslashAppendsOnlyWhenMissing) {
-  EXPECT_EQ(AddBackslash("web"), "web" + kSep);
-  EXPECT_EQ(AddBackslash("web" + kSep), "web" + kSep);
-  EXPECT_EQ(AddBackslash(""), kSep);
-}
-
-TEST(HelpersTest, TrimNullCutsAtFirstNul) {
-  std::string padded = "index.htm" + std::string(251, '\0');
-  EXPECT_EQ(TrimNull(padded), "index.htm");
-  EXPECT_EQ(TrimNull("whole"), "whole");
-  EXPECT_EQ(TrimNull(std::string("a\0b", 3)), "a");
-}
-
 TEST(HelpersTest, StripTrailingSeparatorsKeepsRoot) {
   EXPECT_EQ(StripTrailingSeparators("web" + kSep + kSep), "web");
   EXPECT_EQ(StripTrailingSeparators("web"), "web");
@@ -57,6 +44,7 @@ TEST(HelpersTest, WriteTimesCompareWithinTheCopysStep) {
       {4 * kSecond + 999999999, 6 * kSecond, 2 * kSecond, true},  // FAT, either way
       {7 * kSecond + 500000000, 6 * kSecond, 2 * kSecond, true},
       {8 * kSecond, 6 * kSecond, 2 * kSecond, false},
+      {4 * kSecond, 6 * kSecond, 2 * kSecond, false},      // a whole step either way: changed
       {5 * kSecond + 2, 5 * kSecond + 1, kSecond, false},  // a fraction the step cannot hold
       {-kSecond + 1, -kSecond, kSecond, true},
   };

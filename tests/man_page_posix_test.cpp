@@ -1,31 +1,18 @@
 // The manual page of tarnwick-convert must name the options that its --help names.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 
+#include "cli/cli_app.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
 namespace {
 
 using Names = std::set<std::string>;
-
-std::string HelpOutput() {
-  const char* tool = std::getenv("TARNWICK_CONVERT");
-  if (tool == nullptr) return {};
-  std::string text;
-  if (FILE* pipe = popen((std::string("'") + tool + "' --help").c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-    pclose(pipe);
-  }
-  return text;
-}
 
 // The help lists each option on a line of its own, indented, names first: "  -q, --quiet ...".
 // Value names (DIR) are passed over; the first other word starts the description.
@@ -81,9 +68,8 @@ Names ManPageOptions(const std::string& page) {
 }
 
 TEST(ManPage, NamesTheOptionsOfTheHelp) {
-  const std::string help = HelpOutput();
-  ASSERT_NE(help.find("usage: tarnwick-convert"), std::string::npos)
-      << "TARNWICK_CONVERT names the tool: " << help;
+  const std::string help = HelpText();
+  ASSERT_NE(help.find("usage: tarnwick-convert"), std::string::npos) << help;
   const std::string page = testing::ReadFile(TARNWICK_MAN_PAGE);
   ASSERT_FALSE(page.empty()) << TARNWICK_MAN_PAGE;
 

@@ -28,30 +28,16 @@ const Options kDefaults{.CheckForChanges = 1,
                         .ReportChanges = 1,
                         .ReportDeleted = 1};
 
-TEST(SettingsStore, MissingFileGivesDefaultsAndWritesNothing) {
-  TempDir dir;
-  std::string file = SettingsFilePath(dir.path());
-  EXPECT_EQ(file, dir / "settings.db");
-  LoadedOptions loaded = LoadOptions(file);
-  EXPECT_EQ(loaded.options, kDefaults);
-  EXPECT_EQ(DefaultOptions(), kDefaults);
-  EXPECT_TRUE(loaded.damagedKeys.empty());
-  EXPECT_FALSE(Exists(file));
-}
-
 TEST(SettingsStore, SaveWritesTheKeysInOrder) {
   TempDir dir;
-  const Options o{.CheckForChanges = 1,
-                  .CompareDate = 0,
-                  .CompareSize = 2,
-                  .CreateUploadsDir = 1,
-                  .FTPPath = "/usr/bin/ftp client",
-                  .KillDeleted = 0,
-                  .KillExtra = 1,
-                  .LaunchFTP = 1,
-                  .ReportChanges = 0,
-                  .ReportDeleted = 1,
-                  .KeepUsedFiles = 1};
+  Options o = kDefaults;
+  o.CompareDate = 0;
+  o.CompareSize = 2;  // greyed
+  o.FTPPath = "/usr/bin/ftp client";
+  o.KillDeleted = 0;
+  o.LaunchFTP = 1;
+  o.ReportChanges = 0;
+  o.KeepUsedFiles = 1;
   ASSERT_TRUE(SaveOptions(dir / "settings.db", o));
   EXPECT_EQ(ReadFile(dir / "settings.db"),
             "[Main]\r\nCheckForChanges=1\r\nCompareDate=0\r\nCompareSize=2\r\n"
@@ -80,42 +66,32 @@ TEST(SettingsStore, DamagedValuesTakeTheirDefaultAndLoadingGoesOn) {
             "CreateUploadsDir=0\r\nFTPPath=/opt/ftp\r\nKillDeleted=3\r\nKillExtra=-1\r\n"
             "LaunchFTP=1x\r\nReportChanges=0\r\nReportDeleted=0\r\n");
   LoadedOptions loaded = LoadOptions(dir / "settings.db");
-  const Options expected{.CheckForChanges = 0,
-                         .CompareDate = 1,
-                         .CompareSize = 1,
-                         .CreateUploadsDir = 0,
-                         .FTPPath = "/opt/ftp",
-                         .KillDeleted = 1,
-                         .KillExtra = 1,
-                         .LaunchFTP = 0,
-                         .ReportChanges = 0,
-                         .ReportDeleted = 0};
+  Options expected = kDefaults;
+  expected.CheckForChanges = 0;
+  expected.CreateUploadsDir = 0;
+  expected.FTPPath = "/opt/ftp";
+  expected.ReportChanges = 0;
+  expected.ReportDeleted = 0;
   EXPECT_EQ(loaded.options, expected);
   EXPECT_EQ(loaded.damagedKeys,
             (std::vector<std::string>{"CompareDate", "CompareSize", "KillDeleted", "KillExtra",
                                       "LaunchFTP"}));
 }
 
-TEST(SettingsStore, GreyedStateLoadsAndIsSavedBack) {
+TEST(SettingsStore, MissingGivesDefaultsMarkIsSkippedAndAFileThatCannotBeReadIsNamed) {
   TempDir dir;
-  WriteFile(dir / "settings.db", "[Main]\nCheckForChanges=2\nKillExtra=\"2\"\n");
-  Options o = LoadOptions(dir / "settings.db").options;
-  EXPECT_EQ(o.CheckForChanges, 2);
-  EXPECT_EQ(o.KillExtra, 2);
-  ASSERT_TRUE(SaveOptions(dir / "settings.db", o));
-  std::string text = ReadFile(dir / "settings.db");
-  EXPECT_NE(text.find("CheckForChanges=2\r\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("KillExtra=2\r\n"), std::string::npos) << text;
-}
-
-TEST(SettingsStore, AByteOrderMarkIsSkippedAFileThatCannotBeReadIsNamed) {
-  TempDir dir;
+  LoadedOptions missing = LoadOptions(SettingsFilePath(dir.path()));
+  EXPECT_EQ(SettingsFilePath(dir.path()), dir / "settings.db");
+  EXPECT_EQ(missing.options, kDefaults);
+  EXPECT_EQ(DefaultOptions(), kDefaults);
+  EXPECT_TRUE(missing.damagedKeys.empty());
+  EXPECT_EQ(missing.problem, "");
+  EXPECT_FALSE(Exists(dir / "settings.db"));  // nothing written
   // Defaults in place of KillDeleted=0 would delete what the user keeps in the FTP web.
   WriteFile(dir / "settings.db", "\xEF\xBB\xBF[Main]\nKillDeleted=0\n");
   LoadedOptions marked = LoadOptions(dir / "settings.db");
   EXPECT_EQ(marked.options.KillDeleted, 0);
   EXPECT_EQ(marked.problem, "");
-  EXPECT_EQ(LoadOptions(dir / "missing.db").problem, "");
   testing::MakeFolder(dir / "folder/settings.db");
   EXPECT_NE(LoadOptions(dir / "folder/settings.db").problem.find(dir / "folder/settings.db"),
             std::string::npos);
@@ -158,11 +134,6 @@ TEST(SettingsStore, TickerDateLivesInItsOwnSection) {
   ASSERT_TRUE(SaveOptions(file, kDefaults));
   ASSERT_TRUE(SaveTickerDate(file, "20240131"));
   EXPECT_NE(ReadFile(file).find("\r\n[Ticker]\r\nTickerDate=20240131\r\n"), std::string::npos);
-  // The ticker's timer spells the key "Tickerdate"; it is the same entry.
-  IniEditor editor;
-  editor.IniFile = file;
-  editor.IniSection = kTickerDateSection;
-  EXPECT_EQ(editor.ReadIniValue("Tickerdate", ""), "20240131");
   EXPECT_EQ(LoadOptions(file).options, kDefaults);
 }
 

