@@ -1,7 +1,6 @@
 #include "shell/settings_panel.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -170,8 +169,7 @@ class SettingsPanelTest : public QObject {
     // The FTP client each finished run starts.
     const auto convert = [&] {
       form.SelectQuickMenuItem(0);
-      Find<QComboBox>(&form, "txtConvertFrom")->setEditText(web);
-      Find<QLineEdit>(&form, "txtConvertTo")->setText(web + "-FTP");
+      SetFolders(&form, web, web + "-FTP");
       Click(form, "cmdConvertStart");
       WaitForRun(&form);
       form.SelectQuickMenuItem(2);
@@ -241,8 +239,7 @@ class SettingsPanelTest : public QObject {
     WriteFile(SkipFile(), "skip.txt\r\n");
     Mainform form(services_, programFolder_.path());
     form.Form_Load();
-    Find<QComboBox>(&form, "txtConvertFrom")->setEditText(web);
-    Find<QLineEdit>(&form, "txtConvertTo")->setText(site);
+    SetFolders(&form, web, site);
     Click(form, "cmdConvertStart");
     // The panel stays usable during a run; the run keeps what it took at its start.
     form.SelectQuickMenuItem(2);

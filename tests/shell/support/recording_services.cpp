@@ -1,9 +1,11 @@
 #include "support/recording_services.h"
 
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -46,6 +48,11 @@ QByteArray ReadAll(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return "<missing>";
   return file.readAll();
+}
+
+void SetFolders(QWidget* form, const QString& source, const QString& destination) {
+  Find<QComboBox>(form, "txtConvertFrom")->setEditText(source);
+  Find<QLineEdit>(form, "txtConvertTo")->setText(destination);
 }
 
 QLabel* Item(QWidget* form, int index) {

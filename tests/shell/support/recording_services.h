@@ -48,6 +48,9 @@ T* Find(QWidget* form, const char* name) {
   return widget;
 }
 
+// Fills the Convert panel's folder fields.
+void SetFolders(QWidget* form, const QString& source, const QString& destination);
+
 // Quick Menu item number `index`.
 QLabel* Item(QWidget* form, int index);
 
