@@ -124,8 +124,11 @@ class ComparePanelTest : public QObject {
     QCOMPARE(list->Lines()[9], QStringLiteral("Files\t2\t2\t0\t0%"));
   }
 
-  void changeLogLinesOpenTheEditor() {
+  void changeLogsAndFindingsOpenInTheEditor() {
     const Trees trees = MakeTrees(work_.filePath("click"));
+    WriteFile(trees.source + "/a/news.htm",
+              "<p>\n<img src=\"../_private/x.gif\"><a href=gone.htm>");
+    WriteFile(trees.source + "/_private/x.gif", "GIF89a");
     Mainform form(services_, programFolder_.path());
     form.Form_Load();
     SetFolders(&form, trees.source, trees.destination);
@@ -139,6 +142,18 @@ class ComparePanelTest : public QObject {
     for (int row : {0, 5, 9, 11, 14, 28, 32}) ClickLine(list, row);
     QCOMPARE(services_.editedFiles.size(), 2);
 
+    // The findings follow the report; one opens its page, the summary and heading do not.
+    const QStringList lines = list->Lines();
+    const int heading = static_cast<int>(lines.indexOf(ComparePanel::kCheckHeading));
+    QVERIFY(heading > 0);
+    QCOMPARE(lines.size(), heading + 4);
+    QCOMPARE(lines[heading + 1],
+             QStringLiteral("2 problems found that will break on a plain host."));
+    QVERIFY(lines[heading + 3].startsWith(QStringLiteral("a/news.htm, line 2, missing: gone.htm")));
+    for (int row : {heading + 3, heading + 1, heading}) ClickLine(list, row);
+    QCOMPARE(services_.editedFiles.mid(2),
+             QStringList{QDir::toNativeSeparators(trees.source + "/a/news.htm")});
+
     // The logs of the report shown, even when the fields have changed since.
     SetFolders(&form, work_.filePath("elsewhere"), work_.filePath("elsewhere-FTP"));
     ClickLine(list, 15);
@@ -151,56 +166,6 @@ class ComparePanelTest : public QObject {
     QCOMPARE(services_.messages[0].title, QString::fromLatin1(ComparePanel::kEditorTitle));
     QVERIFY(services_.messages[0].text.contains(QDir::toNativeSeparators(trees.destination)));
     QVERIFY(form.isVisible());
-  }
-
-  void findingsFollowTheReportAndOpenTheirPages() {
-    const Trees trees = MakeTrees(work_.filePath("check"));
-    WriteFile(trees.source + "/a/news.htm",
-              "<p>\n<img src=\"../_private/x.gif\"><a href=gone.htm>");
-    WriteFile(trees.source + "/_private/x.gif", "GIF89a");
-    Mainform form(services_, programFolder_.path());
-    form.Form_Load();
-    SetFolders(&form, trees.source, trees.destination);
-    form.SelectQuickMenuItem(1);
-    auto* list = Find<CompareList>(&form, "lstCompare");
-    const QStringList lines = list->Lines();
-    const int heading = static_cast<int>(lines.indexOf(ComparePanel::kCheckHeading));
-    QVERIFY(heading > 0);
-    QCOMPARE(lines.size(), heading + 4);
-    QCOMPARE(lines[heading + 1],
-             QStringLiteral("2 problems found that will break on a plain host."));
-    QVERIFY(lines[heading + 3].startsWith(QStringLiteral("a/news.htm, line 2, missing: gone.htm")));
-    // A finding opens its page in the editor; the summary line and the heading do not.
-    ClickLine(list, heading + 3);
-    ClickLine(list, heading + 1);
-    ClickLine(list, heading);
-    QCOMPARE(services_.editedFiles,
-             QStringList{QDir::toNativeSeparators(trees.source + "/a/news.htm")});
-  }
-
-  void compareWaitsForTheRun() {
-    const QString source = work_.filePath("run/Web");
-    for (int i = 0; i < 1500; ++i)
-      WriteFile(source + QStringLiteral("/pages/p%1.htm").arg(i), QByteArray(10, 'x'));
-    Mainform form(services_, programFolder_.path());
-    form.Form_Load();
-    SetFolders(&form, source, source + "-FTP");
-    auto* button = Find<QPushButton>(&form, "cmdCompare");
-    auto* list = Find<CompareList>(&form, "lstCompare");
-    QTest::mouseClick(Find<QPushButton>(&form, "cmdConvertStart"), Qt::LeftButton);
-    const bool buttonDuring = button->isEnabled();
-    form.SelectQuickMenuItem(1);
-    const bool accepted =
-        Find<ComparePanel>(&form, "picCompare")->BuildReport(source, source + "-FTP");
-    WaitForRun(&form);
-    QVERIFY(!buttonDuring);
-    QVERIFY(!accepted);
-    QVERIFY(list->Lines().isEmpty());
-
-    QVERIFY(button->isEnabled());
-    form.SelectQuickMenuItem(1);
-    // The run's own change log counts in the FTP web.
-    QCOMPARE(list->Lines()[9], QStringLiteral("Files\t1500\t1501\t-1\t0%"));
   }
 
   // Closing while the trees are counted ends the count at once, and the next start may come

@@ -61,7 +61,7 @@ class ConvertRunTest : public QObject {
     SetFolders(&form, source, destination);
     auto* panel = Find<ConvertPanel>(&form, "picConvert");
     const char* const starters[] = {"cmdConvertStart", "imgConvert", "lblConvert", "txtConvertFrom",
-                                    "txtConvertTo",    "drvConvert", "dirConvert"};
+                                    "txtConvertTo",    "drvConvert", "dirConvert", "cmdCompare"};
     QStringList enabledDuring;
     QTest::mouseClick(Find<QPushButton>(&form, "cmdConvertStart"), Qt::LeftButton);
     // Running until its end has come back to the window.
@@ -69,7 +69,8 @@ class ConvertRunTest : public QObject {
     for (const char* name : starters)
       if (Find(&form, name)->isEnabled()) enabledDuring << name;
     if (Item(&form, 1)->isEnabled()) enabledDuring << "Compare";
-    // A second click, or the Compare item, while running starts nothing.
+    // A second click, or the Compare item, while running starts nothing; the Compare button
+    // is among the controls disabled.
     Find<QPushButton>(&form, "cmdConvertStart")->click();
     form.SelectQuickMenuItem(1);
     WaitForRun(&form);
@@ -94,45 +95,27 @@ class ConvertRunTest : public QObject {
     QVERIFY(services_.messages.isEmpty());
     QVERIFY(services_.programs.isEmpty());
 
-    // Remembered: the source leads the recent webs, and choosing it again proposes this
-    // destination instead of the "-FTP" default.
+    // Remembered: the source leads the recent webs. The browser proposes the "-FTP" default
+    // for another folder; entering the source field moves it there and proposes this
+    // destination, unless the text names no folder.
     auto* sourceField = Find<QComboBox>(&form, "txtConvertFrom");
     auto* destinationField = Find<QLineEdit>(&form, "txtConvertTo");
-    QCOMPARE(sourceField->itemText(0), source);
     auto* folders = Find<FolderList>(&form, "dirConvert");
+    QCOMPARE(sourceField->itemText(0), source);
     QVERIFY(folders->SetPath(work_.path()));
     QCOMPARE(destinationField->text(), QDir::toNativeSeparators(work_.path()) + "-FTP");
-    QVERIFY(folders->SetPath(source));
-    QCOMPARE(sourceField->currentText(), source);
+    sourceField->setEditText(source);
+    panel->txtConvertFrom_GotFocus();
+    QCOMPARE(folders->Path(), QDir::toNativeSeparators(source));
     QCOMPARE(destinationField->text(), destination);
+    sourceField->setEditText(work_.filePath("none"));
+    panel->txtConvertFrom_GotFocus();
+    QCOMPARE(folders->Path(), QDir::toNativeSeparators(source));
 
     // The link opens the Compare panel and builds the report.
     QTest::mouseClick(status, Qt::LeftButton);
     QVERIFY(Find(&form, "picCompare")->isVisible());
     QCOMPARE(form.compareBuilds, 1);
-  }
-
-  void enteringTheSourceFieldMovesTheBrowser() {
-    const QString source = work_.filePath("focus/Web");
-    MakeWeb(source);
-    WriteFile(programFolder_.filePath("settings.db"),
-              QStringLiteral("[DIDOvivavovo]\r\n%1=/srv/site\r\n[Positions]\r\n1=%1\r\n")
-                  .arg(source)
-                  .toUtf8());
-    ProbeForm form(services_, programFolder_.path());
-    form.Form_Load();
-    auto* panel = Find<ConvertPanel>(&form, "picConvert");
-    auto* sourceField = Find<QComboBox>(&form, "txtConvertFrom");
-    auto* folders = Find<FolderList>(&form, "dirConvert");
-    QCOMPARE(sourceField->currentText(), source);
-    panel->txtConvertFrom_GotFocus();
-    QCOMPARE(folders->Path(), QDir::toNativeSeparators(source));
-    QCOMPARE(Find<QLineEdit>(&form, "txtConvertTo")->text(), QStringLiteral("/srv/site"));
-
-    // A text that names no folder leaves the browser where it was.
-    sourceField->setEditText(work_.filePath("focus/none"));
-    panel->txtConvertFrom_GotFocus();
-    QCOMPARE(folders->Path(), QDir::toNativeSeparators(source));
   }
 
   void refusalsStartNothing() {
