@@ -67,19 +67,16 @@ class MainformTest : public QObject {
     QCOMPARE(VisiblePanels(&form), QStringLiteral("picConvert"));
   }
 
-  void menuItemsInTheirOrder() {
+  void menuSelectsPanelsAndLinksOpenPages() {
     ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
     const char* tips[] = {"Start Converting", "Compare", "Settings", "Help", "About",
                           "Donate",           "Feedback"};
     for (int i = 0; i < QuickMenu::kItemCount; ++i)
       QCOMPARE(Item(&form, i)->toolTip(), QString::fromLatin1(tips[i]));
     // Feedback stands above Donate.
     QVERIFY(Item(&form, 6)->y() < Item(&form, 5)->y());
-  }
 
-  void panelSwitching() {
-    ProbeForm form(services_, programFolder_.path());
-    form.Form_Load();
     auto* marker = Find<QLabel>(&form, "QmenuSelected");
     form.SelectQuickMenuItem(2);
     const int settingsMark = marker->y();
@@ -95,15 +92,30 @@ class MainformTest : public QObject {
     QCOMPARE(form.compareBuilds, 2);
     QCOMPARE(VisiblePanels(&form), QStringLiteral("picCompare"));
 
-    // Selecting Donate again does not add to its text.
+    // Selecting Donate or Feedback again does not add to its text.
     for (int i = 0; i < 3; ++i) form.SelectQuickMenuItem(5);
-    QCOMPARE(VisiblePanels(&form), QStringLiteral("picDonation"));
     QCOMPARE(Find<QLabel>(&form, "lblDonation")->text(),
              QStringLiteral("    \r\n\r\n    \r\n\r\n    If you find that Tarnwick has "
                             "saved you time, money or effort then please donate."));
     form.SelectQuickMenuItem(6);
     form.SelectQuickMenuItem(6);
     QCOMPARE(Find<QLabel>(&form, "lblFeedback")->text().count("Thankyou for your interest"), 1);
+
+    const struct {
+      int panel;
+      const char* label;
+      const char* url;
+    } links[] = {{5, "lblDonationSite", tarnwick::kDonationPage},
+                 {5, "lblDonation", tarnwick::kDonationPage},
+                 {6, "lblFeedbackGO", tarnwick::kFeedbackPage},
+                 {4, "lblWebsite", tarnwick::kMakerHomePage}};
+    for (const auto& link : links) {
+      form.SelectQuickMenuItem(link.panel);
+      QCOMPARE(VisiblePanels(&form), QString::fromLatin1(kPanels[link.panel - 1]));
+      QTest::mouseClick(Find<QLabel>(&form, link.label), Qt::LeftButton);
+      QCOMPARE(services_.urls.last(), QString::fromLatin1(link.url));
+    }
+    QCOMPARE(services_.urls.size(), 5);
   }
 
   void hoverButtonFollowsThePointer() {
@@ -136,8 +148,7 @@ class MainformTest : public QObject {
 
     // A real pointer move raises it too.
     QTest::mouseMove(Item(&form, 4), QPoint(10, 10));
-    QTRY_VERIFY(selector->isVisible());
-    QCOMPARE(menu->HoverIndex(), 4);
+    QTRY_COMPARE(menu->HoverIndex(), 4);
 
     // A disabled item (Compare during a run) raises none, and takes down the one shown.
     menu->SetItemEnabled(1, false);
@@ -147,26 +158,6 @@ class MainformTest : public QObject {
     menu->SetItemEnabled(1, true);
     menu->UpdateMenuHover(1);
     QVERIFY(selector->isVisible());
-  }
-
-  void linkLabelsOpenTheirPages() {
-    ProbeForm form(services_, programFolder_.path());
-    form.Form_Load();
-    const struct {
-      int panel;
-      const char* label;
-      const char* url;
-    } links[] = {{5, "lblDonationSite", tarnwick::kDonationPage},
-                 {5, "lblDonation", tarnwick::kDonationPage},
-                 {6, "lblFeedbackGO", tarnwick::kFeedbackPage},
-                 {4, "lblWebsite", tarnwick::kMakerHomePage}};
-    for (const auto& link : links) {
-      form.SelectQuickMenuItem(link.panel);
-      QTest::mouseClick(Find<QLabel>(&form, link.label), Qt::LeftButton);
-      QCOMPARE(services_.urls.last(), QString::fromLatin1(link.url));
-    }
-    QCOMPARE(services_.urls.size(), 4);
-    for (const QString& url : services_.urls) QVERIFY(QUrl(url).host().endsWith(".example"));
   }
 };
 
