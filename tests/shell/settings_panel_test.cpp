@@ -27,9 +27,6 @@ const QStringList kChangeDependents = {
     "lblReportChanges", "lblReportDeleted"};
 const QStringList kSkipControls = {"lstKillExtra", "cmdKillExtraEdit", "cmdKillExtraRefresh"};
 const QStringList kFtpControls = {"txtLaunchFTP", "cmdLaunchFTP"};
-const QStringList kUngoverned = {"chkCheckForChanges", "lblCheckForChanges", "chkLaunchFTP",
-                                 "lblLaunchFTP",       "chkKeepUsedFiles",   "lblKeepUsedFiles",
-                                 "cmdSaveSettings"};
 
 // What the panel shows, as the lines of section "Main" should hold it.
 QStringList PanelLines(QWidget* form) {
@@ -55,10 +52,10 @@ QStringList StoredLines(const QString& path) {
   return main;
 }
 
-// Every governed and ungoverned control that is disabled, by name.
+// Every governed control that is disabled, by name.
 QStringList DisabledControls(QWidget* form) {
   QStringList names;
-  for (const QString& name : kChangeDependents + kSkipControls + kFtpControls + kUngoverned)
+  for (const QString& name : kChangeDependents + kSkipControls + kFtpControls)
     if (!Find(form, name.toLatin1().constData())->isEnabled()) names << name;
   return names;
 }
