@@ -1,24 +1,31 @@
-#include "shell/ticker_download.h"
-
-#include <QElapsedTimer>
+#include <QAction>
 #include <QFile>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <optional>
 
+#include "shell/clickable_label.h"
 #include "shell/mainform.h"
+#include "shell/ticker_download.h"
 #include "shell/ticker_view.h"
+#include "shell/tray_icon.h"
+#include "shell/twips.h"
 #include "support/loopback_http_server.h"
 #include "support/recording_services.h"
 #include "ticker/ticker_feed.h"
 
+using tarnwick::ClickableLabel;
 using tarnwick::CountsAsConnected;
 using tarnwick::FormatYyyymmdd;
 using tarnwick::LocalToday;
-using tarnwick::TickerDownload;
+using tarnwick::Mainform;
+using tarnwick::ShowsWelcomeBalloon;
 using tarnwick::TickerUpdate;
 using tarnwick::TickerView;
+using tarnwick::TrayIcon;
+using tarnwick::TrayMenuCaption;
 using namespace tarnwick::testing;
 
 Q_DECLARE_METATYPE(TickerUpdate)
@@ -46,9 +53,47 @@ TickerUpdate Fetch(TickerView& view) {
   return ended.value_or(TickerUpdate::kFetching);
 }
 
+// The window with its timer handlers in the test's hands: the real timers are stopped after the
+// start-up, so every tick happens where the test calls it.
+class DrivenForm : public Mainform {
+ public:
+  using Mainform::Mainform;
+
+  void Start() {
+    Form_Load();
+    MainTimer->stop();
+  }
+  void TickMain() { MainTimer_Timer(); }
+
+  TickerView* Ticker() { return findChild<TickerView*>(QStringLiteral("picTicker")); }
+  TrayIcon* Tray() { return findChild<TrayIcon*>(QStringLiteral("TrayIcon1")); }
+};
+
+ClickableLabel* TickerLabel(QWidget* form, int index) {
+  for (auto* label : form->findChildren<ClickableLabel*>(QStringLiteral("lblTicker")))
+    if (label->property("index").toInt() == index) return label;
+  qFatal("no lblTicker(%d)", index);
+}
+
+QColor Colour(QLabel* label) { return label->palette().color(QPalette::WindowText); }
+
+// The scroll of one item change, run to its end: the number of 100 ms ticks it took.
+int Scroll(TickerView* view) {
+  int ticks = 0;
+  while (view->Timer()->isActive() && ticks < 100) {
+    view->TickerTimer_Timer();
+    ++ticks;
+  }
+  return ticks;
+}
+
+void Tick(DrivenForm& form, int ticks = 3) {
+  for (int i = 0; i < ticks; ++i) form.TickMain();
+}
+
 }  // namespace
 
-class TickerDownloadTest : public QObject {
+class TickerTest : public QObject {
   Q_OBJECT
 
  private:
@@ -68,8 +113,85 @@ class TickerDownloadTest : public QObject {
 
  private slots:
   void init() {
+    services_ = RecordingServices();
     QFile::remove(TickerFile());
     QFile::remove(SettingsFile());
+  }
+
+  // The order of items and ticks is the core's; here, what the labels show of them and where.
+  void labelsShowTheItemsScrollAndOpenTheirLinks() {
+    WriteFile(TickerFile(), kGoodText);
+    DrivenForm form(services_, folder_.path());
+    form.Start();
+    TickerView* view = form.Ticker();
+    QLabel* incoming = TickerLabel(&form, 0);
+    QLabel* outgoing = TickerLabel(&form, 1);
+    Tick(form);
+    QCOMPARE(incoming->text(), QString());
+    QVERIFY(!view->Timer()->isActive());
+
+    form.TickMain();
+    QCOMPARE(incoming->text(), QStringLiteral("News one"));
+    QCOMPARE(Colour(incoming), QColor(255, 255, 128));
+    QVERIFY(incoming->font().underline());
+    // 360 and 0 twips; both as wide and high as the box.
+    QCOMPARE(incoming->geometry(), QRect(0, 24, 441, 23));
+    QCOMPARE(outgoing->geometry(), QRect(0, 0, 441, 23));
+    // The rotation's positions, in twips, placed in pixels: at rest 40 and -325.
+    QCOMPARE(Scroll(view), 13);
+    QCOMPARE(incoming->y(), tarnwick::Twips(40));
+    QCOMPARE(outgoing->y(), tarnwick::Twips(-325));
+    QTest::mouseClick(incoming, Qt::LeftButton);
+    QCOMPARE(services_.urls, QStringList({"http://news.example/one"}));
+
+    Tick(form);
+    QCOMPARE(incoming->text(), QStringLiteral("Alert"));
+    QCOMPARE(Colour(incoming), QColor(255, 0, 0));
+    QVERIFY(!incoming->font().underline());
+    // The outgoing label takes caption and colour of the item before, and no longer links.
+    QCOMPARE(outgoing->text(), QStringLiteral("News one"));
+    QCOMPARE(Colour(outgoing), QColor(255, 255, 128));
+    QTest::mouseClick(outgoing, Qt::LeftButton);
+    QCOMPARE(services_.urls.size(), 1);
+  }
+
+  void exitFromTheTrayMenuClosesAtTheNextTick() {
+    DrivenForm form(services_, folder_.path());
+    form.Start();
+    TrayIcon* tray = form.Tray();
+    QVERIFY(tray);
+    QCOMPARE(tray->ToolTip(), QStringLiteral("Tarnwick\r\n   Status : Ready"));
+    const QList<QAction*> actions = tray->Menu()->actions();
+    QStringList captions;
+    for (QAction* action : actions) captions << action->text();
+    QCOMPARE(captions, QStringList({"Help", "About", "", "Exit"}));
+    // The offscreen desktop has no tray: no icon, and the program runs on without one.
+    QVERIFY(!tray->IconShown());
+
+    actions[0]->trigger();
+    actions[1]->trigger();
+    tray->MenuClick(99);
+    QVERIFY(!form.ExitRequested);
+    QVERIFY(services_.urls.isEmpty());
+
+    actions[3]->trigger();
+    QVERIFY(form.ExitRequested);
+    QVERIFY(form.isVisible());
+    QCOMPARE(services_.endProcessCalls, 0);
+    form.TickMain();
+    QVERIFY(!form.isVisible());
+    QCOMPARE(services_.endProcessCalls, 1);
+  }
+
+  void welcomeBalloonGoesByTheSystem() {
+    // System, whether the tray can show balloons, expected.
+    const std::tuple<const char*, bool, bool> rows[] = {
+        {"Win 2000", false, true}, {"Win XP", false, true}, {"Win 3.1", true, false},
+        {"Win 9x", true, false},   {"NT 4", true, false},   {"Unknown", true, true},
+        {"Unknown", false, false}, {"Win NT", true, true}};
+    for (const auto& [system, balloons, expected] : rows)
+      QVERIFY2(ShowsWelcomeBalloon(system, balloons) == expected, system);
+    QCOMPARE(TrayMenuCaption(0), QString());
   }
 
   void onlyADisconnectedAnswerIsOffline() {
@@ -134,11 +256,9 @@ class TickerDownloadTest : public QObject {
     QVERIFY(server.Listen());
     server.SetPage(kFeedPath, {200, kGoodText});
     server.SetDelay(1000);
-    RecordingServices services;
-    tarnwick::Mainform form(services, folder_.path());
-    form.Form_Load();
-    Find<QTimer>(&form, "MainTimer")->stop();
-    auto* view = Find<TickerView>(&form, "picTicker");
+    DrivenForm form(services_, folder_.path());
+    form.Start();
+    TickerView* view = form.Ticker();
     Connect(*view, server.Host());
     view->Download().SetTimeout(10000);
     auto* update = Find<QPushButton>(&form, "cmdGetNewTicker");
@@ -170,7 +290,7 @@ class TickerDownloadTest : public QObject {
     QVERIFY(view->Download().Fetching());
     form.close();
     QVERIFY(!form.isVisible());
-    QCOMPARE(services.endProcessCalls, 1);
+    QCOMPARE(services_.endProcessCalls, 1);
     QVERIFY(!view->Download().Fetching());
     // Whatever the server would still send is not stored.
     QTest::qWait(1500);
@@ -179,5 +299,5 @@ class TickerDownloadTest : public QObject {
   }
 };
 
-QTEST_MAIN(TickerDownloadTest)
-#include "ticker_download_test.moc"
+QTEST_MAIN(TickerTest)
+#include "ticker_test.moc"
