@@ -1,5 +1,7 @@
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -7,10 +9,16 @@
 #include <QListView>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenu>
+#include <QProcess>
 #include <QPushButton>
+#include <QSysInfo>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
+#include <optional>
 
+#include "shell/clickable_label.h"
 #include "shell/compare_list.h"
 #include "shell/compare_panel.h"
 #include "shell/convert_panel.h"
@@ -18,22 +26,52 @@
 #include "shell/main_module.h"
 #include "shell/mainform.h"
 #include "shell/option_check_box.h"
+#include "shell/quick_menu.h"
 #include "shell/settings_panel.h"
 #include "shell/single_instance.h"
+#include "shell/ticker_download.h"
+#include "shell/ticker_view.h"
+#include "shell/tray_icon.h"
+#include "shell/twips.h"
+#include "shell/web_links.h"
 #include "support/gated_file_system.h"
+#include "support/loopback_http_server.h"
 #include "support/probe_form.h"
 #include "support/recording_services.h"
+#include "ticker/ticker_feed.h"
 
+using tarnwick::ClickableLabel;
 using tarnwick::CompareList;
 using tarnwick::ComparePanel;
 using tarnwick::ConvertPanel;
+using tarnwick::CountsAsConnected;
 using tarnwick::FolderList;
+using tarnwick::FormatYyyymmdd;
+using tarnwick::LocalToday;
 using tarnwick::Mainform;
 using tarnwick::OptionCheckBox;
+using tarnwick::QuickMenu;
 using tarnwick::SettingsPanel;
+using tarnwick::ShowsWelcomeBalloon;
+using tarnwick::TickerUpdate;
+using tarnwick::TickerView;
+using tarnwick::TrayIcon;
+using tarnwick::TrayMenuCaption;
 using namespace tarnwick::testing;
 
+Q_DECLARE_METATYPE(TickerUpdate)
+
 namespace {
+
+const char* const kPanels[] = {"picConvert", "picCompare",  "picSettings",
+                               "picAbout",   "picDonation", "picFeedback"};
+
+QString VisiblePanels(QWidget* form) {
+  QStringList shown;
+  for (const char* name : kPanels)
+    if (Find(form, name)->isVisible()) shown << QString::fromLatin1(name);
+  return shown.join(',');
+}
 
 // A small FrontPage web: two pages, a picture, and the editor's own folders.
 void MakeWeb(const QString& root) {
@@ -141,10 +179,69 @@ QStringList Items(QWidget* form) {
   return items;
 }
 
+constexpr char kFeedPath[] = "/qzfeed100.txt";
+constexpr char kGoodText[] =
+    "Tarnwick news\r\n-- 'STARTS HERE' --\r\n  News one^http://news.example/one\r\n"
+    "$Alert^\r\nclosing line\r\n";
+constexpr char kOldText[] = "old\r\n'Starts here'\r\nOld item^\r\nend\r\n";
+
+// Asks for the ticker text and waits, in this event loop, for the fetch to end.
+TickerUpdate Fetch(TickerView& view) {
+  std::optional<TickerUpdate> ended;
+  QEventLoop loop;
+  QObject::connect(&view, &TickerView::TickerUpdated, &loop, [&](TickerUpdate result) {
+    ended = result;
+    loop.quit();
+  });
+  const TickerUpdate started = view.GetNewTickerText();
+  if (started != TickerUpdate::kFetching) return started;
+  QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+  loop.exec();
+  return ended.value_or(TickerUpdate::kFetching);
+}
+
+// The window with its timer handlers in the test's hands: the real timers are stopped after the
+// start-up, so every tick happens where the test calls it.
+class DrivenForm : public Mainform {
+ public:
+  using Mainform::Mainform;
+
+  void Start() {
+    Form_Load();
+    MainTimer->stop();
+  }
+  void TickMain() { MainTimer_Timer(); }
+
+  TickerView* Ticker() { return findChild<TickerView*>(QStringLiteral("picTicker")); }
+  TrayIcon* Tray() { return findChild<TrayIcon*>(QStringLiteral("TrayIcon1")); }
+};
+
+ClickableLabel* TickerLabel(QWidget* form, int index) {
+  for (auto* label : form->findChildren<ClickableLabel*>(QStringLiteral("lblTicker")))
+    if (label->property("index").toInt() == index) return label;
+  qFatal("no lblTicker(%d)", index);
+}
+
+QColor Colour(QLabel* label) { return label->palette().color(QPalette::WindowText); }
+
+// The scroll of one item change, run to its end: the number of 100 ms ticks it took.
+int Scroll(TickerView* view) {
+  int ticks = 0;
+  while (view->Timer()->isActive() && ticks < 100) {
+    view->TickerTimer_Timer();
+    ++ticks;
+  }
+  return ticks;
+}
+
+void Tick(DrivenForm& form, int ticks = 3) {
+  for (int i = 0; i < ticks; ++i) form.TickMain();
+}
+
 }  // namespace
 
-// The Convert, Compare and Settings panels of the window, over real folders.
-class PanelsTest : public QObject {
+// The window over real folders, real processes and a real loopback server.
+class WindowTest : public QObject {
   Q_OBJECT
 
  private:
@@ -154,18 +251,221 @@ class PanelsTest : public QObject {
 
   QString SettingsFile() const { return programFolder_.filePath("settings.db"); }
   QString SkipFile() const { return programFolder_.filePath("extras.db"); }
+  QString TickerFile() const { return programFolder_.filePath("ticker.db"); }
 
   void Click(Mainform& form, const char* name) {
     QTest::mouseClick(Find<QAbstractButton>(&form, name), Qt::LeftButton);
   }
 
+  // The ticker box of the window, pointed at the loopback server and told it is on-line.
+  void Connect(TickerView& view, const QByteArray& host, bool online = true) {
+    view.SetTickerHost(host.toStdString());
+    view.Download().SetConnectionQuery([online] { return online; });
+    view.Download().SetTimeout(2000);
+    view.MainTimerTick(false);
+  }
+
  private slots:
   void init() {
     services_ = RecordingServices();
-    QFile::remove(SettingsFile());
-    QFile::remove(SkipFile());
+    for (const QString& file : {SettingsFile(), SkipFile(), TickerFile()}) QFile::remove(file);
   }
   void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+  void startUpRunsItsStepsInOrder_data() {
+    QTest::addColumn<bool>("failSettings");
+    QTest::newRow("all steps") << false;
+    QTest::newRow("failing settings step is skipped") << true;
+  }
+  void startUpRunsItsStepsInOrder() {
+    QFETCH(bool, failSettings);
+    WriteFile(SettingsFile(), "[Positions]\r\n1=/webs/alpha\r\n2=   \r\n3=/webs/beta\r\n");
+    ProbeForm form(services_, programFolder_.path());
+    form.failSettings = failSettings;
+    form.ExitRequested = true;
+    form.Form_Load();
+
+    QCOMPARE(form.trace, QStringList({"settings visible=0 ready=0", "ticker timer=0 visible=0",
+                                      "tray timer=1 visible=0"}));
+    QVERIFY(form.FormReady);
+    QVERIFY(!form.ExitRequested);
+    QVERIFY(form.isVisible());
+    QVERIFY(form.Timer()->isActive());
+    auto* source = Find<QComboBox>(&form, "txtConvertFrom");
+    QCOMPARE(form.focusWidget(), source);
+    QCOMPARE(source->count(), 2);
+    QCOMPARE(source->itemText(1), QStringLiteral("/webs/beta"));
+    QCOMPARE(source->currentText(), QStringLiteral("/webs/alpha"));
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picConvert"));
+  }
+
+  void menuSelectsPanelsAndLinksOpenPages() {
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    const char* tips[] = {"Start Converting", "Compare", "Settings", "Help", "About",
+                          "Donate",           "Feedback"};
+    for (int i = 0; i < QuickMenu::kItemCount; ++i)
+      QCOMPARE(Item(&form, i)->toolTip(), QString::fromLatin1(tips[i]));
+    // Feedback stands above Donate.
+    QVERIFY(Item(&form, 6)->y() < Item(&form, 5)->y());
+
+    auto* marker = Find<QLabel>(&form, "QmenuSelected");
+    form.SelectQuickMenuItem(2);
+    const int settingsMark = marker->y();
+    // Help opens the product page and leaves the panel and its mark where they were.
+    form.SelectQuickMenuItem(3);
+    QCOMPARE(services_.urls, QStringList{QString::fromLatin1(tarnwick::kProductHomePage)});
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picSettings"));
+    QCOMPARE(marker->y(), settingsMark);
+
+    // The Compare report is rebuilt on every selection.
+    form.SelectQuickMenuItem(1);
+    form.SelectQuickMenuItem(1);
+    QCOMPARE(form.compareBuilds, 2);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picCompare"));
+
+    // Selecting Donate or Feedback again does not add to its text.
+    for (int i = 0; i < 3; ++i) form.SelectQuickMenuItem(5);
+    QCOMPARE(Find<QLabel>(&form, "lblDonation")->text(),
+             QStringLiteral("    \r\n\r\n    \r\n\r\n    If you find that Tarnwick has "
+                            "saved you time, money or effort then please donate."));
+    form.SelectQuickMenuItem(6);
+    form.SelectQuickMenuItem(6);
+    QCOMPARE(Find<QLabel>(&form, "lblFeedback")->text().count("Thankyou for your interest"), 1);
+
+    const struct {
+      int panel;
+      const char* label;
+      const char* url;
+    } links[] = {{5, "lblDonationSite", tarnwick::kDonationPage},
+                 {5, "lblDonation", tarnwick::kDonationPage},
+                 {6, "lblFeedbackGO", tarnwick::kFeedbackPage},
+                 {4, "lblWebsite", tarnwick::kMakerHomePage}};
+    for (const auto& link : links) {
+      form.SelectQuickMenuItem(link.panel);
+      QCOMPARE(VisiblePanels(&form), QString::fromLatin1(kPanels[link.panel - 1]));
+      QTest::mouseClick(Find<QLabel>(&form, link.label), Qt::LeftButton);
+      QCOMPARE(services_.urls.last(), QString::fromLatin1(link.url));
+    }
+    QCOMPARE(services_.urls.size(), 5);
+  }
+
+  void hoverButtonFollowsThePointer() {
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    auto* menu = Find<QuickMenu>(&form, "OutlookBar");
+    auto* selector = Find<QToolButton>(&form, "QmenuSelector");
+
+    menu->UpdateMenuHover(0);  // over the selected item
+    QVERIFY(!selector->isVisible());
+    menu->UpdateMenuHover(6);
+    QVERIFY(selector->isVisible());
+    QCOMPARE(selector->y(), menu->MarkTop(6));
+    QCOMPARE(selector->toolTip(), QStringLiteral("Feedback"));
+
+    // Clicking the hover button selects the item under it.
+    QTest::mouseClick(selector, Qt::LeftButton);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picFeedback"));
+    QVERIFY(!selector->isVisible());
+
+    // Pointer far below the window but close to its left edge: the button stays.
+    menu->UpdateMenuHover(2);
+    const int left = form.frameGeometry().x();
+    menu->CursorPosition = [left] { return QPoint(left + 60, 5000); };
+    menu->tmrQuickMenu_Timer();
+    QVERIFY(selector->isVisible());
+    menu->CursorPosition = [left] { return QPoint(left + 61, 100); };
+    menu->tmrQuickMenu_Timer();
+    QVERIFY(!selector->isVisible());
+
+    // A real pointer move raises it too.
+    QTest::mouseMove(Item(&form, 4), QPoint(10, 10));
+    QTRY_COMPARE(menu->HoverIndex(), 4);
+
+    // A disabled item (Compare during a run) raises none, and takes down the one shown.
+    menu->SetItemEnabled(1, false);
+    menu->UpdateMenuHover(1);
+    QVERIFY(!selector->isVisible());
+    QCOMPARE(menu->HoverIndex(), 4);
+    menu->SetItemEnabled(1, true);
+    menu->UpdateMenuHover(1);
+    QVERIFY(selector->isVisible());
+  }
+
+  void osNameFollowsVersion() {
+    // Platform id, major, minor version, name.
+    const std::tuple<int, int, int, const char*> rows[] = {
+        {0, 3, 10, "Win 3.1"}, {1, 4, 10, "Win 9x"}, {2, 4, 0, "NT 4"},    {2, 4, 1, "Win NT"},
+        {2, 5, 0, "Win 2000"}, {2, 5, 1, "Win XP"},  {2, 3, 51, "Win NT"}, {2, 5, 2, "Win NT"},
+        {2, 6, 0, "Win NT"},   {2, 10, 0, "Win NT"}, {3, 5, 0, "Unknown"}, {-1, 5, 1, "Unknown"}};
+    for (const auto& [platform, major, minor, name] : rows)
+      QCOMPARE(tarnwick::DetectOSVersion(platform, major, minor), std::string(name));
+#ifndef _WIN32
+    // Without the version query of Windows.
+    tarnwick::OSName.clear();
+    tarnwick::DetectOSVersion();
+    QCOMPARE(QString::fromStdString(tarnwick::OSName), QStringLiteral("Unknown"));
+#endif
+  }
+
+  // A second start is refused with the message while the first keeps running.
+  void secondInstanceIsRefused() {
+    const QString exe = qEnvironmentVariable("TARNWICK_EXE");
+    if (exe.isEmpty() || !QFileInfo::exists(exe)) QSKIP("TARNWICK_EXE not given");
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+
+    QProcess first;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TARNWICK_PROGRAM_DIR", folder.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    first.setProcessEnvironment(env);
+    first.start(exe, {});
+    QVERIFY(first.waitForStarted(10000));
+    const QString lockPath = tarnwick::SingleInstance::LockFilePath(folder.path());
+    QDeadlineTimer deadline(15000);
+    while (!QFileInfo::exists(lockPath) && !deadline.hasExpired()) QTest::qWait(50);
+    QVERIFY2(QFileInfo::exists(lockPath), "the first instance did not take the lock");
+
+    const int code = tarnwick::Main(services_, folder.path());
+    QCOMPARE(code, 0);
+    QCOMPARE(services_.messages.size(), 1);
+    QCOMPARE(services_.messages[0].icon, QMessageBox::Warning);
+    QCOMPARE(services_.messages[0].title, QStringLiteral("Already Running"));
+    QCOMPARE(services_.messages[0].text,
+             QStringLiteral("Another Instance of Tarnwick is already running."));
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+
+    QTest::qWait(300);
+    QCOMPARE(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished(10000);
+  }
+
+  void lockOfDeadProcessIsTakenOver() {
+    QTemporaryDir folder;
+    // A lock whose holder is gone: a process that has already ended.
+    QProcess gone;
+    gone.start(QStringLiteral("sleep"), {QStringLiteral("0")});
+    QVERIFY(gone.waitForStarted());
+    const qint64 pid = gone.processId();
+    QVERIFY(gone.waitForFinished());
+    WriteFile(
+        tarnwick::SingleInstance::LockFilePath(folder.path()),
+        QByteArray::number(pid) + "\ntarnwick\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    tarnwick::SingleInstance instance(folder.path());
+    QVERIFY(tarnwick::ClaimSingleInstance(instance, services_));
+    QVERIFY(services_.messages.isEmpty());
+  }
+
+  // Without a folder for its files the window says so instead of writing where it started.
+  void noProgramFolderIsReported() {
+    QCOMPARE(tarnwick::Main(services_, QString()), 1);
+    QCOMPARE(services_.messages.size(), 1);
+    QCOMPARE(services_.messages[0].text, QString::fromUtf8(tarnwick::kNoProgramFolderMessage));
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    QVERIFY(!QFileInfo::exists(QStringLiteral("tarnwick.lock")));
+  }
 
   void runFromThePanel() {
     const QString source = work_.filePath("run/Web");
@@ -599,7 +899,187 @@ class PanelsTest : public QObject {
     QCOMPARE(Settings(&form).CurrentOptions().CheckForChanges, 0);
     QCOMPARE(Settings(&form).CurrentOptions().KillExtra, 0);
   }
+
+  // The order of items and ticks is the core's; here, what the labels show of them and where.
+  void labelsShowTheItemsScrollAndOpenTheirLinks() {
+    WriteFile(TickerFile(), kGoodText);
+    DrivenForm form(services_, programFolder_.path());
+    form.Start();
+    TickerView* view = form.Ticker();
+    QLabel* incoming = TickerLabel(&form, 0);
+    QLabel* outgoing = TickerLabel(&form, 1);
+    Tick(form);
+    QCOMPARE(incoming->text(), QString());
+    QVERIFY(!view->Timer()->isActive());
+
+    form.TickMain();
+    QCOMPARE(incoming->text(), QStringLiteral("News one"));
+    QCOMPARE(Colour(incoming), QColor(255, 255, 128));
+    QVERIFY(incoming->font().underline());
+    // 360 and 0 twips; both as wide and high as the box.
+    QCOMPARE(incoming->geometry(), QRect(0, 24, 441, 23));
+    QCOMPARE(outgoing->geometry(), QRect(0, 0, 441, 23));
+    // The rotation's positions, in twips, placed in pixels: at rest 40 and -325.
+    QCOMPARE(Scroll(view), 13);
+    QCOMPARE(incoming->y(), tarnwick::Twips(40));
+    QCOMPARE(outgoing->y(), tarnwick::Twips(-325));
+    QTest::mouseClick(incoming, Qt::LeftButton);
+    QCOMPARE(services_.urls, QStringList({"http://news.example/one"}));
+
+    Tick(form);
+    QCOMPARE(incoming->text(), QStringLiteral("Alert"));
+    QCOMPARE(Colour(incoming), QColor(255, 0, 0));
+    QVERIFY(!incoming->font().underline());
+    // The outgoing label takes caption and colour of the item before, and no longer links.
+    QCOMPARE(outgoing->text(), QStringLiteral("News one"));
+    QCOMPARE(Colour(outgoing), QColor(255, 255, 128));
+    QTest::mouseClick(outgoing, Qt::LeftButton);
+    QCOMPARE(services_.urls.size(), 1);
+  }
+
+  void exitFromTheTrayMenuClosesAtTheNextTick() {
+    DrivenForm form(services_, programFolder_.path());
+    form.Start();
+    TrayIcon* tray = form.Tray();
+    QVERIFY(tray);
+    QCOMPARE(tray->ToolTip(), QStringLiteral("Tarnwick\r\n   Status : Ready"));
+    const QList<QAction*> actions = tray->Menu()->actions();
+    QStringList captions;
+    for (QAction* action : actions) captions << action->text();
+    QCOMPARE(captions, QStringList({"Help", "About", "", "Exit"}));
+    // The offscreen desktop has no tray: no icon, and the program runs on without one.
+    QVERIFY(!tray->IconShown());
+
+    actions[0]->trigger();
+    actions[1]->trigger();
+    tray->MenuClick(99);
+    QVERIFY(!form.ExitRequested);
+    QVERIFY(services_.urls.isEmpty());
+
+    actions[3]->trigger();
+    QVERIFY(form.ExitRequested);
+    QVERIFY(form.isVisible());
+    QCOMPARE(services_.endProcessCalls, 0);
+    form.TickMain();
+    QVERIFY(!form.isVisible());
+    QCOMPARE(services_.endProcessCalls, 1);
+  }
+
+  void welcomeBalloonGoesByTheSystem() {
+    // System, whether the tray can show balloons, expected.
+    const std::tuple<const char*, bool, bool> rows[] = {
+        {"Win 2000", false, true}, {"Win XP", false, true}, {"Win 3.1", true, false},
+        {"Win 9x", true, false},   {"NT 4", true, false},   {"Unknown", true, true},
+        {"Unknown", false, false}, {"Win NT", true, true}};
+    for (const auto& [system, balloons, expected] : rows)
+      QVERIFY2(ShowsWelcomeBalloon(system, balloons) == expected, system);
+    QCOMPARE(TrayMenuCaption(0), QString());
+  }
+
+  void onlyADisconnectedAnswerIsOffline() {
+    using R = QNetworkInformation::Reachability;
+    for (R answer : {R::Unknown, R::Online, R::Local, R::Site}) QVERIFY(CountsAsConnected(answer));
+    QVERIFY(!CountsAsConnected(R::Disconnected));
+  }
+
+  void nothingUsefulFetchedWritesNothing_data() {
+    QTest::addColumn<int>("status");  // 0: not served
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("server");  // "up", "silent", "closed" or "offline"
+    QTest::addColumn<TickerUpdate>("result");
+    const auto nothing = TickerUpdate::kNothingFetched;
+    QTest::newRow("empty body") << 200 << QByteArray() << "up" << nothing;
+    QTest::newRow("missing file") << 0 << QByteArray() << "up" << nothing;
+    QTest::newRow("server error with a page")
+        << 500 << QByteArray("'Starts here'\r\nx^\r\ny") << "up" << nothing;
+    QTest::newRow("silent server times out") << 0 << QByteArray() << "silent" << nothing;
+    QTest::newRow("closed port") << 0 << QByteArray() << "closed" << nothing;
+    QTest::newRow("offline asks nothing")
+        << 200 << QByteArray(kGoodText) << "offline" << TickerUpdate::kOffline;
+  }
+
+  void nothingUsefulFetchedWritesNothing() {
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, server);
+    QFETCH(TickerUpdate, result);
+    WriteFile(TickerFile(), kOldText);
+    WriteFile(SettingsFile(), "[Ticker]\r\nTickerDate= 19990101\r\n");
+    LoopbackHttpServer loopback;
+    QVERIFY(loopback.Listen());
+    if (status) loopback.SetPage(kFeedPath, {status, body});
+    if (server == "silent") loopback.SetSilent(kFeedPath);
+    QByteArray host = loopback.Host();
+    if (server == "closed") {
+      LoopbackHttpServer gone;
+      QVERIFY(gone.Listen());
+      host = gone.Host();
+    }
+    TickerView view(services_, programFolder_.path());
+    Connect(view, host, server != "offline");
+    view.Download().SetTimeout(300);
+    view.LoadTicker();
+
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(Fetch(view), result);
+    QVERIFY2(clock.elapsed() < 5000, "the fetch waited past its time-out");
+    QCOMPARE(loopback.requests.size(), server == "up" || server == "silent" ? 1 : 0);
+    QCOMPARE(ReadAll(TickerFile()), QByteArray(kOldText));
+    QCOMPARE(ReadAll(SettingsFile()), QByteArray("[Ticker]\r\nTickerDate= 19990101\r\n"));
+    QCOMPARE(view.Ticker().Rotation().Items().front().caption, std::string("Old item"));
+  }
+
+  // A server that answers late holds up nothing: the button returns at once, the window goes
+  // on, and a close while the answer is on its way ends the fetch with the window.
+  void lateAnswerLeavesTheWindowFree() {
+    WriteFile(TickerFile(), kOldText);
+    LoopbackHttpServer server;
+    QVERIFY(server.Listen());
+    server.SetPage(kFeedPath, {200, kGoodText});
+    server.SetDelay(1000);
+    DrivenForm form(services_, programFolder_.path());
+    form.Start();
+    TickerView* view = form.Ticker();
+    Connect(*view, server.Host());
+    view->Download().SetTimeout(10000);
+    auto* update = Find<QPushButton>(&form, "cmdGetNewTicker");
+    update->setEnabled(true);
+
+    std::optional<TickerUpdate> ended;
+    connect(view, &TickerView::TickerUpdated, this, [&](TickerUpdate result) { ended = result; });
+    update->click();
+    QVERIFY(view->Download().Fetching());
+    QVERIFY(!ended);
+    // The window takes its input meanwhile, and a second click starts no second fetch.
+    QTest::mouseClick(Item(&form, 2), Qt::LeftButton);
+    QVERIFY(Find(&form, "picSettings")->isVisible());
+    update->click();
+    QTRY_VERIFY_WITH_TIMEOUT(ended.has_value(), 20000);
+    QCOMPARE(*ended, TickerUpdate::kStored);
+    QCOMPARE(server.requests, QList<QByteArray>({kFeedPath}));
+    QCOMPARE(ReadAll(TickerFile()), QByteArray(kGoodText));
+    QCOMPARE(ReadAll(SettingsFile()),
+             "[Ticker]\r\nTickerDate= " + QByteArray::fromStdString(FormatYyyymmdd(LocalToday())) +
+                 "\r\n");
+    // Reloaded at once: the new items, then the pause.
+    QCOMPARE(view->Ticker().Rotation().Items().size(), std::size_t{3});
+    QCOMPARE(view->Ticker().Rotation().Items().front().caption, std::string("News one"));
+
+    WriteFile(TickerFile(), kOldText);
+    ended.reset();
+    update->click();
+    QVERIFY(view->Download().Fetching());
+    form.close();
+    QVERIFY(!form.isVisible());
+    QCOMPARE(services_.endProcessCalls, 1);
+    QVERIFY(!view->Download().Fetching());
+    // Whatever the server would still send is not stored.
+    QTest::qWait(1500);
+    QVERIFY(!ended);
+    QCOMPARE(ReadAll(TickerFile()), QByteArray(kOldText));
+  }
 };
 
-QTEST_MAIN(PanelsTest)
-#include "panels_test.moc"
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
