@@ -13,29 +13,6 @@
 
 namespace tarnwick::testing {
 
-bool RecordingServices::OpenUrl(const QString& address) {
-  urls << address;
-  return true;
-}
-
-bool RecordingServices::StartProgram(const QString& program) {
-  programs << program;
-  return true;
-}
-
-bool RecordingServices::OpenInEditor(const QString& file) {
-  if (editorMissing) return false;
-  editedFiles << file;
-  return true;
-}
-
-void RecordingServices::ShowMessage(QWidget*, QMessageBox::Icon icon, const QString& title,
-                                    const QString& text) {
-  messages.append({icon, title, text});
-}
-
-void RecordingServices::EndProcess() { ++endProcessCalls; }
-
 void WriteFile(const QString& path, const QByteArray& content) {
   QDir().mkpath(QFileInfo(path).absolutePath());
   QFile file(path);
@@ -55,10 +32,10 @@ void SetFolders(QWidget* form, const QString& source, const QString& destination
   Find<QLineEdit>(form, "txtConvertTo")->setText(destination);
 }
 
-QLabel* Item(QWidget* form, int index) {
-  for (QLabel* label : form->findChildren<QLabel*>(QStringLiteral("Qmenu")))
+QLabel* Indexed(QWidget* form, const char* name, int index) {
+  for (QLabel* label : form->findChildren<QLabel*>(QString::fromLatin1(name)))
     if (label->property("index").toInt() == index) return label;
-  qFatal("no item %d", index);
+  qFatal("no %s(%d)", name, index);
 }
 
 void WaitForRun(QWidget* form) {

@@ -20,12 +20,24 @@ class RecordingServices : public ShellServices {
     QString text;
   };
 
-  bool OpenUrl(const QString& address) override;
-  bool StartProgram(const QString& program) override;
-  bool OpenInEditor(const QString& file) override;
-  void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
-                   const QString& text) override;
-  void EndProcess() override;
+  bool OpenUrl(const QString& address) override {
+    urls << address;
+    return true;
+  }
+  bool StartProgram(const QString& program) override {
+    programs << program;
+    return true;
+  }
+  bool OpenInEditor(const QString& file) override {
+    if (editorMissing) return false;
+    editedFiles << file;
+    return true;
+  }
+  void ShowMessage(QWidget*, QMessageBox::Icon icon, const QString& title,
+                   const QString& text) override {
+    messages.append({icon, title, text});
+  }
+  void EndProcess() override { ++endProcessCalls; }
 
   QStringList urls;
   QStringList programs;
@@ -51,8 +63,10 @@ T* Find(QWidget* form, const char* name) {
 // Fills the Convert panel's folder fields.
 void SetFolders(QWidget* form, const QString& source, const QString& destination);
 
+// The label of that object name whose "index" is `index`, as in a control array.
+QLabel* Indexed(QWidget* form, const char* name, int index);
 // Quick Menu item number `index`.
-QLabel* Item(QWidget* form, int index);
+inline QLabel* Item(QWidget* form, int index) { return Indexed(form, "Qmenu", index); }
 
 // Lets the window's events run until the conversion it started has ended (at most five
 // minutes).
