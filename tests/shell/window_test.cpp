@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -14,8 +15,10 @@
 #include <QPushButton>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -60,6 +63,71 @@ using namespace tarnwick::testing;
 Q_DECLARE_METATYPE(TickerUpdate)
 
 namespace {
+
+// The child widget of that object name; a missing one ends the test program.
+template <typename T = QWidget>
+T* Find(QWidget* form, const char* name) {
+  T* widget = form->findChild<T*>(QString::fromLatin1(name));
+  if (!widget) qFatal("no widget %s", name);
+  return widget;
+}
+
+// Writes a whole file, creating its folders.
+void WriteFile(const QString& path, const QByteArray& content) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    qFatal("cannot write %s", qPrintable(path));
+  file.write(content);
+}
+
+// The whole file, or "<missing>".
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+  return file.readAll();
+}
+
+// Fills the Convert panel's folder fields.
+void SetFolders(QWidget* form, const QString& source, const QString& destination) {
+  Find<QComboBox>(form, "txtConvertFrom")->setEditText(source);
+  Find<QLineEdit>(form, "txtConvertTo")->setText(destination);
+}
+
+// The label of that object name whose "index" is `index`, as in a control array.
+QLabel* Indexed(QWidget* form, const char* name, int index) {
+  for (QLabel* label : form->findChildren<QLabel*>(QString::fromLatin1(name)))
+    if (label->property("index").toInt() == index) return label;
+  qFatal("no %s(%d)", name, index);
+}
+
+// Quick Menu item number `index`.
+QLabel* Item(QWidget* form, int index) { return Indexed(form, "Qmenu", index); }
+
+// Lets the window's events run until the conversion it started has ended (at most five
+// minutes).
+void WaitForRun(QWidget* form) {
+  auto* panel = Find<ConvertPanel>(form, "picConvert");
+  QDeadlineTimer deadline(5 * 60 * 1000);
+  while (panel->Running() && !deadline.hasExpired()) QTest::qWait(5);
+}
+
+// Runs `start` (which blocks in its own event loop) and calls `act` once, at the first turn of
+// that loop where `ready` holds. Answers whether `act` ran.
+bool WhileRunning(const std::function<void()>& start, const std::function<bool()>& ready,
+                  const std::function<void()>& act) {
+  bool done = false;
+  QTimer probe;
+  probe.setInterval(0);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (done || !ready()) return;
+    done = true;
+    act();
+  });
+  probe.start();
+  start();
+  return done;
+}
 
 const char* const kPanels[] = {"picConvert", "picCompare",  "picSettings",
                                "picAbout",   "picDonation", "picFeedback"};

@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QLabel>
 #include <QList>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 #include "shell/shell_services.h"
 
@@ -46,35 +44,5 @@ class RecordingServices : public ShellServices {
   QList<Message> messages;
   int endProcessCalls = 0;
 };
-
-// Writes a whole file, creating its folders.
-void WriteFile(const QString& path, const QByteArray& content);
-// The whole file, or "<missing>".
-QByteArray ReadAll(const QString& path);
-
-// The child widget of that object name; a missing one ends the test program.
-template <typename T = QWidget>
-T* Find(QWidget* form, const char* name) {
-  T* widget = form->findChild<T*>(QString::fromLatin1(name));
-  if (!widget) qFatal("no widget %s", name);
-  return widget;
-}
-
-// Fills the Convert panel's folder fields.
-void SetFolders(QWidget* form, const QString& source, const QString& destination);
-
-// The label of that object name whose "index" is `index`, as in a control array.
-QLabel* Indexed(QWidget* form, const char* name, int index);
-// Quick Menu item number `index`.
-inline QLabel* Item(QWidget* form, int index) { return Indexed(form, "Qmenu", index); }
-
-// Lets the window's events run until the conversion it started has ended (at most five
-// minutes).
-void WaitForRun(QWidget* form);
-
-// Runs `start` (which blocks in its own event loop) and calls `act` once, at the first turn of
-// that loop where `ready` holds. Answers whether `act` ran.
-bool WhileRunning(const std::function<void()>& start, const std::function<bool()>& ready,
-                  const std::function<void()>& act);
 
 }  // namespace tarnwick::testing
