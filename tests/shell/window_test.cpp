@@ -336,6 +336,8 @@ class WindowTest : public QObject {
   }
   void cleanup() { QLocale::setDefault(QLocale::c()); }
 
+  // The window, its menu and its start.
+
   void startUpRunsItsStepsInOrder_data() {
     QTest::addColumn<bool>("failSettings");
     QTest::newRow("all steps") << false;
@@ -529,6 +531,8 @@ class WindowTest : public QObject {
     QVERIFY(!QFileInfo::exists(QStringLiteral("tarnwick.lock")));
   }
 
+  // The Convert panel: a run started from the window, off its thread.
+
   void runFromThePanel() {
     const QString source = work_.filePath("run/Web");
     const QString destination = work_.filePath("run/Site");
@@ -674,6 +678,8 @@ class WindowTest : public QObject {
     QVERIFY(!QFile::exists(SettingsFile()));
   }
 
+  // The Compare panel.
+
   void reportInTheUsersLocaleLinedUp() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const Trees trees = MakeTrees(work_.filePath("locale"));
@@ -798,6 +804,8 @@ class WindowTest : public QObject {
     // Nothing was counted after the close: no numbers at all.
     QCOMPARE(lines.size(), 5);
   }
+
+  // The Settings panel: the options as the user sees and sets them.
 
   void storedStatesAreShownAndLoadingWritesNothing() {
     const QByteArray stored =
@@ -958,6 +966,8 @@ class WindowTest : public QObject {
     QCOMPARE(Settings(&form).CurrentOptions().CheckForChanges, 0);
     QCOMPARE(Settings(&form).CurrentOptions().KillExtra, 0);
   }
+
+  // The news ticker, its tray and its download over loopback.
 
   // The order of items and ticks is the core's; here, what the labels show of them and where.
   void labelsShowTheItemsScrollAndOpenTheirLinks() {
