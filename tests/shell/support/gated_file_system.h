@@ -18,9 +18,21 @@ class GatedFileSystem : public ForwardingFileSystem {
 
   // True once a copy waits at the gate.
   bool Reached() const { return reached_; }
-  void Open();
 
-  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override;
+  void Open() {
+    const std::lock_guard lock(mutex_);
+    open_ = true;
+    opened_.notify_all();
+  }
+
+  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
+    if (from.ends_with(gatedName_)) {
+      std::unique_lock lock(mutex_);
+      reached_ = true;
+      opened_.wait(lock, [this] { return open_; });
+    }
+    return inner_.CopyFile(from, to, error);
+  }
 
  private:
   std::string gatedName_;

@@ -2,15 +2,16 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QHostAddress>
 #include <QList>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 
 namespace tarnwick::testing {
 
 // A tiny HTTP/1.0 server on 127.0.0.1 for the ticker download. It answers GET with the page
-// set for the path (404 otherwise), serves a bounded number of requests and closes by itself
-// after a while, so a test that goes wrong cannot leave it listening.
+// set for the path, 404 otherwise.
 class LoopbackHttpServer : public QObject {
  public:
   struct Page {
@@ -18,11 +19,18 @@ class LoopbackHttpServer : public QObject {
     QByteArray body;
   };
 
-  explicit LoopbackHttpServer(int maxRequests = 16, int lifetimeMs = 30000);
+  LoopbackHttpServer() {
+    connect(&server_, &QTcpServer::newConnection, this, [this] {
+      while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        socket->setParent(this);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { Answer(socket); });
+      }
+    });
+  }
 
-  bool Listen();
+  bool Listen() { return server_.listen(QHostAddress::LocalHost, 0); }
   // "127.0.0.1:port", as the ticker takes its host.
-  QByteArray Host() const;
+  QByteArray Host() const { return "127.0.0.1:" + QByteArray::number(server_.serverPort()); }
 
   void SetPage(const QByteArray& path, Page page) { pages_[path] = page; }
   // Requests to this path are read and never answered.
@@ -34,15 +42,31 @@ class LoopbackHttpServer : public QObject {
   QList<QByteArray> requests;
 
  private:
-  void Accept();
-  void Answer(QTcpSocket* socket);
+  void Answer(QTcpSocket* socket) {
+    QByteArray head = socket->property("head").toByteArray() + socket->readAll();
+    socket->setProperty("head", head);
+    if (!head.contains("\r\n\r\n") || socket->property("answered").toBool()) return;
+    socket->setProperty("answered", true);
+
+    // "GET /path HTTP/1.1"
+    const QByteArray path = head.left(head.indexOf("\r\n")).split(' ').value(1);
+    requests << path;
+    if (path == silent_) return;
+
+    const Page page = pages_.value(path, Page{404, "Not Found"});
+    QByteArray reply = "HTTP/1.0 " + QByteArray::number(page.status) + " Status\r\n";
+    reply += "Content-Type: text/plain\r\nContent-Length: " + QByteArray::number(page.body.size());
+    reply += "\r\nConnection: close\r\n\r\n" + page.body;
+    QTimer::singleShot(delayMs_, socket, [socket, reply] {
+      socket->write(reply);
+      socket->disconnectFromHost();
+    });
+  }
 
   QTcpServer server_;
-  QTimer lifetime_;
   QHash<QByteArray, Page> pages_;
   QByteArray silent_;
   int delayMs_ = 0;
-  int maxRequests_;
 };
 
 }  // namespace tarnwick::testing

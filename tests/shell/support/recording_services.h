@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QLabel>
 #include <QList>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 #include "shell/shell_services.h"
 
@@ -20,12 +18,24 @@ class RecordingServices : public ShellServices {
     QString text;
   };
 
-  bool OpenUrl(const QString& address) override;
-  bool StartProgram(const QString& program) override;
-  bool OpenInEditor(const QString& file) override;
-  void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& title,
-                   const QString& text) override;
-  void EndProcess() override;
+  bool OpenUrl(const QString& address) override {
+    urls << address;
+    return true;
+  }
+  bool StartProgram(const QString& program) override {
+    programs << program;
+    return true;
+  }
+  bool OpenInEditor(const QString& file) override {
+    if (editorMissing) return false;
+    editedFiles << file;
+    return true;
+  }
+  void ShowMessage(QWidget*, QMessageBox::Icon icon, const QString& title,
+                   const QString& text) override {
+    messages.append({icon, title, text});
+  }
+  void EndProcess() override { ++endProcessCalls; }
 
   QStringList urls;
   QStringList programs;
@@ -34,30 +44,5 @@ class RecordingServices : public ShellServices {
   QList<Message> messages;
   int endProcessCalls = 0;
 };
-
-// Writes a whole file, creating its folders.
-void WriteFile(const QString& path, const QByteArray& content);
-// The whole file, or "<missing>".
-QByteArray ReadAll(const QString& path);
-
-// The child widget of that object name; a missing one ends the test program.
-template <typename T = QWidget>
-T* Find(QWidget* form, const char* name) {
-  T* widget = form->findChild<T*>(QString::fromLatin1(name));
-  if (!widget) qFatal("no widget %s", name);
-  return widget;
-}
-
-// Quick Menu item number `index`.
-QLabel* Item(QWidget* form, int index);
-
-// Lets the window's events run until the conversion it started has ended (at most five
-// minutes).
-void WaitForRun(QWidget* form);
-
-// Runs `start` (which blocks in its own event loop) and calls `act` once, at the first turn of
-// that loop where `ready` holds. Answers whether `act` ran.
-bool WhileRunning(const std::function<void()>& start, const std::function<bool()>& ready,
-                  const std::function<void()>& act);
 
 }  // namespace tarnwick::testing

@@ -1,0 +1,1155 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QLocale>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+#include "shell/compare_list.h"
+#include "shell/compare_panel.h"
+#include "shell/convert_panel.h"
+#include "shell/folder_list.h"
+#include "shell/main_module.h"
+#include "shell/mainform.h"
+#include "shell/option_check_box.h"
+#include "shell/quick_menu.h"
+#include "shell/settings_panel.h"
+#include "shell/single_instance.h"
+#include "shell/ticker_download.h"
+#include "shell/ticker_view.h"
+#include "shell/tray_icon.h"
+#include "shell/twips.h"
+#include "shell/web_links.h"
+#include "support/gated_file_system.h"
+#include "support/loopback_http_server.h"
+#include "support/recording_services.h"
+#include "ticker/ticker_feed.h"
+
+Q_DECLARE_METATYPE(tarnwick::TickerUpdate)
+
+namespace tarnwick::testing {
+namespace {
+
+// The child widget of that object name; a missing one ends the test program.
+template <typename T = QWidget>
+T* Find(QWidget* form, const char* name) {
+  T* widget = form->findChild<T*>(QString::fromLatin1(name));
+  if (!widget) qFatal("no widget %s", name);
+  return widget;
+}
+
+// Writes a whole file, creating its folders.
+void WriteFile(const QString& path, const QByteArray& content) {
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    qFatal("cannot write %s", qPrintable(path));
+  file.write(content);
+}
+
+// The whole file, or "<missing>".
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+  return file.readAll();
+}
+
+// Fills the Convert panel's folder fields.
+void SetFolders(QWidget* form, const QString& source, const QString& destination) {
+  Find<QComboBox>(form, "txtConvertFrom")->setEditText(source);
+  Find<QLineEdit>(form, "txtConvertTo")->setText(destination);
+}
+
+// The label of that object name whose "index" is `index`, as in a control array.
+QLabel* Indexed(QWidget* form, const char* name, int index) {
+  for (QLabel* label : form->findChildren<QLabel*>(QString::fromLatin1(name)))
+    if (label->property("index").toInt() == index) return label;
+  qFatal("no %s(%d)", name, index);
+}
+
+// Quick Menu item number `index`.
+QLabel* Item(QWidget* form, int index) { return Indexed(form, "Qmenu", index); }
+
+// Lets the window's events run until the conversion it started has ended (at most five
+// minutes).
+void WaitForRun(QWidget* form) {
+  auto* panel = Find<ConvertPanel>(form, "picConvert");
+  QDeadlineTimer deadline(5 * 60 * 1000);
+  while (panel->Running() && !deadline.hasExpired()) QTest::qWait(5);
+}
+
+// Runs `start` (which blocks in its own event loop) and calls `act` once, at the first turn of
+// that loop where `ready` holds. Answers whether `act` ran.
+bool WhileRunning(const std::function<void()>& start, const std::function<bool()>& ready,
+                  const std::function<void()>& act) {
+  bool done = false;
+  QTimer probe;
+  probe.setInterval(0);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (done || !ready()) return;
+    done = true;
+    act();
+  });
+  probe.start();
+  start();
+  return done;
+}
+
+const char* const kPanels[] = {"picConvert", "picCompare",  "picSettings",
+                               "picAbout",   "picDonation", "picFeedback"};
+
+QString VisiblePanels(QWidget* form) {
+  QStringList shown;
+  for (const char* name : kPanels)
+    if (Find(form, name)->isVisible()) shown << QString::fromLatin1(name);
+  return shown.join(',');
+}
+
+// A small FrontPage web: two pages, a picture, and the editor's own folders.
+void MakeWeb(const QString& root) {
+  WriteFile(root + "/index.htm", "<html>home</html>");
+  WriteFile(root + "/images/logo.gif", "GIF89a");
+  WriteFile(root + "/_vti_cnf/index.htm", "vti");
+  WriteFile(root + "/_private/form.txt", "private");
+}
+
+// Starts the run and waits for its end.
+void Start(QWidget* form) {
+  QTest::mouseClick(Find<QPushButton>(form, "cmdConvertStart"), Qt::LeftButton);
+  WaitForRun(form);
+}
+
+// A file of that size that takes no room.
+void WriteSparse(const QString& path, qint64 size) {
+  WriteFile(path, "");
+  QFile file(path);
+  if (!file.open(QIODevice::ReadWrite) || !file.resize(size))
+    qFatal("cannot size %s", qPrintable(path));
+}
+
+// A FrontPage web, its FTP web with the latest log, and the uploads folder with its own log;
+// sizes of eleven digits.
+struct Trees {
+  QString source, destination, uploads;
+};
+
+Trees MakeTrees(const QString& root) {
+  Trees trees{root + "/Web", root + "/Web-FTP", root + "/Web-FTP-Uploads"};
+  WriteSparse(trees.source + "/big.mpg", Q_INT64_C(97639703123));
+  QDir().mkpath(trees.source + "/a");
+  QDir().mkpath(trees.source + "/_vti_cnf");
+  WriteSparse(trees.destination + "/big.mpg", Q_INT64_C(67810539000));
+  WriteFile(trees.destination + "/changes.ini", "[Deleted]\r\nold.htm=100\r\ngone.gif=2048\r\n");
+  WriteSparse(trees.uploads + "/big.mpg", Q_INT64_C(8000000000));
+  WriteFile(trees.uploads + "/sub/x.htm", QByteArray(10, 'x'));
+  WriteFile(trees.uploads + "/changes.ini", "[Changed]\r\nbig.mpg=67810539000\r\n");
+  return trees;
+}
+
+// Ends the program loop as the real services do.
+class EndingServices : public RecordingServices {
+ public:
+  void EndProcess() override {
+    RecordingServices::EndProcess();
+    QCoreApplication::exit(0);
+  }
+};
+
+void ClickLine(CompareList* list, int row) {
+  const QModelIndex index = list->model()->index(row, 0);
+  list->scrollTo(index);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    QPoint(8, list->visualRect(index).center().y()));
+}
+
+const QStringList kChangeDependents = {
+    "chkCompareDates",  "chkCompareSizes",     "chkCreateUploadsDir", "chkKillDeleted",
+    "chkKillExtra",     "chkReportChanges",    "chkReportDeleted",    "lblCompareDates",
+    "lblCompareSizes",  "lblCreateUploadsDir", "lblKillDeleted",      "lblKillExtra",
+    "lblReportChanges", "lblReportDeleted"};
+const QStringList kSkipControls = {"lstKillExtra", "cmdKillExtraEdit", "cmdKillExtraRefresh"};
+const QStringList kFtpControls = {"txtLaunchFTP", "cmdLaunchFTP"};
+
+// What the panel shows, as the lines of section "Main" should hold it.
+QStringList PanelLines(QWidget* form) {
+  QStringList lines;
+  for (const tarnwick::OptionDescriptor& option : tarnwick::kOptionTable) {
+    const QString value = option.state
+                              ? QString::number(Find<OptionCheckBox>(form, option.control)->State())
+                              : Find<QLineEdit>(form, option.control)->text();
+    lines << QStringLiteral("%1=%2").arg(QString::fromLatin1(option.key), value);
+  }
+  return lines;
+}
+
+// The lines of section "Main", which a new file holds first.
+QStringList StoredLines(const QString& path) {
+  QStringList lines = QString::fromUtf8(ReadAll(path)).split(QStringLiteral("\r\n"));
+  if (lines.takeFirst() != QStringLiteral("[Main]")) return {"(no section)"};
+  QStringList main;
+  for (const QString& line : lines) {
+    if (line.isEmpty() || line.startsWith('[')) break;
+    main << line;
+  }
+  return main;
+}
+
+// Every governed control that is disabled, by name.
+QStringList DisabledControls(QWidget* form) {
+  QStringList names;
+  for (const QString& name : kChangeDependents + kSkipControls + kFtpControls)
+    if (!Find(form, name.toLatin1().constData())->isEnabled()) names << name;
+  return names;
+}
+
+const SettingsPanel& Settings(QWidget* form) { return *Find<SettingsPanel>(form, "picSettings"); }
+
+QStringList Items(QWidget* form) {
+  auto* list = Find<QListWidget>(form, "lstKillExtra");
+  QStringList items;
+  for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+  return items;
+}
+
+constexpr char kFeedPath[] = "/qzfeed100.txt";
+constexpr char kGoodText[] =
+    "Tarnwick news\r\n-- 'STARTS HERE' --\r\n  News one^http://news.example/one\r\n"
+    "$Alert^\r\nclosing line\r\n";
+constexpr char kOldText[] = "old\r\n'Starts here'\r\nOld item^\r\nend\r\n";
+
+// Asks for the ticker text and waits, in this event loop, for the fetch to end.
+TickerUpdate Fetch(TickerView& view) {
+  std::optional<TickerUpdate> ended;
+  QEventLoop loop;
+  QObject::connect(&view, &TickerView::TickerUpdated, &loop, [&](TickerUpdate result) {
+    ended = result;
+    loop.quit();
+  });
+  const TickerUpdate started = view.GetNewTickerText();
+  if (started != TickerUpdate::kFetching) return started;
+  QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+  loop.exec();
+  return ended.value_or(TickerUpdate::kFetching);
+}
+
+// The window with its later-built steps observed: what each step saw of the start-up.
+class ProbeForm : public Mainform {
+ public:
+  using Mainform::Mainform;
+
+  bool failSettings = false;
+  int compareBuilds = 0;
+  QStringList trace;
+
+  QTimer* Timer() const { return MainTimer; }
+
+ protected:
+  void LoadSettings() override {
+    trace << QStringLiteral("settings visible=%1 ready=%2").arg(isVisible()).arg(FormReady);
+    if (failSettings) throw std::runtime_error("damaged settings");
+    Mainform::LoadSettings();
+  }
+  void LoadTicker() override {
+    trace
+        << QStringLiteral("ticker timer=%1 visible=%2").arg(MainTimer->isActive()).arg(isVisible());
+  }
+  void SetupTrayIcon() override {
+    trace << QStringLiteral("tray timer=%1 visible=%2").arg(MainTimer->isActive()).arg(isVisible());
+  }
+  void cmdCompare_Click() override { ++compareBuilds; }
+};
+
+// The window with its timer handlers in the test's hands: the real timers are stopped after the
+// start-up, so every tick happens where the test calls it.
+class DrivenForm : public Mainform {
+ public:
+  using Mainform::Mainform;
+
+  void Start() {
+    Form_Load();
+    MainTimer->stop();
+  }
+  void TickMain() { MainTimer_Timer(); }
+
+  TickerView* Ticker() { return findChild<TickerView*>(QStringLiteral("picTicker")); }
+};
+
+QColor Colour(QLabel* label) { return label->palette().color(QPalette::WindowText); }
+
+// The scroll of one item change, run to its end: the number of 100 ms ticks it took.
+int Scroll(TickerView* view) {
+  int ticks = 0;
+  while (view->Timer()->isActive() && ticks < 100) {
+    view->TickerTimer_Timer();
+    ++ticks;
+  }
+  return ticks;
+}
+
+}  // namespace
+
+// The window over real folders, real processes and a real loopback server.
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir programFolder_;
+  QTemporaryDir work_;
+  RecordingServices services_;
+
+  QString SettingsFile() const { return programFolder_.filePath("settings.db"); }
+  QString SkipFile() const { return programFolder_.filePath("extras.db"); }
+  QString TickerFile() const { return programFolder_.filePath("ticker.db"); }
+
+  void Click(Mainform& form, const char* name) {
+    QTest::mouseClick(Find<QAbstractButton>(&form, name), Qt::LeftButton);
+  }
+
+  // The ticker box of the window, pointed at the loopback server and told it is on-line.
+  void Connect(TickerView& view, const QByteArray& host, bool online = true) {
+    view.SetTickerHost(host.toStdString());
+    view.Download().SetConnectionQuery([online] { return online; });
+    view.MainTimerTick(false);
+  }
+
+ private slots:
+  void init() {
+    services_ = RecordingServices();
+    for (const QString& file : {SettingsFile(), SkipFile(), TickerFile()}) QFile::remove(file);
+  }
+  void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+  // The window, its menu and its start.
+
+  void startUpRunsItsStepsInOrder_data() {
+    QTest::addColumn<bool>("failSettings");
+    QTest::newRow("all steps") << false;
+    QTest::newRow("failing settings step is skipped") << true;
+  }
+  void startUpRunsItsStepsInOrder() {
+    QFETCH(bool, failSettings);
+    WriteFile(SettingsFile(), "[Positions]\r\n1=/webs/alpha\r\n2=   \r\n3=/webs/beta\r\n");
+    ProbeForm form(services_, programFolder_.path());
+    form.failSettings = failSettings;
+    form.ExitRequested = true;
+    form.Form_Load();
+
+    QCOMPARE(form.trace, QStringList({"settings visible=0 ready=0", "ticker timer=0 visible=0",
+                                      "tray timer=1 visible=0"}));
+    QVERIFY(form.FormReady);
+    QVERIFY(!form.ExitRequested);
+    QVERIFY(form.isVisible());
+    QVERIFY(form.Timer()->isActive());
+    auto* source = Find<QComboBox>(&form, "txtConvertFrom");
+    QCOMPARE(form.focusWidget(), source);
+    QCOMPARE(source->currentText(), QStringLiteral("/webs/alpha"));
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picConvert"));
+  }
+
+  void menuSelectsPanelsAndLinksOpenPages() {
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    const char* tips[] = {"Start Converting", "Compare", "Settings", "Help", "About",
+                          "Donate",           "Feedback"};
+    for (int i = 0; i < QuickMenu::kItemCount; ++i)
+      QCOMPARE(Item(&form, i)->toolTip(), QString::fromLatin1(tips[i]));
+    // Feedback stands above Donate.
+    QVERIFY(Item(&form, 6)->y() < Item(&form, 5)->y());
+
+    auto* marker = Find<QLabel>(&form, "QmenuSelected");
+    form.SelectQuickMenuItem(2);
+    const int settingsMark = marker->y();
+    // Help opens the product page and leaves the panel and its mark where they were.
+    form.SelectQuickMenuItem(3);
+    QCOMPARE(services_.urls, QStringList{QString::fromLatin1(tarnwick::kProductHomePage)});
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picSettings"));
+    QCOMPARE(marker->y(), settingsMark);
+
+    // The Compare report is rebuilt on every selection.
+    form.SelectQuickMenuItem(1);
+    form.SelectQuickMenuItem(1);
+    QCOMPARE(form.compareBuilds, 2);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picCompare"));
+
+    // Selecting Donate or Feedback again does not add to its text.
+    for (int i = 0; i < 3; ++i) form.SelectQuickMenuItem(5);
+    QCOMPARE(Find<QLabel>(&form, "lblDonation")->text(),
+             QStringLiteral("    \r\n\r\n    \r\n\r\n    If you find that Tarnwick has "
+                            "saved you time, money or effort then please donate."));
+    form.SelectQuickMenuItem(6);
+    form.SelectQuickMenuItem(6);
+    QCOMPARE(Find<QLabel>(&form, "lblFeedback")->text().count("Thankyou for your interest"), 1);
+
+    const struct {
+      int panel;
+      const char* label;
+      const char* url;
+    } links[] = {{5, "lblDonationSite", tarnwick::kDonationPage},
+                 {5, "lblDonation", tarnwick::kDonationPage},
+                 {6, "lblFeedbackGO", tarnwick::kFeedbackPage},
+                 {4, "lblWebsite", tarnwick::kMakerHomePage}};
+    for (const auto& link : links) {
+      form.SelectQuickMenuItem(link.panel);
+      QCOMPARE(VisiblePanels(&form), QString::fromLatin1(kPanels[link.panel - 1]));
+      QTest::mouseClick(Find<QLabel>(&form, link.label), Qt::LeftButton);
+      QCOMPARE(services_.urls.last(), QString::fromLatin1(link.url));
+    }
+    QCOMPARE(services_.urls.size(), 5);
+  }
+
+  void hoverButtonFollowsThePointer() {
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    auto* menu = Find<QuickMenu>(&form, "OutlookBar");
+    auto* selector = Find<QToolButton>(&form, "QmenuSelector");
+
+    menu->UpdateMenuHover(0);  // over the selected item
+    QVERIFY(!selector->isVisible());
+    menu->UpdateMenuHover(6);
+    QVERIFY(selector->isVisible());
+    QCOMPARE(selector->y(), menu->MarkTop(6));
+    QCOMPARE(selector->toolTip(), QStringLiteral("Feedback"));
+
+    // Clicking the hover button selects the item under it.
+    QTest::mouseClick(selector, Qt::LeftButton);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picFeedback"));
+    QVERIFY(!selector->isVisible());
+
+    // Pointer far below the window but close to its left edge: the button stays.
+    menu->UpdateMenuHover(2);
+    const int left = form.frameGeometry().x();
+    menu->CursorPosition = [left] { return QPoint(left + 60, 5000); };
+    menu->tmrQuickMenu_Timer();
+    QVERIFY(selector->isVisible());
+    menu->CursorPosition = [left] { return QPoint(left + 61, 100); };
+    menu->tmrQuickMenu_Timer();
+    QVERIFY(!selector->isVisible());
+
+    // A real pointer move raises it too.
+    QTest::mouseMove(Item(&form, 4), QPoint(10, 10));
+    QTRY_COMPARE(menu->HoverIndex(), 4);
+
+    // A disabled item (Compare during a run) raises none, and takes down the one shown.
+    menu->SetItemEnabled(1, false);
+    menu->UpdateMenuHover(1);
+    QVERIFY(!selector->isVisible());
+    QCOMPARE(menu->HoverIndex(), 4);
+    menu->SetItemEnabled(1, true);
+    menu->UpdateMenuHover(1);
+    QVERIFY(selector->isVisible());
+  }
+
+  void osNameFollowsVersion() {
+    // Platform id, major, minor version, name.
+    const std::tuple<int, int, int, const char*> rows[] = {
+        {0, 3, 10, "Win 3.1"}, {1, 4, 10, "Win 9x"}, {2, 4, 0, "NT 4"},    {2, 4, 1, "Win NT"},
+        {2, 5, 0, "Win 2000"}, {2, 5, 1, "Win XP"},  {2, 3, 51, "Win NT"}, {2, 5, 2, "Win NT"},
+        {2, 6, 0, "Win NT"},   {2, 10, 0, "Win NT"}, {3, 5, 0, "Unknown"}, {-1, 5, 1, "Unknown"}};
+    for (const auto& [platform, major, minor, name] : rows)
+      QCOMPARE(tarnwick::DetectOSVersion(platform, major, minor), std::string(name));
+#ifndef _WIN32
+    // Without the version query of Windows.
+    tarnwick::OSName.clear();
+    tarnwick::DetectOSVersion();
+    QCOMPARE(QString::fromStdString(tarnwick::OSName), QStringLiteral("Unknown"));
+#endif
+  }
+
+  // A second start is refused with the message while the first keeps running.
+  void secondInstanceIsRefused() {
+    const QString exe = qEnvironmentVariable("TARNWICK_EXE");
+    if (exe.isEmpty() || !QFileInfo::exists(exe)) QSKIP("TARNWICK_EXE not given");
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+
+    QProcess first;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TARNWICK_PROGRAM_DIR", folder.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    first.setProcessEnvironment(env);
+    first.start(exe, {});
+    QVERIFY(first.waitForStarted(10000));
+    const QString lockPath = tarnwick::SingleInstance::LockFilePath(folder.path());
+    QDeadlineTimer deadline(15000);
+    while (!QFileInfo::exists(lockPath) && !deadline.hasExpired()) QTest::qWait(50);
+    QVERIFY2(QFileInfo::exists(lockPath), "the first instance did not take the lock");
+
+    const int code = tarnwick::Main(services_, folder.path());
+    QCOMPARE(code, 0);
+    QCOMPARE(services_.messages.size(), 1);
+    QCOMPARE(services_.messages[0].icon, QMessageBox::Warning);
+    QCOMPARE(services_.messages[0].title, QStringLiteral("Already Running"));
+    QCOMPARE(services_.messages[0].text,
+             QStringLiteral("Another Instance of Tarnwick is already running."));
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+
+    QTest::qWait(300);
+    QCOMPARE(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished(10000);
+  }
+
+  void lockOfDeadProcessIsTakenOver() {
+    QTemporaryDir folder;
+    // A lock whose holder is gone: a process that has already ended.
+    QProcess gone;
+    gone.start(QStringLiteral("sleep"), {QStringLiteral("0")});
+    QVERIFY(gone.waitForStarted());
+    const qint64 pid = gone.processId();
+    QVERIFY(gone.waitForFinished());
+    WriteFile(
+        tarnwick::SingleInstance::LockFilePath(folder.path()),
+        QByteArray::number(pid) + "\ntarnwick\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    tarnwick::SingleInstance instance(folder.path());
+    QVERIFY(tarnwick::ClaimSingleInstance(instance, services_));
+    QVERIFY(services_.messages.isEmpty());
+  }
+
+  // Without a folder for its files the window says so instead of writing where it started.
+  void noProgramFolderIsReported() {
+    QCOMPARE(tarnwick::Main(services_, QString()), 1);
+    QCOMPARE(services_.messages.size(), 1);
+    QCOMPARE(services_.messages[0].text, QString::fromUtf8(tarnwick::kNoProgramFolderMessage));
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    QVERIFY(!QFileInfo::exists(QStringLiteral("tarnwick.lock")));
+  }
+
+  // The Convert panel: a run started from the window, off its thread.
+
+  void runFromThePanel() {
+    const QString source = work_.filePath("run/Web");
+    const QString destination = work_.filePath("run/Site");
+    MakeWeb(source);
+    WriteFile(source + "/about.htm", "<a href=\"gone.htm\">x</a>\n<img src=\"Images/Logo.gif\">");
+    WriteFile(source + "/changes.ini", "[Notes]\r\n");  // not copied over the FTP web's log
+    // A read-only copy in the FTP web cannot be replaced.
+    WriteFile(destination + "/index.htm", "old");
+    QFile::setPermissions(destination + "/index.htm", QFile::ReadOwner | QFile::ReadGroup);
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    SetFolders(&form, source, destination);
+    auto* panel = Find<ConvertPanel>(&form, "picConvert");
+    const char* const starters[] = {"cmdConvertStart", "imgConvert", "lblConvert", "txtConvertFrom",
+                                    "txtConvertTo",    "drvConvert", "dirConvert", "cmdCompare"};
+    QStringList enabledDuring;
+    QTest::mouseClick(Find<QPushButton>(&form, "cmdConvertStart"), Qt::LeftButton);
+    // Running until its end has come back to the window.
+    QVERIFY(panel->Running());
+    for (const char* name : starters)
+      if (Find(&form, name)->isEnabled()) enabledDuring << name;
+    if (Item(&form, 1)->isEnabled()) enabledDuring << "Compare";
+    // A second click, or the Compare item, while running starts nothing; the Compare button
+    // is among the controls disabled.
+    Find<QPushButton>(&form, "cmdConvertStart")->click();
+    form.SelectQuickMenuItem(1);
+    WaitForRun(&form);
+    QCOMPARE(enabledDuring, QStringList());
+    QCOMPARE(form.compareBuilds, 0);
+
+    QVERIFY(QFile::exists(destination + "/images/logo.gif"));
+    auto* status = Find<QLabel>(&form, "lblConvert");
+    QCOMPARE(status->text(), QString::fromLatin1(ConvertPanel::kReportLink));
+    for (const char* name : starters) QVERIFY2(Find(&form, name)->isEnabled(), name);
+    QVERIFY(Item(&form, 1)->isEnabled());
+    // The work list, a line that tells of the web's own changes.ini, then what the site check
+    // found in the web.
+    auto* results = Find<QListView>(&form, "lstConvertResults")->model();
+    QCOMPARE(results->rowCount(), 5);
+    QVERIFY(results->index(3, 0).data().toString().contains(source + "/changes.ini is not copied"));
+    QCOMPARE(results->index(4, 0).data().toString(),
+             QStringLiteral("Site check: 2 problems found that will break on a plain host. See "
+                            "the Compare panel."));
+    // Failures are told once the run has ended.
+    QCOMPARE(services_.messages.size(), 1);
+    const QString& text = services_.messages[0].text;
+    QVERIFY2(text.startsWith("1 operation failed") && text.contains("index.htm"), qPrintable(text));
+    QVERIFY(services_.programs.isEmpty());
+
+    // Remembered: the source leads the recent webs. The browser proposes the "-FTP" default
+    // for another folder; entering the source field moves it there and proposes this
+    // destination, unless the text names no folder.
+    auto* sourceField = Find<QComboBox>(&form, "txtConvertFrom");
+    auto* destinationField = Find<QLineEdit>(&form, "txtConvertTo");
+    auto* folders = Find<FolderList>(&form, "dirConvert");
+    QCOMPARE(sourceField->itemText(0), source);
+    QVERIFY(folders->SetPath(work_.path()));
+    QCOMPARE(destinationField->text(), QDir::toNativeSeparators(work_.path()) + "-FTP");
+    sourceField->setEditText(source);
+    panel->txtConvertFrom_GotFocus();
+    QCOMPARE(folders->Path(), QDir::toNativeSeparators(source));
+    QCOMPARE(destinationField->text(), destination);
+    sourceField->setEditText(work_.filePath("none"));
+    panel->txtConvertFrom_GotFocus();
+    QCOMPARE(folders->Path(), QDir::toNativeSeparators(source));
+
+    // The link opens the Compare panel and builds the report.
+    QTest::mouseClick(status, Qt::LeftButton);
+    QVERIFY(Find(&form, "picCompare")->isVisible());
+    QCOMPARE(form.compareBuilds, 1);
+  }
+
+  void refusalsStartNothing() {
+    const QString source = work_.filePath("same/Web");
+    MakeWeb(source);
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    // Another spelling of the same folder, made whole as the command line makes it.
+    SetFolders(&form, source, source + "/../Web/");
+    Start(&form);
+    QCOMPARE(services_.messages.size(), 1);
+    QCOMPARE(services_.messages[0].icon, QMessageBox::Critical);
+    QCOMPARE(services_.messages[0].title, QStringLiteral("Change Destination"));
+    QCOMPARE(services_.messages[0].text, QString::fromUtf8(tarnwick::kSameFoldersMessage));
+    QVERIFY(Find(&form, "cmdConvertStart")->isEnabled());
+    QVERIFY(!QFile::exists(SettingsFile()));
+
+    // Other refusals, such as a missing source, are warnings.
+    SetFolders(&form, work_.filePath("missing/Web"), work_.filePath("missing/Site"));
+    Start(&form);
+    QCOMPARE(services_.messages.size(), 2);
+    QCOMPARE(services_.messages[1].icon, QMessageBox::Warning);
+
+    // Settings that cannot be read are not replaced by the defaults: not when the run starts,
+    // nor when they could not be read as the window was loaded.
+    const QString settings = SettingsFile();
+    QVERIFY(QDir().mkpath(settings));
+    ProbeForm unread(services_, programFolder_.path());
+    unread.Form_Load();
+    SetFolders(&unread, source, work_.filePath("same/Site"));
+    Start(&unread);
+    QVERIFY(QDir().rmdir(settings));
+    Start(&unread);
+    QCOMPARE(services_.messages.size(), 4);
+    QVERIFY2(services_.messages[2].text.contains(settings), qPrintable(services_.messages[2].text));
+    QVERIFY2(services_.messages[3].text.contains("start Tarnwick again"),
+             qPrintable(services_.messages[3].text));
+    QVERIFY(!QDir(work_.filePath("same/Site")).exists());
+  }
+
+  // However long one file takes to copy, the window is the user's meanwhile; a close then
+  // waits for that file alone.
+  void closingDuringALongCopyFinishesThatFileOnly() {
+    const QString source = work_.filePath("long/Web");
+    const QString destination = work_.filePath("long/Site");
+    MakeWeb(source);
+    const QByteArray video(4 << 20, 'v');
+    WriteFile(source + "/a-video.mpg", video);
+    GatedFileSystem slowDisk("a-video.mpg");
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    SetFolders(&form, source, destination);
+    auto* panel = Find<ConvertPanel>(&form, "picConvert");
+    panel->SetFileSystem(slowDisk);
+
+    QTest::mouseClick(Find<QPushButton>(&form, "cmdConvertStart"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(slowDisk.Reached(), 60000);
+    bool ticked = false;
+    QTimer::singleShot(1, &form, [&] { ticked = true; });
+    QTRY_VERIFY(ticked);
+    QTest::mouseClick(Item(&form, 2), Qt::LeftButton);
+    QVERIFY(Find(&form, "picSettings")->isVisible());
+    form.close();
+    QVERIFY(form.isVisible());  // until the file in progress is done
+    slowDisk.Open();
+    QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 60000);
+    QVERIFY(panel->LastResult().has_value() && panel->LastResult()->cancelled);
+    QCOMPARE(services_.endProcessCalls, 1);
+    QCOMPARE(ReadAll(destination + "-Uploads/a-video.mpg"), video);
+    QCOMPARE(ReadAll(destination + "/a-video.mpg"), video);
+    QVERIFY(!QFile::exists(destination + "/index.htm"));
+    // Not a finished run: nothing remembered.
+    QVERIFY(!QFile::exists(SettingsFile()));
+  }
+
+  // The Compare panel.
+
+  void reportInTheUsersLocaleLinedUp() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const Trees trees = MakeTrees(work_.filePath("locale"));
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    SetFolders(&form, trees.source, trees.destination);
+    form.SelectQuickMenuItem(1);
+    auto* list = Find<CompareList>(&form, "lstCompare");
+
+    // The core's lines (its own tests hold them all), with the user's marks in the numbers,
+    // and the site check's section at the end.
+    const QStringList lines = list->Lines();
+    QCOMPARE(lines.first(), "Source :\t" + trees.source);
+    QCOMPARE(lines[11],
+             QStringLiteral("     Bytes\t97.639.703.123\t67.810.539.039\t29.829.164.084\t31%"));
+    QCOMPARE(lines[13], QStringLiteral("     Megabytes\t93.116,48\t64.669,17\t28.447,31\t31%"));
+    QCOMPARE(lines[32], QStringLiteral("     Megabytes\t0,00"));
+    QCOMPARE(lines.mid(lines.size() - 2),
+             QStringList({"*** Site Check ***", "Nothing found that will break on a plain host."}));
+
+    // Every value stands under its header, and none touches the next.
+    const QFontMetrics metrics(list->font());
+    const std::vector<int> header = list->FieldPositions(5);
+    QCOMPARE(header.size(), std::size_t{5});
+    int rows = 0;
+    for (int row = 6; row < lines.size(); ++row) {
+      const QStringList fields = lines[row].split('\t');
+      if (fields.size() < 3) continue;
+      ++rows;
+      const std::vector<int> at = list->FieldPositions(row);
+      for (int f = 1; f < fields.size(); ++f) {
+        if (fields[f].isEmpty()) continue;
+        QCOMPARE(at[f], header[f]);
+        QVERIFY2(
+            at[f - 1] + metrics.horizontalAdvance(fields[f - 1]) + metrics.averageCharWidth() <=
+                at[f],
+            qPrintable(lines[row]));
+      }
+    }
+    QCOMPARE(rows, 10);  // the five rows of the Totals and of the Uploads
+
+    // The Compare button counts afresh.
+    WriteFile(trees.source + "/a/more.htm", "");
+    QTest::mouseClick(Find<QPushButton>(&form, "cmdCompare"), Qt::LeftButton);
+    QCOMPARE(list->Lines()[9], QStringLiteral("Files\t2\t2\t0\t0%"));
+  }
+
+  void changeLogsAndFindingsOpenInTheEditor() {
+    const Trees trees = MakeTrees(work_.filePath("click"));
+    WriteFile(trees.source + "/a/news.htm",
+              "<p>\n<img src=\"../_private/x.gif\"><a href=gone.htm>");
+    WriteFile(trees.source + "/_private/x.gif", "GIF89a");
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    SetFolders(&form, trees.source, trees.destination);
+    form.SelectQuickMenuItem(1);
+    auto* list = Find<CompareList>(&form, "lstCompare");
+    ClickLine(list, 15);
+    QCOMPARE(services_.editedFiles, QStringList{trees.destination + "/changes.ini"});
+    ClickLine(list, 25);
+    QCOMPARE(services_.editedFiles.last(), trees.uploads + "/changes.ini");
+    // Number lines, headings and empty lines do nothing.
+    for (int row : {0, 5, 9, 11, 14, 28, 32}) ClickLine(list, row);
+    QCOMPARE(services_.editedFiles.size(), 2);
+
+    // The findings follow the report; one opens its page, the summary and heading do not.
+    const QStringList lines = list->Lines();
+    const int heading = static_cast<int>(lines.indexOf(ComparePanel::kCheckHeading));
+    QVERIFY(heading > 0);
+    QCOMPARE(lines.size(), heading + 4);
+    QCOMPARE(lines[heading + 1],
+             QStringLiteral("2 problems found that will break on a plain host."));
+    QVERIFY(lines[heading + 3].startsWith(QStringLiteral("a/news.htm, line 2, missing: gone.htm")));
+    for (int row : {heading + 3, heading + 1, heading}) ClickLine(list, row);
+    QCOMPARE(services_.editedFiles.mid(2),
+             QStringList{QDir::toNativeSeparators(trees.source + "/a/news.htm")});
+
+    // The logs of the report shown, even when the fields have changed since.
+    SetFolders(&form, work_.filePath("elsewhere"), work_.filePath("elsewhere-FTP"));
+    ClickLine(list, 15);
+    QCOMPARE(services_.editedFiles.last(), trees.destination + "/changes.ini");
+
+    // No editor: the user is told.
+    services_.editorMissing = true;
+    ClickLine(list, 15);
+    QCOMPARE(services_.messages.size(), 1);
+    QCOMPARE(services_.messages[0].title, QString::fromLatin1(ComparePanel::kEditorTitle));
+    QVERIFY(services_.messages[0].text.contains(QDir::toNativeSeparators(trees.destination)));
+  }
+
+  // Closing while the trees are counted ends the count at once, and the next start may come
+  // in while this process is still ending.
+  void closingDuringTheCountEndsItAndFreesTheLock() {
+    const QString source = work_.filePath("closing/Web");
+    for (int i = 0; i < 2000; ++i)
+      WriteFile(source + QStringLiteral("/pages/p%1.htm").arg(i), QByteArray(10, 'x'));
+    QTemporaryDir folder;
+    EndingServices services;
+    bool acted = false, nextStartIn = false, visible = true;
+    QStringList lines;
+    QTimer::singleShot(0, [&] {
+      Mainform* form = nullptr;
+      for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* mainform = qobject_cast<Mainform*>(window)) form = mainform;
+      if (!form) qFatal("no window");
+      SetFolders(form, source, source + "-FTP");
+      auto* panel = Find<ComparePanel>(form, "picCompare");
+      acted = WhileRunning([&] { form->SelectQuickMenuItem(1); }, [&] { return panel->Building(); },
+                           [&] {
+                             form->close();
+                             visible = form->isVisible();
+                             tarnwick::SingleInstance next(folder.path());
+                             nextStartIn = next.Claim();
+                           });
+      lines = Find<CompareList>(form, "lstCompare")->Lines();
+    });
+    QCOMPARE(tarnwick::Main(services, folder.path()), 0);
+    QVERIFY(acted);
+    QVERIFY(!visible);
+    QVERIFY(nextStartIn);
+    QCOMPARE(services.endProcessCalls, 1);
+    // Nothing was counted after the close: no numbers at all.
+    QCOMPARE(lines.size(), 5);
+  }
+
+  // The Settings panel: the options as the user sees and sets them.
+
+  void storedStatesAreShownAndLoadingWritesNothing() {
+    const QByteArray stored =
+        "[Main]\r\nCheckForChanges=2\r\nCompareSize=0\r\nKillExtra=2\r\nReportDeleted=2\r\n"
+        "LaunchFTP=1\r\nFTPPath=/opt/ftp/bin/client\r\n";
+    WriteFile(SettingsFile(), stored);
+    WriteFile(SkipFile(), "thumbs.db\r\nnotes.txt");
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+
+    QCOMPARE(
+        PanelLines(&form),
+        QStringList({"CheckForChanges=2", "CompareDate=1", "CompareSize=0", "CreateUploadsDir=1",
+                     "FTPPath=/opt/ftp/bin/client", "KillDeleted=1", "KillExtra=2", "LaunchFTP=1",
+                     "ReportChanges=1", "ReportDeleted=2", "KeepUsedFiles=0"}));
+    QCOMPARE(Find<QCheckBox>(&form, "chkReportDeleted")->checkState(), Qt::PartiallyChecked);
+    // Greyed counts as on for the boxes that govern others.
+    QCOMPARE(DisabledControls(&form), QStringList());
+    QCOMPARE(Items(&form), QStringList({"thumbs.db", "notes.txt"}));
+    QCOMPARE(Settings(&form).SkipList(), std::vector<std::string>({"thumbs.db", "notes.txt"}));
+    QCOMPARE(Settings(&form).CurrentOptions().ReportDeleted, 2);
+    QCOMPARE(Settings(&form).CurrentOptions().FTPPath, std::string("/opt/ftp/bin/client"));
+    QCOMPARE(ReadAll(SettingsFile()), stored);
+
+    // A click never produces grey: from greyed it goes to checked, then off.
+    form.SelectQuickMenuItem(2);
+    for (const char* expected : {"CheckForChanges=1", "CheckForChanges=0", "CheckForChanges=1"}) {
+      Click(form, "chkCheckForChanges");
+      QCOMPARE(StoredLines(SettingsFile()).first(), QString::fromLatin1(expected));
+    }
+  }
+
+  // Which rows the rules give is the core's; here, that a click applies them to the controls
+  // and saves at once.
+  void clicksApplyTheInterlocksAndSave() {
+    WriteFile(SkipFile(), "a.txt\r\n");
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    form.SelectQuickMenuItem(2);
+    QCOMPARE(DisabledControls(&form), kFtpControls);
+    QVERIFY(!QFile::exists(SettingsFile()));
+    const std::pair<const char*, QStringList> rows[] = {
+        {"chkCheckForChanges", kChangeDependents + kSkipControls + kFtpControls},
+        {"chkCheckForChanges", kFtpControls},
+        {"chkKillExtra", kSkipControls + kFtpControls},
+        {"chkLaunchFTP", kSkipControls},
+        {"chkCompareDates", kSkipControls},
+    };
+    for (const auto& [box, disabled] : rows) {
+      Click(form, box);
+      QCOMPARE(DisabledControls(&form), disabled);
+      QCOMPARE(StoredLines(SettingsFile()), PanelLines(&form));
+      // The marks are kept while their boxes are greyed.
+      if (&box == &rows[0].first) QVERIFY(StoredLines(SettingsFile()).contains("CompareDate=1"));
+    }
+    QCOMPARE(Settings(&form).CurrentOptions().CompareDate, 0);
+    QCOMPARE(Settings(&form).CurrentOptions().LaunchFTP, 1);
+  }
+
+  void browsedPathActsAtOnceTypedPathAfterSaving() {
+    const QString web = work_.filePath("browse/Web");
+    WriteFile(web + "/index.htm", "home");
+    WriteFile(SettingsFile(), "[Main]\r\nLaunchFTP=1\r\n");
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    form.SelectQuickMenuItem(2);
+    QStringList answers{"/opt/ftp client/bin/ftp", ""};
+    Find<SettingsPanel>(&form, "picSettings")->FileChooser = [&](QWidget*) {
+      return answers.takeFirst();
+    };
+    auto* field = Find<QLineEdit>(&form, "txtLaunchFTP");
+    // The FTP client each finished run starts.
+    const auto convert = [&] {
+      form.SelectQuickMenuItem(0);
+      SetFolders(&form, web, web + "-FTP");
+      Click(form, "cmdConvertStart");
+      WaitForRun(&form);
+      form.SelectQuickMenuItem(2);
+      return services_.programs;
+    };
+    const auto stored = [&] {
+      return StoredLines(SettingsFile()).filter(QRegularExpression("^FTPPath=")).value(0);
+    };
+
+    Click(form, "cmdLaunchFTP");
+    QCOMPARE(stored(), QStringLiteral("FTPPath=/opt/ftp client/bin/ftp"));
+    QCOMPARE(convert(), QStringList{"/opt/ftp client/bin/ftp"});
+
+    // Typed, the path waits for Save Changes.
+    field->clear();
+    QTest::keyClicks(field, "/usr/bin/typed");
+    QCOMPARE(Settings(&form).CurrentOptions().FTPPath, std::string("/opt/ftp client/bin/ftp"));
+    QCOMPARE(stored(), QStringLiteral("FTPPath=/opt/ftp client/bin/ftp"));
+    Click(form, "cmdSaveSettings");
+    QCOMPARE(stored(), QStringLiteral("FTPPath=/usr/bin/typed"));
+    QCOMPARE(convert().last(), QStringLiteral("/usr/bin/typed"));
+
+    // A cancelled dialog empties the path, and that is saved too; with no path nothing starts.
+    Click(form, "cmdLaunchFTP");
+    QVERIFY(field->text().isEmpty());
+    QCOMPARE(stored(), QStringLiteral("FTPPath="));
+    QCOMPARE(convert().size(), 2);
+  }
+
+  void editOpensTheFileAndRefreshReloadsIt() {
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    form.SelectQuickMenuItem(2);
+
+    Click(form, "cmdKillExtraEdit");
+    QCOMPARE(services_.editedFiles, QStringList{SkipFile()});
+    QCOMPARE(ReadAll(SkipFile()), QByteArray());
+
+    // The user saves in the editor; the list changes only with Refresh, and Edit again
+    // leaves the file alone.
+    WriteFile(SkipFile(), "a.txt\r\nb.txt");
+    Click(form, "cmdKillExtraEdit");
+    QVERIFY(Items(&form).isEmpty());
+    QCOMPARE(ReadAll(SkipFile()), QByteArray("a.txt\r\nb.txt"));
+    Click(form, "cmdKillExtraRefresh");
+    QCOMPARE(Items(&form), QStringList({"a.txt", "b.txt"}));
+    QCOMPARE(Settings(&form).SkipList(), std::vector<std::string>({"a.txt", "b.txt"}));
+    QVERIFY(!QFile::exists(SettingsFile()));
+
+    // Without an editor the user is told, and the panel goes on working.
+    services_.editorMissing = true;
+    Click(form, "cmdKillExtraEdit");
+    QCOMPARE(services_.messages.size(), 1);
+    QCOMPARE(services_.messages[0].title, QString::fromLatin1(SettingsPanel::kEditorTitle));
+    QVERIFY(services_.messages[0].text.contains(QDir::toNativeSeparators(SkipFile())));
+    QFile::remove(SkipFile());
+    Click(form, "cmdKillExtraRefresh");
+    QVERIFY(Items(&form).isEmpty());
+  }
+
+  void runKeepsTheOptionsItStartedWith() {
+    const QString web = work_.filePath("run/Web");
+    const QString site = work_.filePath("run/Site");
+    WriteFile(web + "/skip.txt", "not for the site");
+    for (int i = 0; i < 1500; ++i)
+      WriteFile(web + QStringLiteral("/pages/p%1.htm").arg(i), QByteArray(100, 'x'));
+    WriteFile(SkipFile(), "skip.txt\r\n");
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    SetFolders(&form, web, site);
+    Click(form, "cmdConvertStart");
+    // The panel stays usable during a run; the run keeps what it took at its start.
+    form.SelectQuickMenuItem(2);
+    WriteFile(SkipFile(), "");
+    Click(form, "cmdKillExtraRefresh");
+    Click(form, "chkKillExtra");
+    Click(form, "chkCheckForChanges");
+    WaitForRun(&form);
+    QVERIFY(!QFile::exists(site + "/skip.txt"));
+    QVERIFY(QFile::exists(site + "/pages/p0.htm"));
+    // The changes are in effect for the next run.
+    QVERIFY(Settings(&form).SkipList().empty());
+    QCOMPARE(Settings(&form).CurrentOptions().CheckForChanges, 0);
+    QCOMPARE(Settings(&form).CurrentOptions().KillExtra, 0);
+  }
+
+  // The news ticker, its tray and its download over loopback.
+
+  // The order of items and ticks is the core's; here, what the labels show of them and where.
+  void labelsShowTheItemsScrollAndOpenTheirLinks() {
+    WriteFile(TickerFile(), kGoodText);
+    DrivenForm form(services_, programFolder_.path());
+    form.Start();
+    TickerView* view = form.Ticker();
+    QLabel* incoming = Indexed(&form, "lblTicker", 0);
+    QLabel* outgoing = Indexed(&form, "lblTicker", 1);
+    for (int i = 0; i < 3; ++i) form.TickMain();
+    QCOMPARE(incoming->text(), QString());
+    QVERIFY(!view->Timer()->isActive());
+
+    form.TickMain();
+    QCOMPARE(incoming->text(), QStringLiteral("News one"));
+    QCOMPARE(Colour(incoming), QColor(255, 255, 128));
+    QVERIFY(incoming->font().underline());
+    // 360 and 0 twips; both as wide and high as the box.
+    QCOMPARE(incoming->geometry(), QRect(0, 24, 441, 23));
+    QCOMPARE(outgoing->geometry(), QRect(0, 0, 441, 23));
+    // The rotation's positions, in twips, placed in pixels: at rest 40 and -325.
+    QCOMPARE(Scroll(view), 13);
+    QCOMPARE(incoming->y(), tarnwick::Twips(40));
+    QCOMPARE(outgoing->y(), tarnwick::Twips(-325));
+    QTest::mouseClick(incoming, Qt::LeftButton);
+    QCOMPARE(services_.urls, QStringList({"http://news.example/one"}));
+
+    for (int i = 0; i < 3; ++i) form.TickMain();
+    QCOMPARE(incoming->text(), QStringLiteral("Alert"));
+    QCOMPARE(Colour(incoming), QColor(255, 0, 0));
+    QVERIFY(!incoming->font().underline());
+    // The outgoing label takes caption and colour of the item before, and no longer links.
+    QCOMPARE(outgoing->text(), QStringLiteral("News one"));
+    QCOMPARE(Colour(outgoing), QColor(255, 255, 128));
+    QTest::mouseClick(outgoing, Qt::LeftButton);
+    QCOMPARE(services_.urls.size(), 1);
+  }
+
+  void exitFromTheTrayMenuClosesAtTheNextTick() {
+    DrivenForm form(services_, programFolder_.path());
+    form.Start();
+    auto* tray = Find<TrayIcon>(&form, "TrayIcon1");
+    QCOMPARE(tray->ToolTip(), QStringLiteral("Tarnwick\r\n   Status : Ready"));
+    const QList<QAction*> actions = tray->Menu()->actions();
+    QStringList captions;
+    for (QAction* action : actions) captions << action->text();
+    QCOMPARE(captions, QStringList({"Help", "About", "", "Exit"}));
+    // The offscreen desktop has no tray: no icon, and the program runs on without one.
+    QVERIFY(!tray->IconShown());
+
+    actions[0]->trigger();
+    actions[1]->trigger();
+    tray->MenuClick(99);
+    QVERIFY(!form.ExitRequested);
+    QVERIFY(services_.urls.isEmpty());
+
+    actions[3]->trigger();
+    QVERIFY(form.ExitRequested);
+    QVERIFY(form.isVisible());
+    QCOMPARE(services_.endProcessCalls, 0);
+    form.TickMain();
+    QVERIFY(!form.isVisible());
+    QCOMPARE(services_.endProcessCalls, 1);
+  }
+
+  void welcomeBalloonGoesByTheSystem() {
+    // System, whether the tray can show balloons, expected.
+    const std::tuple<const char*, bool, bool> rows[] = {
+        {"Win 2000", false, true}, {"Win XP", false, true}, {"Win 3.1", true, false},
+        {"Win 9x", true, false},   {"NT 4", true, false},   {"Unknown", true, true},
+        {"Unknown", false, false}, {"Win NT", true, true}};
+    for (const auto& [system, balloons, expected] : rows)
+      QVERIFY2(ShowsWelcomeBalloon(system, balloons) == expected, system);
+    QCOMPARE(TrayMenuCaption(0), QString());
+  }
+
+  void onlyADisconnectedAnswerIsOffline() {
+    using R = QNetworkInformation::Reachability;
+    for (R answer : {R::Unknown, R::Online, R::Local, R::Site}) QVERIFY(CountsAsConnected(answer));
+    QVERIFY(!CountsAsConnected(R::Disconnected));
+  }
+
+  void nothingUsefulFetchedWritesNothing_data() {
+    QTest::addColumn<int>("status");  // 0: not served
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("server");  // "up", "silent", "closed" or "offline"
+    QTest::addColumn<TickerUpdate>("result");
+    const auto nothing = TickerUpdate::kNothingFetched;
+    QTest::newRow("empty body") << 200 << QByteArray() << "up" << nothing;
+    QTest::newRow("missing file") << 0 << QByteArray() << "up" << nothing;
+    QTest::newRow("server error with a page")
+        << 500 << QByteArray("'Starts here'\r\nx^\r\ny") << "up" << nothing;
+    QTest::newRow("silent server times out") << 0 << QByteArray() << "silent" << nothing;
+    QTest::newRow("closed port") << 0 << QByteArray() << "closed" << nothing;
+    QTest::newRow("offline asks nothing")
+        << 200 << QByteArray(kGoodText) << "offline" << TickerUpdate::kOffline;
+  }
+
+  void nothingUsefulFetchedWritesNothing() {
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, server);
+    QFETCH(TickerUpdate, result);
+    WriteFile(TickerFile(), kOldText);
+    WriteFile(SettingsFile(), "[Ticker]\r\nTickerDate= 19990101\r\n");
+    LoopbackHttpServer loopback;
+    QVERIFY(loopback.Listen());
+    if (status) loopback.SetPage(kFeedPath, {status, body});
+    if (server == "silent") loopback.SetSilent(kFeedPath);
+    QByteArray host = loopback.Host();
+    if (server == "closed") {
+      LoopbackHttpServer gone;
+      QVERIFY(gone.Listen());
+      host = gone.Host();
+    }
+    TickerView view(services_, programFolder_.path());
+    Connect(view, host, server != "offline");
+    view.Download().SetTimeout(300);
+    view.LoadTicker();
+
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(Fetch(view), result);
+    QVERIFY2(clock.elapsed() < 5000, "the fetch waited past its time-out");
+    QCOMPARE(loopback.requests.size(), server == "up" || server == "silent" ? 1 : 0);
+    QCOMPARE(ReadAll(TickerFile()), QByteArray(kOldText));
+    QCOMPARE(ReadAll(SettingsFile()), QByteArray("[Ticker]\r\nTickerDate= 19990101\r\n"));
+    QCOMPARE(view.Ticker().Rotation().Items().front().caption, std::string("Old item"));
+  }
+
+  // A server that answers late holds up nothing: the button returns at once, the window goes
+  // on, and a close while the answer is on its way ends the fetch with the window.
+  void lateAnswerLeavesTheWindowFree() {
+    WriteFile(TickerFile(), kOldText);
+    LoopbackHttpServer server;
+    QVERIFY(server.Listen());
+    server.SetPage(kFeedPath, {200, kGoodText});
+    server.SetDelay(1000);
+    DrivenForm form(services_, programFolder_.path());
+    form.Start();
+    TickerView* view = form.Ticker();
+    Connect(*view, server.Host());
+    view->Download().SetTimeout(10000);
+    auto* update = Find<QPushButton>(&form, "cmdGetNewTicker");
+    update->setEnabled(true);
+
+    std::optional<TickerUpdate> ended;
+    connect(view, &TickerView::TickerUpdated, this, [&](TickerUpdate result) { ended = result; });
+    update->click();
+    QVERIFY(view->Download().Fetching());
+    QVERIFY(!ended);
+    // The window takes its input meanwhile, and a second click starts no second fetch.
+    QTest::mouseClick(Item(&form, 2), Qt::LeftButton);
+    QVERIFY(Find(&form, "picSettings")->isVisible());
+    update->click();
+    QTRY_VERIFY_WITH_TIMEOUT(ended.has_value(), 20000);
+    QCOMPARE(*ended, TickerUpdate::kStored);
+    QCOMPARE(server.requests, QList<QByteArray>({kFeedPath}));
+    QCOMPARE(ReadAll(TickerFile()), QByteArray(kGoodText));
+    QCOMPARE(ReadAll(SettingsFile()),
+             "[Ticker]\r\nTickerDate= " + QByteArray::fromStdString(FormatYyyymmdd(LocalToday())) +
+                 "\r\n");
+    // Reloaded at once: the new items, then the pause.
+    QCOMPARE(view->Ticker().Rotation().Items().size(), std::size_t{3});
+    QCOMPARE(view->Ticker().Rotation().Items().front().caption, std::string("News one"));
+
+    WriteFile(TickerFile(), kOldText);
+    ended.reset();
+    update->click();
+    QVERIFY(view->Download().Fetching());
+    form.close();
+    QVERIFY(!form.isVisible());
+    QCOMPARE(services_.endProcessCalls, 1);
+    QVERIFY(!view->Download().Fetching());
+    // Whatever the server would still send is not stored.
+    QTest::qWait(1500);
+    QVERIFY(!ended);
+    QCOMPARE(ReadAll(TickerFile()), QByteArray(kOldText));
+  }
+};
+
+}  // namespace tarnwick::testing
+
+QTEST_MAIN(tarnwick::testing::WindowTest)
+#include "window_test.moc"
