@@ -54,10 +54,7 @@ class ConversionRunTest : public ::testing::Test {
 
   RunResult Convert(const Options& options = DefaultOptions(), std::vector<std::string> skip = {}) {
     ConversionRun run(options, std::move(skip), &observer);
-    RunResult result = run.Run(src, dst);
-    lastWorkList = run.WorkList;
-    lastFolderCount = run.FolderCount;
-    return result;
+    return run.Run(src, dst);
   }
 
   std::string DestLog() const { return testing::Join(dst, "changes.ini"); }
@@ -67,8 +64,6 @@ class ConversionRunTest : public ::testing::Test {
   TempDir dir;
   std::string src, dst, up;
   RecordingObserver observer;
-  std::vector<std::string> lastWorkList;
-  std::int64_t lastFolderCount = 0;
 };
 
 // ---- scan ---------------------------------------------------------------------------------
@@ -89,27 +84,21 @@ TEST_F(ConversionRunTest, ScanLeavesOutExtensionFoldersButNotTheirCleanSubfolder
   Put("images/a^b.htm", "caret");
   Put(" spaced ^dir/ name .htm", "n");
   MakeFolder(SrcFile("empty"));
-  ASSERT_TRUE(Convert().Finished());
-  EXPECT_EQ(lastWorkList,
+  // A trailing separator on the source changes neither the entries nor the log's keys.
+  ConversionRun run(DefaultOptions(), {});
+  ASSERT_TRUE(run.Run(src + kSep, dst).Finished());
+  EXPECT_EQ(run.WorkList,
             (std::vector<std::string>{"^.htaccess", "^_vti_inf.html", "^index.htm",
                                       P("/ spaced ^dir^ name .htm"), P("/_private/docs^readme.htm"),
                                       P("/images^a^b.htm"), P("/images^logo.gif")}));
   // empty, images, _private/docs and " spaced ^dir" are listed folders.
-  EXPECT_EQ(lastFolderCount, 4);
+  EXPECT_EQ(run.FolderCount, 4);
+  EXPECT_NE(ReadFile(DestLog()).find(SrcFile("images/logo.gif") + "=NEW Entry"), std::string::npos);
   EXPECT_EQ(ReadFile(testing::Join(dst, "images/a^b.htm")), "caret");
   EXPECT_EQ(ReadFile(testing::Join(up, " spaced ^dir/ name .htm")), "n");
   EXPECT_FALSE(Exists(testing::Join(dst, "_private/secret.htm")));
   EXPECT_TRUE(Exists(testing::Join(dst, "_private/docs/readme.htm")));
   EXPECT_FALSE(Exists(testing::Join(dst, ".git")));
-}
-
-TEST_F(ConversionRunTest, TrailingSeparatorOnSourceGivesSameEntriesAndKeys) {
-  Put("sub/page.htm", "p");
-  ConversionRun run(DefaultOptions(), {});
-  ASSERT_TRUE(run.Run(src + kSep, dst).Finished());
-  EXPECT_EQ(run.WorkList, std::vector<std::string>{P("/sub^page.htm")});
-  EXPECT_NE(ReadFile(DestLog()).find(testing::Join(src, "sub/page.htm") + "=NEW Entry"),
-            std::string::npos);
 }
 
 // ---- copy and change detection ------------------------------------------------------------
@@ -339,30 +328,38 @@ TEST_F(ConversionRunTest, ChangeLogsAreNeverDeleted) {
 // ---- refusals and failures ---------------------------------------------------------------
 
 TEST_F(ConversionRunTest, Refusals) {
-  EXPECT_EQ(ConversionRun::CheckFolders(src, src).kind, RefusalKind::kSameFolders);
-  EXPECT_EQ(ConversionRun::CheckFolders(src, src + kSep).kind, RefusalKind::kSameFolders);
+  MakeFolder(testing::Join(up, "web"));
+  struct Case {
+    std::string source, destination;
+    RefusalKind kind;
+  };
+  const Case cases[] = {
+      {src, src, RefusalKind::kSameFolders},
+      {src, src + kSep, RefusalKind::kSameFolders},
 #ifdef _WIN32
-  EXPECT_EQ(ConversionRun::CheckFolders(src, dir / "WEB").kind, RefusalKind::kSameFolders);
+      {src, dir / "WEB", RefusalKind::kSameFolders},
 #else
-  // Where case counts these are two folders, whether the second exists yet or not.
-  EXPECT_FALSE(ConversionRun::CheckFolders(src, dir / "WEB"));
-  MakeFolder(dir / "WEB");
+      // Where case counts these are two folders.
+      {src, dir / "WEB", RefusalKind::kNone},
+#endif
+      {"", dst, RefusalKind::kEmptySource},
+      {src, "  ", RefusalKind::kEmptyDestination},
+      {dir / "nowhere", dst, RefusalKind::kSourceMissing},
+      {src, testing::Join(src, "inner"), RefusalKind::kNested},
+      {testing::Join(dst, "web"), dst, RefusalKind::kSourceMissing},
+      {testing::Join(up, "web"), dst, RefusalKind::kNested},
+      {up, dst, RefusalKind::kUploadsFolder},
+      {src, dst + kSep, RefusalKind::kUploadsInsideDestination},
+      {src, dst, RefusalKind::kNone},
+      {src + kSep, dst, RefusalKind::kNone},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ConversionRun::CheckFolders(c.source, c.destination).kind, c.kind)
+        << c.source << " -> " << c.destination;
+#ifndef _WIN32
+  MakeFolder(dir / "WEB");  // and whether the second exists or not
   EXPECT_FALSE(ConversionRun::CheckFolders(src, dir / "WEB"));
 #endif
-  EXPECT_EQ(ConversionRun::CheckFolders("", dst).kind, RefusalKind::kEmptySource);
-  EXPECT_EQ(ConversionRun::CheckFolders(src, "  ").kind, RefusalKind::kEmptyDestination);
-  EXPECT_EQ(ConversionRun::CheckFolders(dir / "nowhere", dst).kind, RefusalKind::kSourceMissing);
-  EXPECT_EQ(ConversionRun::CheckFolders(src, testing::Join(src, "inner")).kind,
-            RefusalKind::kNested);
-  EXPECT_EQ(ConversionRun::CheckFolders(testing::Join(dst, "web"), dst).kind,
-            RefusalKind::kSourceMissing);
-  MakeFolder(testing::Join(up, "web"));
-  EXPECT_EQ(ConversionRun::CheckFolders(testing::Join(up, "web"), dst).kind, RefusalKind::kNested);
-  EXPECT_EQ(ConversionRun::CheckFolders(up, dst).kind, RefusalKind::kUploadsFolder);
-  EXPECT_EQ(ConversionRun::CheckFolders(src, dst + kSep).kind,
-            RefusalKind::kUploadsInsideDestination);
-  EXPECT_FALSE(ConversionRun::CheckFolders(src, dst));
-  EXPECT_FALSE(ConversionRun::CheckFolders(src + kSep, dst));
 
   Put("a.htm", "a");
   ConversionRun run(DefaultOptions(), {});
@@ -520,13 +517,13 @@ TEST_F(ConversionRunTest, ASourceThatGoesAwayDuringTheRunSweepsNothingMore) {
     for (int i = 0; i < 20; ++i)
       EXPECT_TRUE(Exists(testing::Join(dst, "d/f" + std::to_string(i) + ".htm")));
     EXPECT_TRUE(Exists(testing::Join(dst, "index.htm")));
-    if (Exists(DestLog()))
-      EXPECT_EQ(ReadFile(DestLog()).find(testing::Join(dst, "d")), std::string::npos);
+    const std::string latest = Exists(DestLog()) ? ReadFile(DestLog()) : "";
+    EXPECT_EQ(latest.find(testing::Join(dst, "d")), std::string::npos);
     if (Exists(away)) {
       std::filesystem::remove_all(src);
       std::filesystem::rename(away, src);
     }
-    if (c.deleted == 0) EXPECT_TRUE(Exists(testing::Join(dst, "gone.htm")));
+    EXPECT_EQ(Exists(testing::Join(dst, "gone.htm")), c.deleted == 0);
   }
 }
 
