@@ -106,19 +106,22 @@ TEST_F(ConversionRunTest, ScanLeavesOutExtensionFoldersButNotTheirCleanSubfolder
 TEST_F(ConversionRunTest, FirstRunCopiesEverythingAsNewKeepingTimes) {
   Put("index.htm", "home", 1234567);
   Put("a/b/c/deep.gif", "deep");
+  Put("a/b/c/empty.htm", "");
   RunResult result = Convert();
-  EXPECT_EQ(result.copied, 2);
-  EXPECT_EQ(result.reported, 2);
+  EXPECT_EQ(result.copied, 3);
+  EXPECT_EQ(result.reported, 3);
   EXPECT_TRUE(result.failures.empty());
   EXPECT_EQ(WriteTimeOf(testing::Join(dst, "index.htm")), 1234567);
   EXPECT_EQ(ReadFile(testing::Join(up, "a/b/c/deep.gif")), "deep");
+  EXPECT_EQ(ReadFile(testing::Join(dst, "a/b/c/empty.htm")), "");
   std::string expected = "[Changed]\r\n" + SrcFile("index.htm") + "=NEW Entry\r\n" +
-                         SrcFile("a/b/c/deep.gif") + "=NEW Entry\r\n";
+                         SrcFile("a/b/c/deep.gif") + "=NEW Entry\r\n" + SrcFile("a/b/c/empty.htm") +
+                         "=NEW Entry\r\n";
   EXPECT_EQ(ReadFile(DestLog()), expected);
   EXPECT_EQ(ReadFile(UploadsLog()), expected);
   EXPECT_EQ(observer.statuses.back(), "Checking for Deleted Files...");
   EXPECT_NE(std::find(observer.statuses.begin(), observer.statuses.end(),
-                      "Analysing >>> found 2 folders, containing 2 files."),
+                      "Analysing >>> found 2 folders, containing 3 files."),
             observer.statuses.end());
 }
 
