@@ -634,6 +634,24 @@ TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsOneFailure) {
   EXPECT_EQ(result.failures[0].operation, "create folder");
   EXPECT_EQ(result.copied, 1);
   EXPECT_EQ(ReadFile(testing::Join(dst, "sub/changes.ini")), "[Changed]\r\n");
+
+  // A page of the last run where the web now has a folder: once it has made way, the folder
+  // that cannot be made is still one failure.
+  Put("page/in.htm", "in");
+  WriteFile(testing::Join(dst, "page"), "old page");
+  testing::FailingFileSystem failing;
+  failing.FailWhen(testing::FsOp::kCreateFolder, testing::Join(dst, "page"));
+  result = ConversionRun(DefaultOptions(), {}, nullptr, failing).Run(src, dst);
+  ASSERT_EQ(result.failures.size(), 2u);  // the page's folder, then the log's
+  EXPECT_EQ(result.failures[0].operation, "create folder");
+  EXPECT_EQ(result.failures[0].path, testing::Join(dst, "page"));
+
+  // A destination that is a file is kept, and the run says why it copied nothing there.
+  WriteFile(dir / "file-ftp", "mine");
+  result = ConversionRun(DefaultOptions(), {}).Run(src, dir / "file-ftp");
+  ASSERT_TRUE(result.Finished());
+  EXPECT_EQ(result.failures.at(0).operation, "create folder");
+  EXPECT_EQ(ReadFile(dir / "file-ftp"), "mine");
 }
 
 // Removes the sources of copies just before they are made, after their look-up.
