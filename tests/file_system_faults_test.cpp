@@ -9,7 +9,6 @@
 #include "engine/conversion_run.h"
 #include "engine/helpers.h"
 #include "engine/source_memory.h"
-#include "settings/ini_editor.h"
 #include "settings/settings_store.h"
 #include "support/failing_file_system.h"
 #include "support/temp_dir.h"
@@ -88,10 +87,8 @@ class FaultTest : public ::testing::TestWithParam<Fault> {
 
   // What must hold after any run, failed operations or not.
   void ExpectLogsWholeAndNoChangeLost() {
-    for (const std::string& log : {Join(dst, "changes.ini"), Join(up, "changes.ini")}) {
-      testing::StrictProfile profile = testing::ReadStrictProfile(log);
-      EXPECT_EQ(profile.problem, "") << log;
-    }
+    for (const std::string& log : {Join(dst, "changes.ini"), Join(up, "changes.ini")})
+      EXPECT_EQ(testing::ReadStrictProfile(log).problem, "") << log;
     EXPECT_TRUE(testing::LeftoverTempFiles(dst).empty());
     EXPECT_TRUE(testing::LeftoverTempFiles(up).empty());
     testing::StrictProfile uploadsLog = testing::ReadStrictProfile(Join(up, "changes.ini"));
