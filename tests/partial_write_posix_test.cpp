@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,7 +10,6 @@
 #include <random>
 
 #include "platform/file_system.h"
-#include "settings/ini_editor.h"
 #include "support/temp_dir.h"
 #include "support/web_check.h"
 
@@ -61,19 +59,6 @@ TEST(PartialWriteTest, AppendAndReplaceThatRunOutOfSpaceLeaveTheFileWhole) {
   }
   EXPECT_EQ(ReadFile(log), start);
   EXPECT_TRUE(testing::LeftoverTempFiles(dir.path()).empty());
-
-  // Through the profile editor the same: the write is refused and the file keeps its lines.
-  IniEditor editor;
-  editor.IniFile = log;
-  editor.IniSection = "Changed";
-  {
-    FileSizeLimit limit(start.size() + 100);
-    EXPECT_EQ(editor.WriteIniValue("/web/" + more, "NEW Entry"), 0);
-  }
-  EXPECT_EQ(ReadFile(log), start);
-  EXPECT_EQ(editor.ReadIniValue("/web/a.htm", ""), "NEW Entry");
-  EXPECT_EQ(editor.WriteIniValue("/web/c.htm", "NEW Entry"), 1);
-  EXPECT_EQ(ReadFile(log), start + "/web/c.htm=NEW Entry\r\n");
 }
 
 // Between two file systems the kernel will not copy by itself, so every byte goes through the
@@ -82,7 +67,8 @@ TEST(PartialWriteTest, ACopyBetweenFileSystemsGoesThroughTheBufferWhole) {
   TempDir dir;
   char pattern[] = "/dev/shm/tarnwick-copy-XXXXXX";
   const int fd = ::mkstemp(pattern);
-  struct stat shm {}, disk {};
+  struct stat shm {
+  }, disk{};
   if (fd < 0 || ::fstat(fd, &shm) != 0 || ::stat(dir.path().c_str(), &disk) != 0 ||
       shm.st_dev == disk.st_dev) {
     if (fd >= 0) ::unlink(pattern);
