@@ -265,7 +265,7 @@ class WindowTest : public QObject {
     QCOMPARE(VisiblePanels(&form), QStringLiteral("picConvert"));
   }
 
-  void menuSelectsPanelsAndLinksOpenPages() {
+  void menuSelectsPanelsLinksOpenPagesHoverFollows() {
     ProbeForm form(services_, programFolder_.path());
     form.Form_Load();
     const char* tips[] = {"Start Converting", "Compare", "Settings", "Help", "About",
@@ -314,11 +314,9 @@ class WindowTest : public QObject {
       QCOMPARE(services_.urls.last(), QString::fromLatin1(link.url));
     }
     QCOMPARE(services_.urls.size(), 5);
-  }
 
-  void hoverButtonFollowsThePointer() {
-    ProbeForm form(services_, programFolder_.path());
-    form.Form_Load();
+    // The hover button follows the pointer.
+    form.SelectQuickMenuItem(0);
     auto* menu = Find<QuickMenu>(&form, "OutlookBar");
     auto* selector = Find<QToolButton>(&form, "QmenuSelector");
 
@@ -544,46 +542,29 @@ class WindowTest : public QObject {
     QCOMPARE(form.compareBuilds, 1);
   }
 
-  void refusalsStartNothing() {
+  // Settings that cannot be read are not replaced by the defaults: not when the run starts,
+  // nor when they could not be read as the window was loaded.
+  void unreadSettingsAreNotReplaced() {
     const QString source = work_.filePath("same/Web");
     MakeWeb(source);
+    QVERIFY(QDir().mkpath(SettingsFile()));
     ProbeForm form(services_, programFolder_.path());
     form.Form_Load();
-    // Another spelling of the same folder, made whole as the command line makes it.
-    SetFolders(&form, source, source + "/../Web/");
+    SetFolders(&form, source, work_.filePath("same/Site"));
     Start(&form);
-    QCOMPARE(services_.messages.size(), 1);
-    QCOMPARE(services_.messages[0].icon, QMessageBox::Critical);
-    QCOMPARE(services_.messages[0].text, QString::fromUtf8(tarnwick::kSameFoldersMessage));
-    QVERIFY(Find(&form, "cmdConvertStart")->isEnabled());
-    QVERIFY(!QFile::exists(SettingsFile()));
-
-    // Other refusals, such as a missing source, are warnings.
-    SetFolders(&form, work_.filePath("missing/Web"), work_.filePath("missing/Site"));
+    QVERIFY(QDir().rmdir(SettingsFile()));
     Start(&form);
     QCOMPARE(services_.messages.size(), 2);
-    QCOMPARE(services_.messages[1].icon, QMessageBox::Warning);
-
-    // Settings that cannot be read are not replaced by the defaults: not when the run starts,
-    // nor when they could not be read as the window was loaded.
-    const QString settings = SettingsFile();
-    QVERIFY(QDir().mkpath(settings));
-    ProbeForm unread(services_, programFolder_.path());
-    unread.Form_Load();
-    SetFolders(&unread, source, work_.filePath("same/Site"));
-    Start(&unread);
-    QVERIFY(QDir().rmdir(settings));
-    Start(&unread);
-    QCOMPARE(services_.messages.size(), 4);
-    QVERIFY2(services_.messages[2].text.contains(settings), qPrintable(services_.messages[2].text));
-    QVERIFY2(services_.messages[3].text.contains("start Tarnwick again"),
-             qPrintable(services_.messages[3].text));
+    QVERIFY2(services_.messages[0].text.contains(SettingsFile()),
+             qPrintable(services_.messages[0].text));
+    QVERIFY2(services_.messages[1].text.contains("start Tarnwick again"),
+             qPrintable(services_.messages[1].text));
     QVERIFY(!QDir(work_.filePath("same/Site")).exists());
   }
 
-  // However long one file takes to copy, the window is the user's meanwhile; a close then
-  // waits for that file alone.
-  void closingDuringALongCopyFinishesThatFileOnly() {
+  // A refused run starts nothing. However long one file takes to copy, the window is the
+  // user's meanwhile; a close then waits for that file alone.
+  void refusalsAndClosingDuringALongCopy() {
     const QString source = work_.filePath("long/Web");
     const QString destination = work_.filePath("long/Site");
     MakeWeb(source);
@@ -592,6 +573,17 @@ class WindowTest : public QObject {
     GatedFileSystem slowDisk("a-video.mpg");
     ProbeForm form(services_, programFolder_.path());
     form.Form_Load();
+    // Another spelling of the same folder, made whole as the command line makes it, is an
+    // error; other refusals, such as a missing source, are warnings.
+    SetFolders(&form, source, source + "/../Web/");
+    Start(&form);
+    SetFolders(&form, work_.filePath("missing/Web"), destination);
+    Start(&form);
+    QCOMPARE(services_.messages.size(), 2);
+    QCOMPARE(services_.messages[0].icon, QMessageBox::Critical);
+    QCOMPARE(services_.messages[0].text, QString::fromUtf8(tarnwick::kSameFoldersMessage));
+    QCOMPARE(services_.messages[1].icon, QMessageBox::Warning);
+
     SetFolders(&form, source, destination);
     auto* panel = Find<ConvertPanel>(&form, "picConvert");
     panel->SetFileSystem(slowDisk);
@@ -612,7 +604,7 @@ class WindowTest : public QObject {
     QCOMPARE(ReadAll(destination + "-Uploads/a-video.mpg"), video);
     QCOMPARE(ReadAll(destination + "/a-video.mpg"), video);
     QVERIFY(!QFile::exists(destination + "/index.htm"));
-    // Not a finished run: nothing remembered.
+    // Neither a refused nor an unfinished run is remembered.
     QVERIFY(!QFile::exists(SettingsFile()));
   }
 
