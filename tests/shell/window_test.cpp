@@ -867,7 +867,7 @@ class WindowTest : public QObject {
     QTest::addColumn<bool>("online");
     QTest::addColumn<TickerUpdate>("result");
     const auto nothing = TickerUpdate::kNothingFetched;
-    QTest::newRow("server error") << 500 << 0 << true << nothing;
+    QTest::newRow("status 300 without a page to follow") << 300 << 0 << true << nothing;
     QTest::newRow("answer after the time-out") << 200 << 60000 << true << nothing;
     QTest::newRow("offline asks nothing") << 200 << 0 << false << TickerUpdate::kOffline;
   }
