@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QTcpServer>
@@ -10,15 +9,10 @@
 
 namespace tarnwick::testing {
 
-// A tiny HTTP/1.0 server on 127.0.0.1 for the ticker download. It answers GET with the page
-// set for the path, 404 otherwise.
+// A tiny HTTP/1.0 server on 127.0.0.1 for the ticker download. It answers a GET of its one page
+// with the status and body set, that long after the request came in; 404 for other paths.
 class LoopbackHttpServer : public QObject {
  public:
-  struct Page {
-    int status = 200;
-    QByteArray body;
-  };
-
   LoopbackHttpServer() {
     connect(&server_, &QTcpServer::newConnection, this, [this] {
       while (QTcpSocket* socket = server_.nextPendingConnection()) {
@@ -32,11 +26,12 @@ class LoopbackHttpServer : public QObject {
   // "127.0.0.1:port", as the ticker takes its host.
   QByteArray Host() const { return "127.0.0.1:" + QByteArray::number(server_.serverPort()); }
 
-  void SetPage(const QByteArray& path, Page page) { pages_[path] = page; }
-  // Requests to this path are read and never answered.
-  void SetSilent(const QByteArray& path) { silent_ = path; }
-  // Requests are answered this long after they came in.
-  void SetDelay(int ms) { delayMs_ = ms; }
+  void SetPage(const QByteArray& path, int status, const QByteArray& body, int delayMs) {
+    path_ = path;
+    status_ = status;
+    body_ = body;
+    delayMs_ = delayMs;
+  }
 
   // The paths asked for, in order.
   QList<QByteArray> requests;
@@ -51,12 +46,11 @@ class LoopbackHttpServer : public QObject {
     // "GET /path HTTP/1.1"
     const QByteArray path = head.left(head.indexOf("\r\n")).split(' ').value(1);
     requests << path;
-    if (path == silent_) return;
-
-    const Page page = pages_.value(path, Page{404, "Not Found"});
-    QByteArray reply = "HTTP/1.0 " + QByteArray::number(page.status) + " Status\r\n";
-    reply += "Content-Type: text/plain\r\nContent-Length: " + QByteArray::number(page.body.size());
-    reply += "\r\nConnection: close\r\n\r\n" + page.body;
+    const bool found = path == path_;
+    const QByteArray body = found ? body_ : "Not Found";
+    QByteArray reply = "HTTP/1.0 " + QByteArray::number(found ? status_ : 404) + " Status\r\n";
+    reply += "Content-Type: text/plain\r\nContent-Length: " + QByteArray::number(body.size());
+    reply += "\r\nConnection: close\r\n\r\n" + body;
     QTimer::singleShot(delayMs_, socket, [socket, reply] {
       socket->write(reply);
       socket->disconnectFromHost();
@@ -64,9 +58,8 @@ class LoopbackHttpServer : public QObject {
   }
 
   QTcpServer server_;
-  QHash<QByteArray, Page> pages_;
-  QByteArray silent_;
-  int delayMs_ = 0;
+  QByteArray path_, body_;
+  int status_ = 404, delayMs_ = 0;
 };
 
 }  // namespace tarnwick::testing

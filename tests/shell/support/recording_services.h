@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QList>
 #include <QMessageBox>
 #include <QString>
@@ -35,7 +36,10 @@ class RecordingServices : public ShellServices {
                    const QString& text) override {
     messages.append({icon, title, text});
   }
-  void EndProcess() override { ++endProcessCalls; }
+  void EndProcess() override {
+    ++endProcessCalls;
+    if (endsLoop) QCoreApplication::exit(0);
+  }
 
   QStringList urls;
   QStringList programs;
@@ -43,6 +47,7 @@ class RecordingServices : public ShellServices {
   bool editorMissing = false;  // OpenInEditor fails, as without an editor
   QList<Message> messages;
   int endProcessCalls = 0;
+  bool endsLoop = false;  // EndProcess ends the program loop, as the real services do
 };
 
 }  // namespace tarnwick::testing
