@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 #include <utility>
 
 #include "base/folder_path.h"
@@ -635,16 +636,22 @@ TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsOneFailure) {
   EXPECT_EQ(result.copied, 1);
   EXPECT_EQ(ReadFile(testing::Join(dst, "sub/changes.ini")), "[Changed]\r\n");
 
-  // A page of the last run where the web now has a folder: once it has made way, the folder
-  // that cannot be made is still one failure.
+  // A page of the last run where the web now has a folder: when it cannot make way, or the
+  // folder cannot be made after it has, that is still one failure.
   Put("page/in.htm", "in");
   WriteFile(testing::Join(dst, "page"), "old page");
-  testing::FailingFileSystem failing;
-  failing.FailWhen(testing::FsOp::kCreateFolder, testing::Join(dst, "page"));
-  result = ConversionRun(DefaultOptions(), {}, nullptr, failing).Run(src, dst);
-  ASSERT_EQ(result.failures.size(), 2u);  // the page's folder, then the log's
-  EXPECT_EQ(result.failures[0].operation, "create folder");
-  EXPECT_EQ(result.failures[0].path, testing::Join(dst, "page"));
+  const std::tuple<testing::FsOp, const char*, std::size_t> faults[] = {
+      {testing::FsOp::kDeleteFile, "delete", 3},
+      {testing::FsOp::kCreateFolder, "create folder", 2}};
+  for (const auto& [op, operation, count] : faults) {
+    testing::FailingFileSystem failing;
+    failing.FailWhen(op, testing::Join(dst, "page"));
+    result = ConversionRun(DefaultOptions(), {}, nullptr, failing).Run(src, dst);
+    // The page's folder, the log's, and the sweep's try at the page that is still there.
+    ASSERT_EQ(result.failures.size(), count);
+    EXPECT_EQ(result.failures[0].operation, operation);
+    EXPECT_EQ(result.failures[0].path, testing::Join(dst, "page"));
+  }
 
   // A destination that is a file is kept, and the run says why it copied nothing there.
   WriteFile(dir / "file-ftp", "mine");
