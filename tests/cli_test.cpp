@@ -133,42 +133,25 @@ TEST_F(CliTest, ConvertsPrintsTheSummaryAndRemembersTheRun) {
   EXPECT_EQ(second.status, 0) << second.err;
   EXPECT_EQ(second.out, Summary(5, 5, 0, 0, 0));
   EXPECT_FALSE(Exists(Web() + "-FTP"));
-
-  // A page removed from the web is swept from the FTP web.
-  std::remove(Web("about.htm").c_str());
-  Outcome third = Convert({Web()});
-  EXPECT_EQ(third.status, 0) << third.err;
-  EXPECT_EQ(third.out, Summary(4, 4, 0, 1, 0));
 }
 
 TEST_F(CliTest, TakesOptionsAndSkipListFromTheSettingsFolder) {
   WriteFile(testing::Join(Settings(), "settings.db"),
-            "[Main]\r\nCheckForChanges=0\r\nCompareDate=maybe\r\nKillExtra=1\r\n");
+            "[Main]\r\nCreateUploadsDir=0\r\nCompareDate=maybe\r\n");
   WriteFile(testing::Join(Settings(), "extras.db"), "skip.me\r\nthumbs.db\r\n");
+  // The web's own change log cannot take the place of the FTP web's.
+  WriteFile(Web("changes.ini"), "[Notes]\r\n");
   Outcome outcome = Convert({"--quiet", Web(), Root("site")});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out, "");
-  // The skip list applies only with the change check; with it off everything is copied and
-  // nothing goes to the uploads folder.
-  EXPECT_TRUE(Exists(Root("site/docs/skip.me")));
+  EXPECT_FALSE(Exists(Root("site/docs/skip.me")));
+  EXPECT_FALSE(Exists(Root("site/Thumbs.db")));
   EXPECT_FALSE(Exists(Root("site-Uploads")));
-  // A damaged value changes the run, so its warning shows even when quiet.
-  EXPECT_NE(outcome.err.find("warning: " + testing::Join(Settings(), "settings.db") +
-                             ": the value of CompareDate"),
-            std::string::npos)
-      << outcome.err;
-
-  // As editors elsewhere save them: LF line ends behind a byte-order mark.
-  WriteFile(testing::Join(Settings(), "settings.db"), "\xEF\xBB\xBF[Main]\nKillExtra=1\n");
-  WriteFile(testing::Join(Settings(), "extras.db"), "\xEF\xBB\xBFskip.me\nthumbs.db\n");
-  // The web's own change log cannot take the place of the FTP web's.
-  WriteFile(Web("changes.ini"), "[Notes]\r\n");
-  outcome = Convert({Web(), Root("site2")});
-  EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_NE(outcome.out.find("Files copied:           3\n"), std::string::npos) << outcome.out;
-  EXPECT_FALSE(Exists(Root("site2/docs/skip.me")));
-  EXPECT_FALSE(Exists(Root("site2/Thumbs.db")));
-  EXPECT_EQ(outcome.err, "tarnwick-convert: warning: The web's own " + Web("changes.ini") +
+  // A damaged value and a file left out change the run, so they show even when quiet.
+  EXPECT_EQ(outcome.err, "tarnwick-convert: warning: " + testing::Join(Settings(), "settings.db") +
+                             ": the value of CompareDate is not 0, 1 or 2; using the default\n"
+                             "tarnwick-convert: warning: The web's own " +
+                             Web("changes.ini") +
                              " is not copied: the FTP web and its uploads folder keep their "
                              "change logs under that name.\n");
 }
@@ -203,22 +186,13 @@ TEST_F(CliTest, RefusedRunsChangeNothing) {
   EXPECT_FALSE(Exists(Root("site")));
 }
 
+#ifndef _WIN32
+// The uploads folder's hold is the engine's test; here the holder is another process, killed
+// while it holds the FTP web: nothing is left behind that blocks the next run.
 TEST_F(CliTest, ARunOnAnFtpWebThatAnotherRunHoldsIsRefusedAtOnce) {
   ASSERT_EQ(Convert({Web(), Root("site")}).status, 0);
   WriteFile(Web("new.htm"), "new");
   const std::string log = ReadFile(Root("site-Uploads/changes.ini"));
-  for (const std::string& held : {Root("site"), Root("site-Uploads")}) {
-    FolderLock lock;
-    ASSERT_EQ(SystemFileSystem().LockFolder(held, lock, nullptr), LockOutcome::kTaken);
-    Outcome busy = Convert({Web(), Root("site")});
-    EXPECT_EQ(busy.status, 2);
-    EXPECT_NE(busy.err.find("Another conversion is running on the FTP web"), std::string::npos)
-        << busy.err;
-    EXPECT_FALSE(Exists(Root("site/new.htm")));
-    EXPECT_EQ(ReadFile(Root("site-Uploads/changes.ini")), log);
-  }
-#ifndef _WIN32
-  // A holder killed while it holds the FTP web leaves nothing behind that blocks the next run.
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
   pid_t holder = fork();
@@ -231,18 +205,21 @@ TEST_F(CliTest, ARunOnAnFtpWebThatAnotherRunHoldsIsRefusedAtOnce) {
   }
   char byte = 0;
   ASSERT_EQ(read(ready[0], &byte, 1), 1);
-  EXPECT_EQ(Convert({Web(), Root("site")}).status, 2);
+  Outcome busy = Convert({Web(), Root("site")});
   kill(holder, SIGKILL);
   waitpid(holder, nullptr, 0);
   close(ready[0]);
   close(ready[1]);
-#endif
+  EXPECT_EQ(busy.status, 2);
+  EXPECT_NE(busy.err.find("Another conversion is running on the FTP web"), std::string::npos)
+      << busy.err;
+  EXPECT_FALSE(Exists(Root("site/new.htm")));
+  EXPECT_EQ(ReadFile(Root("site-Uploads/changes.ini")), log);
   Outcome after = Convert({Web(), Root("site")});
   EXPECT_EQ(after.status, 0) << after.err;
   EXPECT_EQ(ReadFile(Root("site/new.htm")), "new");
 }
 
-#ifndef _WIN32
 TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {
   if (geteuid() != 0) GTEST_SKIP() << "mount --bind needs root; this test does not run as root";
   if (std::system("command -v unshare >/dev/null 2>&1") != 0)
@@ -376,12 +353,10 @@ TEST_F(CliTest, CompareAndReportPrintTheReportLines) {
             0u)
       << compare.out;
 
-  // The report follows the summary; eight files in the FrontPage web, five kept: 38% saved.
+  // The report follows the summary; its lines are the report's own tests'.
   Outcome report = Convert({"--report", Web()});
   EXPECT_EQ(report.status, 0) << report.err;
   EXPECT_EQ(report.out.rfind(Summary(5, 5, 5, 0, 0) + "Source :", 0), 0u) << report.out;
-  EXPECT_NE(report.out.find("\t38%\n"), std::string::npos) << report.out;
-  EXPECT_NE(report.out.find("\nClick Here to view the latest changes.\n"), std::string::npos);
 }
 
 TEST_F(CliTest, CheckPrintsOneLinePerFindingAndTellsByItsStatus) {
