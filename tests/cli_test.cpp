@@ -126,7 +126,6 @@ TEST_F(CliTest, ConvertsPrintsTheSummaryAndRemembersTheRun) {
   EXPECT_TRUE(Exists(Root("site-Uploads/about.htm")));
 
   EXPECT_EQ(Memory().ProposedDestination(Web()), Root("site"));
-  EXPECT_EQ(Memory().LoadRecentWebs(), std::vector<std::string>{Web()});
 
   // Without a destination the remembered one is used; nothing has changed since.
   Outcome second = Convert({Web()});
@@ -249,28 +248,22 @@ TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {
 #endif
 
 TEST_F(CliTest, FailuresAreListedOneLineEachAndGiveStatusOne) {
-  // A page in the FTP web made read-only by its user is not replaced; --quiet still names it.
-  WriteFile(Root("site/about.htm"), "old");
-  std::filesystem::permissions(PathFromText(Root("site/about.htm")),
-                               std::filesystem::perms::owner_read);
-#ifndef _WIN32
-  // A line break in a name does not break the failure's line.
-  WriteFile(Web("two\nlines.htm"), "new");
-  WriteFile(Root("site/two\nlines.htm"), "old");
-  std::filesystem::permissions(Root("site/two\nlines.htm"), std::filesystem::perms::owner_read);
+  // A page in the FTP web made read-only by its user is not replaced; --quiet still names it,
+  // on one line whatever the name holds.
+#ifdef _WIN32
+  const std::string name = "about.htm", shown = name;
+#else
+  const std::string name = "two\nlines.htm", shown = "two%0Alines.htm";
 #endif
+  WriteFile(Web(name), "new");
+  WriteFile(Root("site/" + name), "old");
+  std::filesystem::permissions(PathFromText(Root("site/" + name)),
+                               std::filesystem::perms::owner_read);
   Outcome quiet = Convert({"--quiet", Web(), Root("site")});
   EXPECT_EQ(quiet.status, 1);
   EXPECT_EQ(quiet.out, "");
-  EXPECT_NE(quiet.err.find("cannot copy " + Root("site/about.htm") + ": "), std::string::npos)
-      << quiet.err;
-#ifndef _WIN32
-  EXPECT_NE(quiet.err.find("tarnwick-convert: cannot copy " + Root("site/two%0Alines.htm") +
-                           ": the target is read-only\n"),
-            std::string::npos)
-      << quiet.err;
-  EXPECT_EQ(std::count(quiet.err.begin(), quiet.err.end(), '\n'), 2);
-#endif
+  EXPECT_EQ(quiet.err, "tarnwick-convert: cannot copy " + Root("site/" + shown) +
+                           ": the target is read-only\n");
   // The run finished, so it is remembered like any other.
   EXPECT_EQ(Memory().ProposedDestination(Web()), Root("site"));
 }
@@ -307,7 +300,6 @@ TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
       {Web(), Root("a"), Root("b")},
       {"--quiet=yes", Web()},
       {"--settings-dir", Root("no-such-folder"), Web()},
-      {"--compare", "--report", Web()},
       {"--check", "--report", Web()},
       {"--check", Web(), Root("site")},
   };

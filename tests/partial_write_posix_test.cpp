@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,7 +81,8 @@ TEST(PartialWriteTest, ACopyBetweenFileSystemsGoesThroughTheBufferWhole) {
   TempDir dir;
   char pattern[] = "/dev/shm/tarnwick-copy-XXXXXX";
   const int fd = ::mkstemp(pattern);
-  struct stat shm {}, disk {};
+  struct stat shm {
+  }, disk{};
   if (fd < 0 || ::fstat(fd, &shm) != 0 || ::stat(dir.path().c_str(), &disk) != 0 ||
       shm.st_dev == disk.st_dev) {
     if (fd >= 0) ::unlink(pattern);
