@@ -50,16 +50,10 @@ std::string Tool() {
 }
 #endif
 
-std::string Summary(int entries, int copied, int changed, int deleted, int failures) {
-  auto line = [](const char* label, int n) {
-    std::string text = label;
-    text.resize(24, ' ');
-    return text + std::to_string(n) + "\n";
-  };
-  return line("Files in the work list:", entries) + line("Files copied:", copied) +
-         line("Files new or changed:", changed) + line("Files deleted:", deleted) +
-         line("Failures:", failures);
-}
+// The summary of a first run of the small web below.
+const std::string kSummary =
+    "Files in the work list: 5\nFiles copied:           5\nFiles new or changed:   5\n"
+    "Files deleted:          0\nFailures:               0\n";
 
 class CliTest : public ::testing::Test {
  protected:
@@ -110,8 +104,6 @@ class CliTest : public ::testing::Test {
     return Quote(Tool()) + " --settings-dir " + Quote(Settings()) + " " + args + " 2>" +
            Quote(io_ / ("err" + n)) + "; echo $? >" + Quote(io_ / ("status" + n));
   }
-  std::string Status(const std::string& n) { return ReadFile(io_ / ("status" + n)); }
-  std::string Err(const std::string& n) { return ReadFile(io_ / ("err" + n)); }
 #endif
 
   TempDir root_;
@@ -122,7 +114,7 @@ TEST_F(CliTest, ConvertsPrintsTheSummaryAndRemembersTheRun) {
   Outcome first = Convert({Web(), Root("site")});
   EXPECT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(first.err, "");  // not a terminal: no progress
-  EXPECT_EQ(first.out, Summary(5, 5, 5, 0, 0));
+  EXPECT_EQ(first.out, kSummary);
   EXPECT_TRUE(Exists(Root("site-Uploads/about.htm")));
 
   EXPECT_EQ(Memory().ProposedDestination(Web()), Root("site"));
@@ -130,7 +122,7 @@ TEST_F(CliTest, ConvertsPrintsTheSummaryAndRemembersTheRun) {
   // Without a destination the remembered one is used; nothing has changed since.
   Outcome second = Convert({Web()});
   EXPECT_EQ(second.status, 0) << second.err;
-  EXPECT_EQ(second.out, Summary(5, 5, 0, 0, 0));
+  EXPECT_NE(second.out.find("Files new or changed:   0\n"), std::string::npos) << second.out;
   EXPECT_FALSE(Exists(Web() + "-FTP"));
 }
 
@@ -237,11 +229,11 @@ TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {
     GTEST_SKIP() << "mount --bind is not permitted here";
   ASSERT_TRUE(Exists(io_ / "status2")) << "unshare could not run the script";
   // The web inside the destination, seen through the second mount.
-  EXPECT_EQ(Status("1"), "2\n") << Err("1");
-  EXPECT_NE(Err("1").find("lies inside the destination"), std::string::npos);
+  EXPECT_EQ(ReadFile(io_ / "status1"), "2\n") << ReadFile(io_ / "err1");
+  EXPECT_NE(ReadFile(io_ / "err1").find("lies inside the destination"), std::string::npos);
   // The destination inside the web, seen through the second mount.
-  EXPECT_EQ(Status("2"), "2\n") << Err("2");
-  EXPECT_NE(Err("2").find("lies inside the FrontPage web"), std::string::npos);
+  EXPECT_EQ(ReadFile(io_ / "status2"), "2\n") << ReadFile(io_ / "err2");
+  EXPECT_NE(ReadFile(io_ / "err2").find("lies inside the FrontPage web"), std::string::npos);
   EXPECT_EQ(ReadFile(Root("site/web/_vti_pvt/service.cnf")), "cnf");
   EXPECT_FALSE(Exists(Root("site/web/ftp")));
 }
@@ -348,7 +340,7 @@ TEST_F(CliTest, CompareAndReportPrintTheReportLines) {
   // The report follows the summary; its lines are the report's own tests'.
   Outcome report = Convert({"--report", Web()});
   EXPECT_EQ(report.status, 0) << report.err;
-  EXPECT_EQ(report.out.rfind(Summary(5, 5, 5, 0, 0) + "Source :", 0), 0u) << report.out;
+  EXPECT_EQ(report.out.rfind(kSummary + "Source :", 0), 0u) << report.out;
 }
 
 TEST_F(CliTest, CheckPrintsOneLinePerFindingAndTellsByItsStatus) {
