@@ -55,7 +55,6 @@ TEST_F(SourceMemoryTest, ProposesSourceFtpUntilAConversionIsRemembered) {
   EXPECT_EQ(memory.ProposedDestination("/webs/Site"), "/srv/upload/site");
   EXPECT_EQ(memory.ProposedDestination("/WEBS/site"),
             kCaseBlind ? "/srv/upload/site" : "/WEBS/site-FTP");
-  EXPECT_EQ(memory.ProposedDestination("/webs/Other"), "/webs/Other-FTP");
   // A later run with another destination replaces the memory; the web is first already, and
   // where case does not matter so is another spelling of it.
   EXPECT_FALSE(
