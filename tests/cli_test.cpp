@@ -50,16 +50,10 @@ std::string Tool() {
 }
 #endif
 
-std::string Summary(int entries, int copied, int changed, int deleted, int failures) {
-  auto line = [](const char* label, int n) {
-    std::string text = label;
-    text.resize(24, ' ');
-    return text + std::to_string(n) + "\n";
-  };
-  return line("Files in the work list:", entries) + line("Files copied:", copied) +
-         line("Files new or changed:", changed) + line("Files deleted:", deleted) +
-         line("Failures:", failures);
-}
+// The summary of a first run of the small web below.
+const std::string kSummary =
+    "Files in the work list: 5\nFiles copied:           5\nFiles new or changed:   5\n"
+    "Files deleted:          0\nFailures:               0\n";
 
 class CliTest : public ::testing::Test {
  protected:
@@ -110,8 +104,6 @@ class CliTest : public ::testing::Test {
     return Quote(Tool()) + " --settings-dir " + Quote(Settings()) + " " + args + " 2>" +
            Quote(io_ / ("err" + n)) + "; echo $? >" + Quote(io_ / ("status" + n));
   }
-  std::string Status(const std::string& n) { return ReadFile(io_ / ("status" + n)); }
-  std::string Err(const std::string& n) { return ReadFile(io_ / ("err" + n)); }
 #endif
 
   TempDir root_;
@@ -122,53 +114,33 @@ TEST_F(CliTest, ConvertsPrintsTheSummaryAndRemembersTheRun) {
   Outcome first = Convert({Web(), Root("site")});
   EXPECT_EQ(first.status, 0) << first.err;
   EXPECT_EQ(first.err, "");  // not a terminal: no progress
-  EXPECT_EQ(first.out, Summary(5, 5, 5, 0, 0));
-  EXPECT_TRUE(Exists(Root("site-Uploads/about.htm")));
+  EXPECT_EQ(first.out, kSummary);
 
   EXPECT_EQ(Memory().ProposedDestination(Web()), Root("site"));
-  EXPECT_EQ(Memory().LoadRecentWebs(), std::vector<std::string>{Web()});
 
   // Without a destination the remembered one is used; nothing has changed since.
   Outcome second = Convert({Web()});
   EXPECT_EQ(second.status, 0) << second.err;
-  EXPECT_EQ(second.out, Summary(5, 5, 0, 0, 0));
-  EXPECT_FALSE(Exists(Web() + "-FTP"));
-
-  // A page removed from the web is swept from the FTP web.
-  std::remove(Web("about.htm").c_str());
-  Outcome third = Convert({Web()});
-  EXPECT_EQ(third.status, 0) << third.err;
-  EXPECT_EQ(third.out, Summary(4, 4, 0, 1, 0));
+  EXPECT_NE(second.out.find("Files new or changed:   0\n"), std::string::npos) << second.out;
 }
 
 TEST_F(CliTest, TakesOptionsAndSkipListFromTheSettingsFolder) {
   WriteFile(testing::Join(Settings(), "settings.db"),
-            "[Main]\r\nCheckForChanges=0\r\nCompareDate=maybe\r\nKillExtra=1\r\n");
+            "[Main]\r\nCreateUploadsDir=0\r\nCompareDate=maybe\r\n");
   WriteFile(testing::Join(Settings(), "extras.db"), "skip.me\r\nthumbs.db\r\n");
+  // The web's own change log cannot take the place of the FTP web's.
+  WriteFile(Web("changes.ini"), "[Notes]\r\n");
   Outcome outcome = Convert({"--quiet", Web(), Root("site")});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out, "");
-  // The skip list applies only with the change check; with it off everything is copied and
-  // nothing goes to the uploads folder.
-  EXPECT_TRUE(Exists(Root("site/docs/skip.me")));
+  EXPECT_FALSE(Exists(Root("site/docs/skip.me")));
+  EXPECT_FALSE(Exists(Root("site/Thumbs.db")));
   EXPECT_FALSE(Exists(Root("site-Uploads")));
-  // A damaged value changes the run, so its warning shows even when quiet.
-  EXPECT_NE(outcome.err.find("warning: " + testing::Join(Settings(), "settings.db") +
-                             ": the value of CompareDate"),
-            std::string::npos)
-      << outcome.err;
-
-  // As editors elsewhere save them: LF line ends behind a byte-order mark.
-  WriteFile(testing::Join(Settings(), "settings.db"), "\xEF\xBB\xBF[Main]\nKillExtra=1\n");
-  WriteFile(testing::Join(Settings(), "extras.db"), "\xEF\xBB\xBFskip.me\nthumbs.db\n");
-  // The web's own change log cannot take the place of the FTP web's.
-  WriteFile(Web("changes.ini"), "[Notes]\r\n");
-  outcome = Convert({Web(), Root("site2")});
-  EXPECT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_NE(outcome.out.find("Files copied:           3\n"), std::string::npos) << outcome.out;
-  EXPECT_FALSE(Exists(Root("site2/docs/skip.me")));
-  EXPECT_FALSE(Exists(Root("site2/Thumbs.db")));
-  EXPECT_EQ(outcome.err, "tarnwick-convert: warning: The web's own " + Web("changes.ini") +
+  // A damaged value and a file left out change the run, so they show even when quiet.
+  EXPECT_EQ(outcome.err, "tarnwick-convert: warning: " + testing::Join(Settings(), "settings.db") +
+                             ": the value of CompareDate is not 0, 1 or 2; using the default\n"
+                             "tarnwick-convert: warning: The web's own " +
+                             Web("changes.ini") +
                              " is not copied: the FTP web and its uploads folder keep their "
                              "change logs under that name.\n");
 }
@@ -182,7 +154,6 @@ TEST_F(CliTest, RefusedRunsChangeNothing) {
   const Row rows[] = {
       {{Web(), Root("web/./")}, kSameFoldersMessage, Root("web-Uploads")},
       {{Root("nowhere"), Root("site")}, Root("nowhere"), Root("site")},
-      {{Web(), Web("ftp")}, "lies inside the FrontPage web", Web("ftp")},
   };
   for (const Row& row : rows) {
     Outcome refused = Convert(row.args);
@@ -203,22 +174,13 @@ TEST_F(CliTest, RefusedRunsChangeNothing) {
   EXPECT_FALSE(Exists(Root("site")));
 }
 
+#ifndef _WIN32
+// The uploads folder's hold is the engine's test; here the holder is another process, killed
+// while it holds the FTP web: nothing is left behind that blocks the next run.
 TEST_F(CliTest, ARunOnAnFtpWebThatAnotherRunHoldsIsRefusedAtOnce) {
   ASSERT_EQ(Convert({Web(), Root("site")}).status, 0);
   WriteFile(Web("new.htm"), "new");
   const std::string log = ReadFile(Root("site-Uploads/changes.ini"));
-  for (const std::string& held : {Root("site"), Root("site-Uploads")}) {
-    FolderLock lock;
-    ASSERT_EQ(SystemFileSystem().LockFolder(held, lock, nullptr), LockOutcome::kTaken);
-    Outcome busy = Convert({Web(), Root("site")});
-    EXPECT_EQ(busy.status, 2);
-    EXPECT_NE(busy.err.find("Another conversion is running on the FTP web"), std::string::npos)
-        << busy.err;
-    EXPECT_FALSE(Exists(Root("site/new.htm")));
-    EXPECT_EQ(ReadFile(Root("site-Uploads/changes.ini")), log);
-  }
-#ifndef _WIN32
-  // A holder killed while it holds the FTP web leaves nothing behind that blocks the next run.
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
   pid_t holder = fork();
@@ -231,18 +193,21 @@ TEST_F(CliTest, ARunOnAnFtpWebThatAnotherRunHoldsIsRefusedAtOnce) {
   }
   char byte = 0;
   ASSERT_EQ(read(ready[0], &byte, 1), 1);
-  EXPECT_EQ(Convert({Web(), Root("site")}).status, 2);
+  Outcome busy = Convert({Web(), Root("site")});
   kill(holder, SIGKILL);
   waitpid(holder, nullptr, 0);
   close(ready[0]);
   close(ready[1]);
-#endif
+  EXPECT_EQ(busy.status, 2);
+  EXPECT_NE(busy.err.find("Another conversion is running on the FTP web"), std::string::npos)
+      << busy.err;
+  EXPECT_FALSE(Exists(Root("site/new.htm")));
+  EXPECT_EQ(ReadFile(Root("site-Uploads/changes.ini")), log);
   Outcome after = Convert({Web(), Root("site")});
   EXPECT_EQ(after.status, 0) << after.err;
   EXPECT_EQ(ReadFile(Root("site/new.htm")), "new");
 }
 
-#ifndef _WIN32
 TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {
   if (geteuid() != 0) GTEST_SKIP() << "mount --bind needs root; this test does not run as root";
   if (std::system("command -v unshare >/dev/null 2>&1") != 0)
@@ -261,39 +226,33 @@ TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {
     GTEST_SKIP() << "mount --bind is not permitted here";
   ASSERT_TRUE(Exists(io_ / "status2")) << "unshare could not run the script";
   // The web inside the destination, seen through the second mount.
-  EXPECT_EQ(Status("1"), "2\n") << Err("1");
-  EXPECT_NE(Err("1").find("lies inside the destination"), std::string::npos);
+  EXPECT_EQ(ReadFile(io_ / "status1"), "2\n") << ReadFile(io_ / "err1");
+  EXPECT_NE(ReadFile(io_ / "err1").find("lies inside the destination"), std::string::npos);
   // The destination inside the web, seen through the second mount.
-  EXPECT_EQ(Status("2"), "2\n") << Err("2");
-  EXPECT_NE(Err("2").find("lies inside the FrontPage web"), std::string::npos);
+  EXPECT_EQ(ReadFile(io_ / "status2"), "2\n") << ReadFile(io_ / "err2");
+  EXPECT_NE(ReadFile(io_ / "err2").find("lies inside the FrontPage web"), std::string::npos);
   EXPECT_EQ(ReadFile(Root("site/web/_vti_pvt/service.cnf")), "cnf");
   EXPECT_FALSE(Exists(Root("site/web/ftp")));
 }
 #endif
 
 TEST_F(CliTest, FailuresAreListedOneLineEachAndGiveStatusOne) {
-  // A page in the FTP web made read-only by its user is not replaced; --quiet still names it.
-  WriteFile(Root("site/about.htm"), "old");
-  std::filesystem::permissions(PathFromText(Root("site/about.htm")),
-                               std::filesystem::perms::owner_read);
-#ifndef _WIN32
-  // A line break in a name does not break the failure's line.
-  WriteFile(Web("two\nlines.htm"), "new");
-  WriteFile(Root("site/two\nlines.htm"), "old");
-  std::filesystem::permissions(Root("site/two\nlines.htm"), std::filesystem::perms::owner_read);
+  // A page in the FTP web made read-only by its user is not replaced; --quiet still names it,
+  // on one line whatever the name holds.
+#ifdef _WIN32
+  const std::string name = "about.htm", shown = name;
+#else
+  const std::string name = "two\nlines.htm", shown = "two%0Alines.htm";
 #endif
+  WriteFile(Web(name), "new");
+  WriteFile(Root("site/" + name), "old");
+  std::filesystem::permissions(PathFromText(Root("site/" + name)),
+                               std::filesystem::perms::owner_read);
   Outcome quiet = Convert({"--quiet", Web(), Root("site")});
   EXPECT_EQ(quiet.status, 1);
   EXPECT_EQ(quiet.out, "");
-  EXPECT_NE(quiet.err.find("cannot copy " + Root("site/about.htm") + ": "), std::string::npos)
-      << quiet.err;
-#ifndef _WIN32
-  EXPECT_NE(quiet.err.find("tarnwick-convert: cannot copy " + Root("site/two%0Alines.htm") +
-                           ": the target is read-only\n"),
-            std::string::npos)
-      << quiet.err;
-  EXPECT_EQ(std::count(quiet.err.begin(), quiet.err.end(), '\n'), 2);
-#endif
+  EXPECT_EQ(quiet.err, "tarnwick-convert: cannot copy " + Root("site/" + shown) +
+                           ": the target is read-only\n");
   // The run finished, so it is remembered like any other.
   EXPECT_EQ(Memory().ProposedDestination(Web()), Root("site"));
 }
@@ -330,7 +289,6 @@ TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
       {Web(), Root("a"), Root("b")},
       {"--quiet=yes", Web()},
       {"--settings-dir", Root("no-such-folder"), Web()},
-      {"--compare", "--report", Web()},
       {"--check", "--report", Web()},
       {"--check", Web(), Root("site")},
   };
@@ -340,7 +298,6 @@ TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
     EXPECT_EQ(outcome.out, "");
     EXPECT_NE(outcome.err.find("tarnwick-convert"), std::string::npos) << outcome.err;
   }
-  EXPECT_FALSE(Exists(Web() + "-FTP"));
   EXPECT_NE(Run({}).err.find("usage: tarnwick-convert [--settings-dir DIR] [--quiet] [--compare | "
                              "--report | --check] SOURCE [DESTINATION]"),
             std::string::npos);
@@ -376,12 +333,10 @@ TEST_F(CliTest, CompareAndReportPrintTheReportLines) {
             0u)
       << compare.out;
 
-  // The report follows the summary; eight files in the FrontPage web, five kept: 38% saved.
+  // The report follows the summary; its lines are the report's own tests'.
   Outcome report = Convert({"--report", Web()});
   EXPECT_EQ(report.status, 0) << report.err;
-  EXPECT_EQ(report.out.rfind(Summary(5, 5, 5, 0, 0) + "Source :", 0), 0u) << report.out;
-  EXPECT_NE(report.out.find("\t38%\n"), std::string::npos) << report.out;
-  EXPECT_NE(report.out.find("\nClick Here to view the latest changes.\n"), std::string::npos);
+  EXPECT_EQ(report.out.rfind(kSummary + "Source :", 0), 0u) << report.out;
 }
 
 TEST_F(CliTest, CheckPrintsOneLinePerFindingAndTellsByItsStatus) {

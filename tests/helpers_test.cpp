@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/folder_path.h"
+#include "engine/conversion_run.h"
 #include "platform/file_system.h"
 
 namespace tarnwick {
@@ -70,6 +71,24 @@ TEST(HelpersTest, TimeStepsAndTemporaryNamesAreKnownExactly) {
   for (const std::string& name : {prefix, prefix + "12a", prefix + "1234567890", prefix + "-1",
                                   std::string(".Changes.ini.tmp1"), "x" + prefix + "1"})
     EXPECT_FALSE(IsReplaceTempName(name, "changes.ini")) << name;
+}
+
+// The window starts the client after a run only with a path and the box checked or greyed.
+TEST(HelpersTest, AnFtpClientIsWantedWithAPathAndTheBoxOn) {
+  const struct {
+    const char* path;
+    std::int16_t launch;
+    bool wanted;
+  } rows[] = {{"/usr/bin/ftp", 0, false},
+              {"/usr/bin/ftp", 1, true},
+              {"/usr/bin/ftp", 2, true},
+              {"", 1, false}};
+  for (const auto& row : rows) {
+    Options options;
+    options.FTPPath = row.path;
+    options.LaunchFTP = row.launch;
+    EXPECT_EQ(ConversionRun::FtpClientWanted(options), row.wanted) << row.path << row.launch;
+  }
 }
 
 }  // namespace

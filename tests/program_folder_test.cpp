@@ -51,7 +51,6 @@ TEST(ProgramFolder, InstallBinFolderIsKnownByIdentityNotByText) {
 
   EXPECT_TRUE(IsInstallBinFolder(bin, binFolders));
   EXPECT_TRUE(IsInstallBinFolder(dir / "prefix/lib/../bin", binFolders));
-  EXPECT_TRUE(IsInstallBinFolder(bin + "/", binFolders));
   // A folder of the same name elsewhere, or a prefix that is not there, is no install.
   EXPECT_FALSE(IsInstallBinFolder(dir / "unpacked/bin", binFolders));
   EXPECT_FALSE(IsInstallBinFolder(dir / "other/bin", binFolders));

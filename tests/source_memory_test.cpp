@@ -44,16 +44,6 @@ class SourceMemoryTest : public ::testing::Test {
     return values;
   }
 
-  // A new web writes every key up to "12", the empty ones included.
-  static Webs Padded(Webs webs) {
-    webs.resize(12);
-    return webs;
-  }
-
-  void Remember(SourceMemory& memory, const std::string& web) {
-    memory.RememberConversion(web, web + "-out");
-  }
-
   testing::TempDir dir_;
 };
 
@@ -65,10 +55,12 @@ TEST_F(SourceMemoryTest, ProposesSourceFtpUntilAConversionIsRemembered) {
   EXPECT_EQ(memory.ProposedDestination("/webs/Site"), "/srv/upload/site");
   EXPECT_EQ(memory.ProposedDestination("/WEBS/site"),
             kCaseBlind ? "/srv/upload/site" : "/WEBS/site-FTP");
-  EXPECT_EQ(memory.ProposedDestination("/webs/Other"), "/webs/Other-FTP");
-  // A later run with another destination replaces the memory.
-  memory.RememberConversion("/webs/Site", "/srv/upload/site2");
+  // A later run with another destination replaces the memory; the web is first already, and
+  // where case does not matter so is another spelling of it.
+  EXPECT_FALSE(
+      memory.RememberConversion(kCaseBlind ? "/WEBS/site" : "/webs/Site", "/srv/upload/site2"));
   EXPECT_EQ(memory.ProposedDestination("/webs/Site"), "/srv/upload/site2");
+  EXPECT_EQ(memory.LoadRecentWebs(), Webs{"/webs/Site"});
 }
 
 TEST_F(SourceMemoryTest, LongPathsAreRememberedWhole) {
@@ -80,31 +72,9 @@ TEST_F(SourceMemoryTest, LongPathsAreRememberedWhole) {
   EXPECT_EQ(memory.LoadRecentWebs(), Webs{source});
   // Found again in key "1": nothing moves and no cut copy is pushed back.
   EXPECT_FALSE(memory.RememberConversion(source, dest));
-  EXPECT_EQ(Positions(), Padded({source}));
-}
-
-TEST_F(SourceMemoryTest, FoundWebMovesToTheFrontAndNewWebPushesBack) {
-  WriteFile(dir_ / "settings.db", "[Positions]\r\n1=P\r\n2=Q\r\n3=R\r\n");
-  SourceMemory memory(File());
-  const std::string r = kCaseBlind ? "r" : "R";
-  Remember(memory, r);  // stored as given
-  EXPECT_EQ(Positions(), (Webs{r, "P", "Q"}));
-  Remember(memory, "N");
-  EXPECT_EQ(Positions(), Padded({"N", r, "P", "Q"}));
-}
-
-TEST_F(SourceMemoryTest, AlreadyFirstWritesNothingToPositions) {
-  const std::string content = "[Positions]\r\n1=P\r\n2=Q\r\n[DIDOvivavovo]\r\nP=P-out\r\n";
-  WriteFile(dir_ / "settings.db", content);
-  SourceMemory memory(File());
-  EXPECT_FALSE(memory.RememberConversion("P", "P-out"));
-  EXPECT_EQ(ReadFile(dir_ / "settings.db"), content);
-  if (kCaseBlind) {
-    // Another spelling of the first web still counts as the first one.
-    EXPECT_FALSE(memory.RememberConversion("p", "/elsewhere"));
-    EXPECT_EQ(Positions(), (Webs{"P", "Q"}));
-    EXPECT_EQ(memory.ProposedDestination("P"), "/elsewhere");
-  }
+  Webs padded{source};
+  padded.resize(12);  // a new web writes every key up to "12", the empty ones included
+  EXPECT_EQ(Positions(), padded);
 }
 
 #ifndef _WIN32
@@ -133,15 +103,15 @@ TEST_F(SourceMemoryTest, TwelveFullDropsTheFormerTwelfth) {
   for (int k = 1; k <= 12; ++k) content += std::to_string(k) + "=w" + std::to_string(k) + "\r\n";
   WriteFile(dir_ / "settings.db", content);
   SourceMemory memory(File());
-  Remember(memory, "new");
+  memory.RememberConversion("new", "/out");
   EXPECT_EQ(Positions(),
             (Webs{"new", "w1", "w2", "w3", "w4", "w5", "w6", "w7", "w8", "w9", "w10", "w11"}));
   // A web only in key "12" is not searched: it is pushed in again at the front.
-  Remember(memory, "w11");
+  memory.RememberConversion("w11", "/out");
   EXPECT_EQ(Positions(),
             (Webs{"w11", "new", "w1", "w2", "w3", "w4", "w5", "w6", "w7", "w8", "w9", "w10"}));
   // One in key "11" moves to the front and key "12" stays.
-  Remember(memory, "w9");
+  memory.RememberConversion("w9", "/out");
   EXPECT_EQ(Positions(),
             (Webs{"w9", "w11", "new", "w1", "w2", "w3", "w4", "w5", "w6", "w7", "w8", "w10"}));
 }

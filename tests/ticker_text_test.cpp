@@ -41,8 +41,6 @@ TEST(TickerTextTest, HeaderMarkerAndTheClosingLineRuleWhateverTheLineEnds) {
       {"Header^\r\nItem^\r\n'Starts here'\r\n", {kPause}},
   };
   for (const auto& [text, items] : cases) EXPECT_EQ(ParseTickerText(text), items) << text;
-  EXPECT_TRUE(kNewsOne.HasLink());
-  EXPECT_FALSE(kAlert.HasLink());
   EXPECT_EQ(SplitTickerLines("a\n\rb\r\rc\r\n"), (std::vector<std::string>{"a", "", "b", "", "c"}));
 }
 
