@@ -29,6 +29,7 @@ TEST(ColumnStopsTest, ColumnsWidenForTheirWidestFollowedFieldAndPushTheRest) {
       {"an empty field still keeps the gap", {"\t\tx"}, {}, 1, {2, 4}},
       {"more fields than stops", {"a\tbb\tccc\td"}, {10}, 1, {10, 14, 19}},
       {"stops on a terminal's tab grid", {"abcdefghijklmnop\tx\ty"}, {18, 28}, 8, {24, 40}},
+      {"a stop already on the grid stays", {"abcdef\tx"}, {}, 8, {8}},
       {"no lines", {}, {72, 112}, 1, {72, 112}},
   };
   for (const auto& c : cases)

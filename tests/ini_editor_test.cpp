@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "support/forwarding_file_system.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -13,6 +14,16 @@ using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
+// Counts the reads of whole files: a profile is read once for all its keys.
+class ReadCounter : public testing::ForwardingFileSystem {
+ public:
+  bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override {
+    ++reads;
+    return ForwardingFileSystem::ReadTextFile(path, content, error);
+  }
+  int reads = 0;
+};
+
 class IniEditorTest : public ::testing::Test {
  protected:
   IniEditorTest() {
@@ -20,7 +31,8 @@ class IniEditorTest : public ::testing::Test {
     ini.IniSection = "Main";
   }
   TempDir dir;
-  IniEditor ini;
+  ReadCounter fs;
+  IniEditor ini{fs};
 };
 
 TEST_F(IniEditorTest, MissingFileSectionOrKeyGivesDefault) {
@@ -41,6 +53,7 @@ TEST_F(IniEditorTest, BlanksQuotesCaseAndLineEnds) {
   EXPECT_EQ(ini.ReadIniValue("mixed", ""), "\"x'");
   ini.IniSection = "MAIN";
   EXPECT_EQ(ini.ReadIniValue("Key One", ""), "spaced value");  // the first section wins
+  EXPECT_EQ(fs.reads, 1);
 }
 
 TEST_F(IniEditorTest, LongValuesAreCutToTheBuffer) {
