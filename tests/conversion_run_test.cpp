@@ -179,18 +179,6 @@ TEST_F(ConversionRunTest, LatestLogHoldsOneRunAndAccumulatedLogKeepsTheLatestVal
   EXPECT_EQ(ReadFile(testing::Join(up, "page.htm")), "two");
 }
 
-TEST_F(ConversionRunTest, CheckForChangesOffCopiesOnly) {
-  Put("Thumbs.db", "t");
-  Put("index.htm", "i");
-  WriteFile(DestLog(), "[Changed]\r\nstale=NEW Entry\r\n");
-  Options options = DefaultOptions();
-  options.CheckForChanges = 0;
-  RunResult result = Convert(options, {"thumbs.db"});
-  EXPECT_EQ(result.copied, 2);  // the skip list is not applied either
-  EXPECT_FALSE(Exists(up));
-  EXPECT_FALSE(Exists(DestLog()));
-}
-
 TEST_F(ConversionRunTest, SkipListMatchesWholeNamesWithoutRegardToCase) {
   Put("Thumbs.db", "t");
   Put("sub/THUMBS.DB", "t");
@@ -294,11 +282,15 @@ TEST_F(ConversionRunTest, SweepOptionCombinations) {
   Convert(reportOnly);  // logged again on every run while it stays
   EXPECT_NE(ReadFile(DestLog()).find(gone + "=1"), std::string::npos);
 
+  // Without the check for changes the run copies only: no sweep, no logs (the last run's goes),
+  // nothing into the uploads folder, and the skip list is not applied either.
+  Put("Thumbs.db", "t");
   Options checksOff = DefaultOptions();
   checksOff.CheckForChanges = 0;
-  Convert(checksOff);
+  EXPECT_EQ(Convert(checksOff, {"thumbs.db"}).copied, 2);
   EXPECT_TRUE(Exists(gone));
   EXPECT_FALSE(Exists(DestLog()));
+  EXPECT_FALSE(Exists(testing::Join(up, "Thumbs.db")));
 
   Options deleteOnly = DefaultOptions();
   deleteOnly.ReportDeleted = 0;
@@ -612,18 +604,6 @@ TEST_F(ConversionRunTest, ReadOnlyTargetIsReportedAndTheRunGoesOn) {
   EXPECT_NE(ReadFile(DestLog()).find(SrcFile("locked.htm") + "=Date Changed"), std::string::npos);
 }
 
-TEST_F(ConversionRunTest, FileThatVanishedAfterTheScanIsNeitherCopiedNorReported) {
-  Put("a.htm", "a");
-  Put("b.htm", "b");
-  ActingObserver vanish("Copying", [&] { std::filesystem::remove(SrcFile("b.htm")); });
-  ConversionRun run(DefaultOptions(), {}, &vanish);
-  RunResult result = run.Run(src, dst);
-  EXPECT_EQ(result.copied, 1);
-  EXPECT_EQ(result.reported, 1);
-  EXPECT_TRUE(result.failures.empty());
-  EXPECT_EQ(ReadFile(DestLog()).find("b.htm"), std::string::npos);
-}
-
 TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsOneFailure) {
   Put("sub/changes.ini/a.htm", "a");
   Put("sub/changes.ini/b.htm", "b");
@@ -817,36 +797,6 @@ TEST_F(ConversionRunTest, TheWebsOwnChangesIniAndNamesLikeTheProgramsTemporaryOn
     for (const std::string& name : lookAlikes)
       EXPECT_EQ(ReadFile(testing::Join(folder, name)), "the web's") << folder << " " << name;
   }
-}
-
-// The FTP web on a file system that keeps whole seconds, as ext2 with small inodes does.
-class WholeSecondsFtpWeb : public testing::FailingFileSystem {
- public:
-  explicit WholeSecondsFtpWeb(std::string root) : root_(std::move(root)) {}
-  std::optional<FindEntry> LookUp(const std::string& path) override {
-    std::optional<FindEntry> entry = FailingFileSystem::LookUp(path);
-    if (entry && path.rfind(root_, 0) == 0)
-      entry->lastWriteTime -= entry->lastWriteTime % 1000000000;
-    return entry;
-  }
-  std::int64_t WriteTimeStep(const std::string&) override { return 1000000000; }
-
- private:
-  std::string root_;
-};
-
-TEST_F(ConversionRunTest, CoarseTimesInTheFtpWebHideNoChangeAndInventNone) {
-  Put("a.htm", "a");
-  Put("b.htm", "b");
-  testing::SetWriteTime(SrcFile("a.htm"), 1000, 750000000);
-  testing::SetWriteTime(SrcFile("b.htm"), 1000, 250000000);
-  WholeSecondsFtpWeb fs(dst);
-  auto convert = [&] { return ConversionRun(DefaultOptions(), {}, nullptr, fs).Run(src, dst); };
-  EXPECT_EQ(convert().reported, 2);
-  EXPECT_EQ(convert().reported, 0);
-  testing::SetWriteTime(SrcFile("a.htm"), 1001, 750000000);  // saved again, same size
-  EXPECT_EQ(convert().reported, 1);
-  EXPECT_NE(ReadFile(DestLog()).find(SrcFile("a.htm") + "=Date Changed"), std::string::npos);
 }
 
 TEST_F(ConversionRunTest, CancelStopsAfterTheFileInProgress) {
