@@ -185,12 +185,14 @@ TEST_F(HostileTreeTest, LinksAndPipesAreNeverFollowedOrOpened) {
   fs::create_symlink(Join(src, "b"), Join(src, "a"));                // two links in a ring
   fs::create_symlink(Join(src, "a"), Join(src, "b"));
   ASSERT_EQ(mkfifo(Join(src, "pipe.htm").c_str(), 0644), 0);
+  fs::create_symlink(Join(src, "index.htm"), Join(src, "alias.htm"));  // a page by a second name
 
   RunResult result = Convert();
   EXPECT_TRUE(result.failures.empty());
   std::map<std::string, std::string> ftpWeb = testing::TreeContents(dst);
   ftpWeb.erase("changes.ini");
-  EXPECT_EQ(ftpWeb, (std::map<std::string, std::string>{{"index.htm", "home"}}));
+  EXPECT_EQ(ftpWeb,
+            (std::map<std::string, std::string>{{"alias.htm", "home"}, {"index.htm", "home"}}));
 
   // The FTP web itself with a link and a pipe in the way of the copies.
   Put("sub/page.htm", "page");
