@@ -251,19 +251,6 @@ TEST(ComparisonReportTest, DestinationWithTrailingSeparatorHoldsTheUploadsFolder
   EXPECT_EQ(std::count(lines.begin(), lines.end(), kLatestChangesLine), 0);
 }
 
-TEST(ComparisonReportTest, ClickedLinesOpenTheirChangeLogs) {
-  const std::string sep(1, kPathSeparator);
-  std::string dest = sep + "web-FTP", uploads = dest + "-Uploads";
-  EXPECT_EQ(ComparisonReport::ChangeLogForLine(kLatestChangesLine, dest, uploads),
-            dest + sep + "changes.ini");
-  EXPECT_EQ(ComparisonReport::ChangeLogForLine(kAllChangesLine, dest, uploads),
-            uploads + sep + "changes.ini");
-  for (const char* other : {"click here to view the latest changes.",
-                            "Click Here to view the latest changes. ", "Files\t2", ""}) {
-    EXPECT_EQ(ComparisonReport::ChangeLogForLine(other, dest, uploads), std::nullopt) << other;
-  }
-}
-
 TEST(ComparisonReportTest, DeletedSectionIsReadWholeAndValuedByLeadingNumbers) {
   TempDir tree;
   MakeFolder(tree / "web");
