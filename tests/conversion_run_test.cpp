@@ -604,15 +604,20 @@ TEST_F(ConversionRunTest, ReadOnlyTargetIsReportedAndTheRunGoesOn) {
   EXPECT_NE(ReadFile(DestLog()).find(SrcFile("locked.htm") + "=Date Changed"), std::string::npos);
 }
 
-TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsOneFailure) {
+TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsReportedNotForEachFile) {
   Put("sub/changes.ini/a.htm", "a");
   Put("sub/changes.ini/b.htm", "b");
+  Put("sub/changes.ini/deeper/d.htm", "d");
   Put("c.htm", "c");
   // A change log where the web now has a folder: logs are never deleted, so no folder.
   WriteFile(testing::Join(dst, "sub/changes.ini"), "[Changed]\r\n");
   RunResult result = Convert();
-  ASSERT_EQ(result.failures.size(), 1u);
-  EXPECT_EQ(result.failures[0].operation, "create folder");
+  // Once for each folder of the web that would lie in it, not for each file.
+  ASSERT_EQ(result.failures.size(), 2u);
+  for (const RunFailure& failure : result.failures) {
+    EXPECT_EQ(failure.operation, "create folder");
+    EXPECT_EQ(failure.path, testing::Join(dst, "sub/changes.ini"));
+  }
   EXPECT_EQ(result.copied, 1);
   EXPECT_EQ(ReadFile(testing::Join(dst, "sub/changes.ini")), "[Changed]\r\n");
 
@@ -621,13 +626,13 @@ TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsOneFailure) {
   Put("page/in.htm", "in");
   WriteFile(testing::Join(dst, "page"), "old page");
   const std::tuple<testing::FsOp, const char*, std::size_t> faults[] = {
-      {testing::FsOp::kDeleteFile, "delete", 3},
-      {testing::FsOp::kCreateFolder, "create folder", 2}};
+      {testing::FsOp::kDeleteFile, "delete", 4},
+      {testing::FsOp::kCreateFolder, "create folder", 3}};
   for (const auto& [op, operation, count] : faults) {
     testing::FailingFileSystem failing;
     failing.FailWhen(op, testing::Join(dst, "page"));
     result = ConversionRun(DefaultOptions(), {}, nullptr, failing).Run(src, dst);
-    // The page's folder, the log's, and the sweep's try at the page that is still there.
+    // The page's folder, the log's two above, and the sweep's try at the page still there.
     ASSERT_EQ(result.failures.size(), count);
     EXPECT_EQ(result.failures[0].operation, operation);
     EXPECT_EQ(result.failures[0].path, testing::Join(dst, "page"));
