@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <random>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include "engine/conversion_run.h"
 #include "engine/helpers.h"
@@ -24,7 +26,6 @@
 namespace tarnwick {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using testing::Exists;
 using testing::Join;
 using testing::ReadFile;
@@ -36,18 +37,50 @@ int EnvNumber(const char* name, int fallback) {
   return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : fallback;
 }
 
+// How far a run has gone, read from the FTP web it copies into: a copied file has another
+// inode or at least another change time than it had before the run.
+class CopyProgress {
+ public:
+  explicit CopyProgress(const std::string& ftpWeb) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(ftpWeb)) {
+      if (!entry.is_regular_file() || entry.path().filename() == "changes.ini") continue;
+      struct stat info {};
+      if (lstat(entry.path().c_str(), &info) == 0) files_.push_back({entry.path(), Stamp(info)});
+    }
+  }
+
+  std::size_t Files() const { return files_.size(); }
+
+  // Files copied (or swept) since the snapshot.
+  std::size_t Done() const {
+    std::size_t done = 0;
+    for (const auto& [path, before] : files_) {
+      struct stat info {};
+      if (lstat(path.c_str(), &info) != 0 || Stamp(info) != before) ++done;
+    }
+    return done;
+  }
+
+ private:
+  using FileStamp = std::tuple<ino_t, time_t, long>;
+  static FileStamp Stamp(const struct stat& info) {
+    return {info.st_ino, info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
+  }
+
+  std::vector<std::pair<std::filesystem::path, FileStamp>> files_;
+};
+
 struct Outcome {
   bool killed = false;  // the kill found the run still going
   int status = -1;      // exit status of a run that ended by itself
-  double seconds = 0;
 };
 
-// Starts the tool; with a delay, kills it that long after the start.
-Outcome RunTool(const std::vector<std::string>& args, std::optional<Clock::duration> killAfter) {
+// Starts the tool; with a count, kills it once that many files of `progress` are done.
+Outcome RunTool(const std::vector<std::string>& args, const CopyProgress* progress = nullptr,
+                std::size_t killAt = 0) {
   const char* tool = std::getenv("TARNWICK_CONVERT");
   Outcome outcome;
   if (tool == nullptr) return outcome;
-  Clock::time_point start = Clock::now();
   pid_t child = fork();
   if (child == 0) {
     int null = open("/dev/null", O_WRONLY);
@@ -60,13 +93,18 @@ Outcome RunTool(const std::vector<std::string>& args, std::optional<Clock::durat
     execv(tool, argv.data());
     _exit(127);
   }
-  if (killAfter) {
-    std::this_thread::sleep_until(start + *killAfter);
-    kill(child, SIGKILL);
-  }
   int status = 0;
-  waitpid(child, &status, 0);
-  outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  pid_t ended = 0;
+  if (progress != nullptr) {
+    while ((ended = waitpid(child, &status, WNOHANG)) == 0) {
+      if (progress->Done() >= killAt) {
+        kill(child, SIGKILL);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  }
+  if (ended == 0) waitpid(child, &status, 0);
   if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) {
     outcome.killed = true;
   } else if (WIFEXITED(status)) {
@@ -139,43 +177,35 @@ TEST(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb) 
   const std::vector<std::string> args = {"--settings-dir", settings, "--quiet", src, dst};
   GeneratedWeb web(src, files);
 
-  ASSERT_EQ(RunTool(args, std::nullopt).status, 0);
-  // Later runs copy every file again, but over existing ones, which is much faster than the
-  // first run that creates them; one such run sets the scale of the kill moments.
-  std::set<std::string> changed, removed;
-  web.Edit(12, changed, removed);
-  Outcome calibration = RunTool(args, std::nullopt);
-  ASSERT_EQ(calibration.status, 0);
-  double runSeconds = calibration.seconds;
+  ASSERT_EQ(RunTool(args).status, 0);
   std::filesystem::remove_all(up);  // uploaded
-  changed.clear();
-  removed.clear();
   std::map<std::string, std::string> ftpWebAtLastRun = testing::ExpectedFtpWeb(src);
+  std::set<std::string> changed, removed;
 
   int killedWhileRunning = 0;
   for (int round = 0; round < rounds; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
     web.Edit(12, changed, removed);
 
-    // Moments spread from the start of the process to just past the usual end of a run; every
-    // third round kills the following run too, before its complete rerun.
-    const double fraction = (round + 0.5) / rounds * 1.1;
-    auto delay = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(runSeconds * fraction));
-    Outcome cut = RunTool(args, delay);
+    // Later runs copy every file again, over the one there. The kills come at counts of
+    // copied files spread from none to all of them, and past that to the sweep and the logs
+    // at the end; every third round kills the following run too, halfway to that count,
+    // before its complete rerun.
+    const CopyProgress progress(dst);
+    const auto killAt = std::min(
+        progress.Files(), static_cast<std::size_t>(progress.Files() * (round + 0.5) / rounds * 1.1));
+    Outcome cut = RunTool(args, &progress, killAt);
     if (cut.killed) ++killedWhileRunning;
     if (round % 3 == 2) {
-      Outcome again = RunTool(args, delay / 2);
-      if (again.killed) ++killedWhileRunning;
+      const CopyProgress again(dst);
+      if (RunTool(args, &again, killAt / 2).killed) ++killedWhileRunning;
     }
     for (const std::string& log :
          {Join(dst, "changes.ini"), Join(up, "changes.ini"), Join(settings, "settings.db")}) {
       EXPECT_EQ(testing::ReadStrictProfile(log).problem, "") << log << " after a kill";
     }
 
-    Outcome complete = RunTool(args, std::nullopt);
-    ASSERT_EQ(complete.status, 0);
-    runSeconds = (runSeconds * 3 + complete.seconds) / 4;
+    ASSERT_EQ(RunTool(args).status, 0);
 
     std::map<std::string, std::string> ftpWeb = testing::TreeContents(dst);
     ftpWeb.erase("changes.ini");
@@ -212,7 +242,7 @@ TEST(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb) 
     ftpWebAtLastRun = expected;
   }
   // Most kills must have struck a running conversion, or the test proves little.
-  EXPECT_GE(killedWhileRunning, rounds * 3 / 4) << "runs took " << runSeconds << " s";
+  EXPECT_GE(killedWhileRunning, rounds * 3 / 4);
 }
 
 // The settings file rewritten over and over by a child process that is killed at random
@@ -238,20 +268,31 @@ TEST(InterruptedRewriteTest, KilledRewritesNeverLeaveATruncatedSettingsFile) {
   std::mt19937 random(7);
   const int rounds = EnvNumber("TARNWICK_KILL_ROUNDS", 24);
   for (int round = 0; round < rounds; ++round) {
+    int saves[2];
+    ASSERT_EQ(pipe(saves), 0);
     pid_t child = fork();
     if (child == 0) {
+      close(saves[0]);
       Options options;
       for (int n = 0;; ++n) {
         options.CompareDate = static_cast<std::int16_t>(n % 3);
         options.FTPPath = "/usr/bin/ftp" + std::to_string(n);
         SaveOptions(file, options);
+        // Told once: the child is in its loop of rewrites.
+        if (n == 0 && write(saves[1], "s", 1) != 1) _exit(1);
         SourceMemory(file).RememberConversion("/webs/site" + std::to_string(n % webs),
                                               "/ftp/site" + std::to_string(n % webs));
       }
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(2000 + random() % 40000));
+    close(saves[1]);
+    char told = 0;
+    const bool rewriting = read(saves[0], &told, 1) == 1;
+    close(saves[0]);
+    // Somewhere in the rewrites that follow, however fast they go.
+    if (rewriting) std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
+    ASSERT_TRUE(rewriting) << "round " << round << ": the child did not save";
     StrictProfile profile = testing::ReadStrictProfile(file);
     ASSERT_EQ(profile.problem, "") << "round " << round;
     EXPECT_EQ(profile.sections["didovivavovo"].size(), static_cast<std::size_t>(webs));

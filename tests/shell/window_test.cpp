@@ -69,11 +69,10 @@ QLabel* Indexed(QWidget* form, const char* name, int index) {
 QLabel* Item(QWidget* form, int index) { return Indexed(form, "Qmenu", index); }
 
 // Lets the window's events run until the conversion it started has ended (at most five
-// minutes).
+// minutes); a run that does not end fails the test.
 void WaitForRun(QWidget* form) {
   auto* panel = Find<ConvertPanel>(form, "picConvert");
-  QDeadlineTimer deadline(5 * 60 * 1000);
-  while (panel->Running() && !deadline.hasExpired()) QTest::qWait(5);
+  QTRY_VERIFY_WITH_TIMEOUT(!panel->Running(), 5 * 60 * 1000);
 }
 
 const char* const kPanels[] = {"picConvert", "picCompare",  "picSettings",
@@ -345,9 +344,8 @@ class WindowTest : public QObject {
     first.start(exe, {});
     QVERIFY(first.waitForStarted(10000));
     const QString lockPath = tarnwick::SingleInstance::LockFilePath(folder.path());
-    QDeadlineTimer deadline(15000);
-    while (!QFileInfo::exists(lockPath) && !deadline.hasExpired()) QTest::qWait(50);
-    QVERIFY2(QFileInfo::exists(lockPath), "the first instance did not take the lock");
+    QTRY_VERIFY2_WITH_TIMEOUT(QFileInfo::exists(lockPath),
+                              "the first instance did not take the lock", 15000);
 
     const int code = tarnwick::Main(services_, folder.path());
     QCOMPARE(code, 0);
@@ -358,8 +356,9 @@ class WindowTest : public QObject {
              QStringLiteral("Another Instance of Tarnwick is already running."));
     QVERIFY(QApplication::topLevelWidgets().isEmpty());
 
-    QTest::qWait(300);
+    // The first goes on, still holding the lock.
     QCOMPARE(first.state(), QProcess::Running);
+    QVERIFY(!tarnwick::SingleInstance(folder.path()).Claim());
 
     // A lock whose holder has died is taken over.
     first.kill();
@@ -836,11 +835,19 @@ class WindowTest : public QObject {
     WriteFile(TickerFile(), kGoodText);
     update->click();
     QVERIFY(view->Download().Fetching());
+    QTRY_COMPARE_WITH_TIMEOUT(server.requests.size(), 2, 20000);  // the server holds the fetch
     form.TickMain();
     QVERIFY(!form.isVisible());
     QCOMPARE(services_.endProcessCalls, 1);
     QVERIFY(!view->Download().Fetching());
-    QTest::qWait(1500);
+    // The late answer goes out, and a fetch asked for after it comes back: by then the late
+    // one has had every chance to be stored.
+    QTRY_COMPARE_WITH_TIMEOUT(server.answersSent, 2, 20000);
+    server.SetPage(kFeedPath, 200, kOldText, 0);
+    bool afterDone = false;
+    view->Download().StartFetch("http://" + server.Host().toStdString() + kFeedPath,
+                                [&afterDone](const std::string&) { afterDone = true; });
+    QTRY_VERIFY_WITH_TIMEOUT(afterDone, 20000);
     QCOMPARE(ended.size(), 1);
     QCOMPARE(ReadAll(TickerFile()), QByteArray(kGoodText));
   }

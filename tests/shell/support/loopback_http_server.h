@@ -33,8 +33,9 @@ class LoopbackHttpServer : public QObject {
     delayMs_ = delayMs;
   }
 
-  // The paths asked for, in order.
+  // The paths asked for, in order, and how many answers have gone out so far.
   QList<QByteArray> requests;
+  int answersSent = 0;
 
  private:
   void Answer(QTcpSocket* socket) {
@@ -51,8 +52,9 @@ class LoopbackHttpServer : public QObject {
     QByteArray reply = "HTTP/1.0 " + QByteArray::number(found ? status_ : 404) + " Status\r\n";
     reply += "Content-Type: text/plain\r\nContent-Length: " + QByteArray::number(body.size());
     reply += "\r\nConnection: close\r\n\r\n" + body;
-    QTimer::singleShot(delayMs_, socket, [socket, reply] {
+    QTimer::singleShot(delayMs_, socket, [this, socket, reply] {
       socket->write(reply);
+      ++answersSent;
       socket->disconnectFromHost();
     });
   }
