@@ -13,6 +13,7 @@
 #include "engine/conversion_run.h"
 #include "engine/source_memory.h"
 #include "platform/file_system.h"
+#include "support/privileges.h"
 #include "support/temp_dir.h"
 
 #ifndef _WIN32
@@ -209,9 +210,8 @@ TEST_F(CliTest, ARunOnAnFtpWebThatAnotherRunHoldsIsRefusedAtOnce) {
 }
 
 TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {
-  if (geteuid() != 0) GTEST_SKIP() << "mount --bind needs root; this test does not run as root";
-  if (std::system("command -v unshare >/dev/null 2>&1") != 0)
-    GTEST_SKIP() << "no unshare (util-linux) to give the mount a namespace of its own";
+  if (const std::string problem = testing::BindMountProblem(); !problem.empty())
+    GTEST_SKIP() << problem;
   WriteFile(Root("site/web/index.htm"), "home");
   WriteFile(Root("site/web/_vti_pvt/service.cnf"), "cnf");
   testing::MakeFolder(Root("alias"));
