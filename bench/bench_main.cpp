@@ -156,11 +156,16 @@ std::string SelfPath() {
   return ec ? std::string("tarnwick-bench") : self.string();
 }
 
+// The options of a user without a settings.db (none is beside the child's output): every
+// option on but starting the FTP client, for a benchmark never starts a program.
+tarnwick::Options NewUserOptions(const std::string& out) {
+  return tarnwick::LoadOptions(tarnwick::SettingsFilePath(out + ".no-settings")).options;
+}
+
 // --- the child: one conversion run ------------------------------------------------------------
 
 int ConvertChild(const std::string& source, const std::string& dest, const std::string& out) {
-  // Every option on but starting the FTP client: a benchmark never starts a program.
-  tarnwick::Options options = tarnwick::DefaultOptions();
+  tarnwick::Options options = NewUserOptions(out);
   tarnwick::CountingFileSystem counting(tarnwick::SystemFileSystem());
   auto start = std::chrono::steady_clock::now();
   tarnwick::RunResult result;
@@ -218,7 +223,7 @@ class KindCounter : public tarnwick::CheckObserver {
 int CheckChild(const std::string& web, const std::string& out) {
   KindCounter counter;
   auto start = std::chrono::steady_clock::now();
-  tarnwick::SiteCheck check(tarnwick::DefaultOptions(), CheckSkipList(), &counter);
+  tarnwick::SiteCheck check(NewUserOptions(out), CheckSkipList(), &counter);
   tarnwick::CheckResult result = check.Run(web);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::ofstream file(out, std::ios::binary);

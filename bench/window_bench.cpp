@@ -375,8 +375,9 @@ int main(int argc, char** argv) {
   fs::create_directories(settings);
 
   // The options a careful user has on: change detection, uploads folder, logs and the sweep.
-  tarnwick::Options options = tarnwick::DefaultOptions();
-  tarnwick::SaveOptions(tarnwick::SettingsFilePath(settings.string()), options);
+  // They are what the still empty program folder gives.
+  const std::string settingsFile = tarnwick::SettingsFilePath(settings.string());
+  tarnwick::SaveOptions(settingsFile, tarnwick::LoadOptions(settingsFile).options);
 
   std::printf("generating %lld files in %lld folders...\n", static_cast<long long>(shape.files),
               static_cast<long long>(shape.folders));

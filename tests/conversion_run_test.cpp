@@ -11,6 +11,7 @@
 #include "base/folder_path.h"
 #include "settings/settings_store.h"
 #include "support/failing_file_system.h"
+#include "support/new_user_options.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -53,7 +54,8 @@ class ConversionRunTest : public ::testing::Test {
     SetWriteTime(testing::Join(src, relative), time);
   }
 
-  RunResult Convert(const Options& options = DefaultOptions(), std::vector<std::string> skip = {}) {
+  RunResult Convert(const Options& options = testing::NewUserOptions(),
+                    std::vector<std::string> skip = {}) {
     ConversionRun run(options, std::move(skip), &observer);
     return run.Run(src, dst);
   }
@@ -86,7 +88,7 @@ TEST_F(ConversionRunTest, ScanLeavesOutExtensionFoldersButNotTheirCleanSubfolder
   Put(" spaced ^dir/ name .htm", "n");
   MakeFolder(SrcFile("empty"));
   // A trailing separator on the source changes neither the entries nor the log's keys.
-  ConversionRun run(DefaultOptions(), {});
+  ConversionRun run(testing::NewUserOptions(), {});
   ASSERT_TRUE(run.Run(src + kSep, dst).Finished());
   EXPECT_EQ(run.WorkList,
             (std::vector<std::string>{"^.htaccess", "^_vti_inf.html", "^index.htm",
@@ -150,7 +152,7 @@ TEST_F(ConversionRunTest, FindingsFollowTheOptions) {
   // Date comparison off: only the size findings remain; size off too: nothing.
   Put("date.htm", "DATE", 9000);
   Put("size.htm", "longest", 1000);
-  Options noDate = DefaultOptions();
+  Options noDate = testing::NewUserOptions();
   noDate.CompareDate = 0;
   EXPECT_EQ(Convert(noDate).reported, 1);
   EXPECT_EQ(ReadFile(DestLog()), "[Changed]\r\n" + SrcFile("size.htm") + "=Size Changed\r\n");
@@ -188,7 +190,7 @@ TEST_F(ConversionRunTest, SkipListMatchesWholeNamesWithoutRegardToCase) {
   Put("*.txt", "literal star");
 #endif
   Put("keep.htm", "k");
-  RunResult result = Convert(DefaultOptions(), {"thumbs.db", "*.txt", ""});
+  RunResult result = Convert(testing::NewUserOptions(), {"thumbs.db", "*.txt", ""});
   EXPECT_EQ(result.copied, 2);
   EXPECT_FALSE(Exists(testing::Join(dst, "Thumbs.db")));
   EXPECT_FALSE(Exists(testing::Join(dst, "sub/THUMBS.DB")));
@@ -201,14 +203,14 @@ TEST_F(ConversionRunTest, SkipListMatchesWholeNamesWithoutRegardToCase) {
 
 TEST_F(ConversionRunTest, UploadsAndLogsCanBeSwitchedOffSeparately) {
   Put("a.htm", "a");
-  Options noUploads = DefaultOptions();
+  Options noUploads = testing::NewUserOptions();
   noUploads.CreateUploadsDir = 0;
   Convert(noUploads);
   EXPECT_FALSE(Exists(up));
   EXPECT_TRUE(Exists(DestLog()));
 
   Put("a.htm", "changed", 5000);
-  Options noReport = DefaultOptions();
+  Options noReport = testing::NewUserOptions();
   noReport.ReportChanges = 0;
   noReport.ReportDeleted = 0;
   Convert(noReport);
@@ -274,7 +276,7 @@ TEST_F(ConversionRunTest, SweepOptionCombinations) {
   std::filesystem::remove(SrcFile("gone.htm"));
   const std::string gone = testing::Join(dst, "gone.htm");
 
-  Options reportOnly = DefaultOptions();
+  Options reportOnly = testing::NewUserOptions();
   reportOnly.KillDeleted = 0;
   Convert(reportOnly);
   EXPECT_TRUE(Exists(gone));
@@ -285,14 +287,14 @@ TEST_F(ConversionRunTest, SweepOptionCombinations) {
   // Without the check for changes the run copies only: no sweep, no logs (the last run's goes),
   // nothing into the uploads folder, and the skip list is not applied either.
   Put("Thumbs.db", "t");
-  Options checksOff = DefaultOptions();
+  Options checksOff = testing::NewUserOptions();
   checksOff.CheckForChanges = 0;
   EXPECT_EQ(Convert(checksOff, {"thumbs.db"}).copied, 2);
   EXPECT_TRUE(Exists(gone));
   EXPECT_FALSE(Exists(DestLog()));
   EXPECT_FALSE(Exists(testing::Join(up, "Thumbs.db")));
 
-  Options deleteOnly = DefaultOptions();
+  Options deleteOnly = testing::NewUserOptions();
   deleteOnly.ReportDeleted = 0;
   Convert(deleteOnly);
   EXPECT_FALSE(Exists(gone));
@@ -358,7 +360,7 @@ TEST_F(ConversionRunTest, Refusals) {
 #endif
 
   Put("a.htm", "a");
-  ConversionRun run(DefaultOptions(), {});
+  ConversionRun run(testing::NewUserOptions(), {});
   EXPECT_EQ(run.Run(src, src).refusal.kind, RefusalKind::kSameFolders);
   EXPECT_TRUE(run.WorkList.empty());
   EXPECT_FALSE(Exists(src + "-Uploads"));
@@ -397,7 +399,7 @@ TEST_F(ConversionRunTest, FrontPageWebsAndUploadsFoldersAreNoDestinations) {
     EXPECT_EQ(ConversionRun::CheckFolders(c.source, c.destination).kind, c.kind)
         << c.source << " -> " << c.destination;
   const std::string log = ReadFile(UploadsLog());
-  ConversionRun run(DefaultOptions(), {});
+  ConversionRun run(testing::NewUserOptions(), {});
   EXPECT_EQ(run.Run(src, other).refusal.kind, RefusalKind::kDestinationIsWeb);
   EXPECT_EQ(run.Run(dir / "Lone-Uploads", up).refusal.kind, RefusalKind::kUploadsFolder);
   EXPECT_EQ(ReadFile(testing::Join(other, "_vti_pvt/service.cnf")), "cnf");
@@ -440,7 +442,7 @@ TEST_F(ConversionRunTest, ARunHoldsItsFtpWebAndUploadsFolderWhileItRuns) {
     destDuring = fs.LockFolder(dst, lock, nullptr);
     uploadsDuring = fs.LockFolder(up, lock, nullptr);
   });
-  ConversionRun run(DefaultOptions(), {}, &probe);
+  ConversionRun run(testing::NewUserOptions(), {}, &probe);
   ASSERT_TRUE(run.Run(src, dst).Finished());
   EXPECT_EQ(destDuring, LockOutcome::kBusy);
   EXPECT_EQ(uploadsDuring, LockOutcome::kBusy);
@@ -465,7 +467,7 @@ TEST_F(ConversionRunTest, FailedIdentitiesAndHoldsRefuseTheRunBeforeAnythingIsWr
   for (const Case& c : cases) {
     testing::FailingFileSystem failing;
     failing.FailWhen(c.op, c.path);
-    ConversionRun run(DefaultOptions(), {}, nullptr, failing);
+    ConversionRun run(testing::NewUserOptions(), {}, nullptr, failing);
     RunResult result = run.Run(src, dst);
     EXPECT_EQ(result.refusal.kind, c.kind) << testing::FsOpName(c.op) << " " << c.path;
     EXPECT_FALSE(result.refusal.message.empty());
@@ -504,7 +506,7 @@ TEST_F(ConversionRunTest, ASourceThatGoesAwayDuringTheRunSweepsNothingMore) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ActingObserver observer(c.status, c.action, c.yields);
-    ConversionRun run(DefaultOptions(), {}, &observer);
+    ConversionRun run(testing::NewUserOptions(), {}, &observer);
     RunResult result = run.Run(src, dst);
     EXPECT_EQ(result.deleted, c.deleted);
     ASSERT_FALSE(result.failures.empty());
@@ -533,7 +535,7 @@ TEST_F(ConversionRunTest, FilesOfAFolderThatCouldNotBeListedAreNotTakenForDelete
   std::filesystem::remove(SrcFile("c.htm"));
   testing::FailingFileSystem failing;
   failing.FailWhen(testing::FsOp::kReadFolder, SrcFile("sub"));
-  ConversionRun run(DefaultOptions(), {}, nullptr, failing);
+  ConversionRun run(testing::NewUserOptions(), {}, nullptr, failing);
   RunResult result = run.Run(src, dst);
   EXPECT_EQ(result.deleted, 1);  // c.htm, whose folder was listed
   EXPECT_TRUE(Exists(testing::Join(dst, "sub/a.htm")));
@@ -574,7 +576,7 @@ TEST_F(ConversionRunTest, LinksAndDotDotCountForWhereTheSystemTakesThem) {
     EXPECT_EQ(ConversionRun::CheckFolders(c.source, c.destination).kind, c.kind)
         << c.source << " -> " << c.destination;
   // A linked web is converted, into a destination whose parent is a link.
-  ConversionRun run(DefaultOptions(), {});
+  ConversionRun run(testing::NewUserOptions(), {});
   RunResult result = run.Run(dir / "weblink", dir / "outlink/ftp");
   ASSERT_TRUE(result.Finished()) << result.refusal.message;
   EXPECT_TRUE(result.failures.empty());
@@ -631,7 +633,7 @@ TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsReportedNotForEachFile) {
   for (const auto& [op, operation, count] : faults) {
     testing::FailingFileSystem failing;
     failing.FailWhen(op, testing::Join(dst, "page"));
-    result = ConversionRun(DefaultOptions(), {}, nullptr, failing).Run(src, dst);
+    result = ConversionRun(testing::NewUserOptions(), {}, nullptr, failing).Run(src, dst);
     // The page's folder, the log's two above, and the sweep's try at the page still there.
     ASSERT_EQ(result.failures.size(), count);
     EXPECT_EQ(result.failures[0].operation, operation);
@@ -640,7 +642,7 @@ TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsReportedNotForEachFile) {
 
   // A destination that is a file is kept, and the run says why it copied nothing there.
   WriteFile(dir / "file-ftp", "mine");
-  result = ConversionRun(DefaultOptions(), {}).Run(src, dir / "file-ftp");
+  result = ConversionRun(testing::NewUserOptions(), {}).Run(src, dir / "file-ftp");
   ASSERT_TRUE(result.Finished());
   EXPECT_EQ(result.failures.at(0).operation, "create folder");
   EXPECT_EQ(ReadFile(dir / "file-ftp"), "mine");
@@ -666,7 +668,7 @@ TEST_F(ConversionRunTest, SourceThatVanishesBeforeItsCopyIsNeitherCopiedNorRepor
   Put("new.htm", "n");
   VanishingCopies fs;
   fs.vanishing = {"old.htm", "new.htm"};  // unchanged, and new with its uploads copy first
-  RunResult result = ConversionRun(DefaultOptions(), {}, nullptr, fs).Run(src, dst);
+  RunResult result = ConversionRun(testing::NewUserOptions(), {}, nullptr, fs).Run(src, dst);
   EXPECT_TRUE(result.failures.empty())
       << result.failures[0].operation << " " << result.failures[0].path;
   EXPECT_EQ(result.copied, 1);

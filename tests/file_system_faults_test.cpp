@@ -11,6 +11,7 @@
 #include "engine/source_memory.h"
 #include "settings/settings_store.h"
 #include "support/failing_file_system.h"
+#include "support/new_user_options.h"
 #include "support/temp_dir.h"
 #include "support/web_check.h"
 
@@ -65,7 +66,7 @@ class FaultTest : public ::testing::TestWithParam<Fault> {
   }
 
   RunResult Convert(FileSystem& fs) {
-    ConversionRun run(DefaultOptions(), {}, &observer, fs);
+    ConversionRun run(testing::NewUserOptions(), {}, &observer, fs);
     return run.Run(src, dst);
   }
 
@@ -204,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SettingsFaultTest, FailedRewriteLeavesTheFileAsItWas) {
   TempDir dir;
   const std::string file = dir / "settings.db";
-  Options options = DefaultOptions();
+  Options options = testing::NewUserOptions();
   options.FTPPath = "/usr/bin/ftp";
   ASSERT_TRUE(SaveOptions(file, options));
   SourceMemory(file).RememberConversion("/webs/a", "/webs/a-FTP");
@@ -214,7 +215,7 @@ TEST(SettingsFaultTest, FailedRewriteLeavesTheFileAsItWas) {
     WriteFile(file, before);
     FailingFileSystem failing;
     failing.FailWhen(op, "settings.db");
-    Options changed = DefaultOptions();
+    Options changed = testing::NewUserOptions();
     changed.CompareDate = 0;
     SourceMemory memory(file, failing);
     bool saved = SaveOptions(file, changed, failing);

@@ -15,6 +15,7 @@
 #include "platform/windows_text.h"
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
+#include "support/new_user_options.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -62,7 +63,7 @@ TEST(Win32FileSystemTest, OneFolderWhateverTheCaseOfItsName) {
   WriteFile(Join(ftp, "INDEX.HTM"), "home");
   SetWriteTime(Join(web, "Index.htm"), 1000000000);
   SetWriteTime(Join(ftp, "INDEX.HTM"), 1000000000);
-  ConversionRun run(DefaultOptions(), {});
+  ConversionRun run(testing::NewUserOptions(), {});
   RunResult result = run.Run(lower, ftp);
   ASSERT_TRUE(result.Finished());
   EXPECT_EQ(result.failures.size(), 0u);
@@ -168,7 +169,7 @@ TEST(Win32FileSystemTest, NamesOutsideTheAnsiCodePageAreCopiedAndLogged) {
   WriteFile(Join(web, "plain.htm"), "plain");
   std::string ftp = web + "-FTP";
 
-  ConversionRun run(DefaultOptions(), {});
+  ConversionRun run(testing::NewUserOptions(), {});
   RunResult result = run.Run(web, ftp);
   ASSERT_TRUE(result.Finished());
   EXPECT_EQ(result.failures.size(), 0u);
@@ -181,9 +182,11 @@ TEST(Win32FileSystemTest, NamesOutsideTheAnsiCodePageAreCopiedAndLogged) {
   IniEditor editor;
   editor.IniFile = Join(ftp, "changes.ini");
   editor.IniSection = "Changed";
-  IniSectionTable table;
-  ASSERT_EQ(editor.ReadIniSection(table), 3);
-  EXPECT_NE(std::find(table.keys.begin(), table.keys.end(), Join(web, page)), table.keys.end());
+  const auto logged = editor.ReadWholeSection();
+  ASSERT_EQ(logged.size(), 3u);
+  EXPECT_NE(std::find_if(logged.begin(), logged.end(),
+                         [&](const auto& entry) { return entry.first == Join(web, page); }),
+            logged.end());
 }
 
 TEST(Win32FileSystemTest, ProfilesKeepTheAnsiCodePage) {

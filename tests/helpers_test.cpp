@@ -28,7 +28,6 @@ TEST(HelpersTest, FolderPathIsWholeWithoutSeparatorAtItsEnd) {
             here + kSep + "web" + kSep + "sub");
   EXPECT_EQ(FolderPath(here + kSep + "web" + kSep + ".." + kSep + "web").Text(),
             here + kSep + "web");
-  EXPECT_EQ(FolderPath("web").Typed(), "web");
 }
 
 TEST(HelpersTest, WriteTimesCompareWithinTheCopysStep) {

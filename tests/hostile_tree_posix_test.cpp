@@ -21,6 +21,7 @@
 #include "engine/helpers.h"
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
+#include "support/new_user_options.h"
 #include "support/privileges.h"
 #include "support/temp_dir.h"
 #include "support/web_check.h"
@@ -81,7 +82,7 @@ class HostileTreeTest : public ::testing::Test {
       return all;
     };
     std::map<std::string, std::string> before = outside();
-    ConversionRun run(DefaultOptions(), {}, observer);
+    ConversionRun run(testing::NewUserOptions(), {}, observer);
     RunResult result = run.Run(src, dst);
     EXPECT_TRUE(outside() == before) << "something outside the FTP web was written";
     return result;
@@ -260,7 +261,7 @@ TEST_F(HostileTreeTest, AnFtpWebReplacedDuringTheRunGetsTheCopiesByItsPath) {
     fs::rename(dst, old);
     MakeFolder(dst);
   });
-  RunResult result = ConversionRun(DefaultOptions(), {}, &observer).Run(src, dst);
+  RunResult result = ConversionRun(testing::NewUserOptions(), {}, &observer).Run(src, dst);
   EXPECT_EQ(ReadFile(Join(dst, "two/b.htm")), "b");
   EXPECT_FALSE(Exists(Join(old, "one/a.htm"))) << "copied into the folder moved away";
   EXPECT_FALSE(Exists(Join(old, "two")));
@@ -339,7 +340,9 @@ TEST_F(HostileTreeTest, AnFtpWebThatKeepsWholeSecondsSeesOnlyRealChanges) {
   SetWriteTime(Join(src, "b.htm"), 1000, 250000000);
   // The image itself changes with every write, so the fixture's check of what lies outside
   // the FTP web cannot hold here.
-  auto convert = [&] { return ConversionRun(DefaultOptions(), {}).Run(src, dst).reported; };
+  auto convert = [&] {
+    return ConversionRun(testing::NewUserOptions(), {}).Run(src, dst).reported;
+  };
   EXPECT_EQ(convert(), 2);
   EXPECT_EQ(convert(), 0);
   SetWriteTime(Join(src, "a.htm"), 1001, 750000000);  // saved again, same size

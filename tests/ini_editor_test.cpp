@@ -88,35 +88,13 @@ TEST_F(IniEditorTest, NewKeyGoesAfterLastKeyNotAfterTrailingLines) {
             "; note\r\n[Main]\r\nA=1\r\nB=2\r\n\r\n; comment\r\n[Next]\r\nX=y\r\nZ=z\r\n");
 }
 
-TEST_F(IniEditorTest, ReadIniSectionGivesKeysInFileOrder) {
+TEST_F(IniEditorTest, ReadWholeSectionGivesKeysInFileOrder) {
   WriteFile(ini.IniFile, "[Deleted]\r\nc=100\r\na=2048\r\nb=\r\n");
   ini.IniSection = "Deleted";
-  IniSectionTable table{{"old"}, {"old"}};
-  ASSERT_EQ(ini.ReadIniSection(table), 3);
-  EXPECT_EQ(table.keys, (std::vector<std::string>{"c", "a", "b"}));
-  EXPECT_EQ(table.values, (std::vector<std::string>{"100", "2048", ""}));
-  ini.IniSection = "Other";  // a missing section leaves the table alone
-  EXPECT_EQ(ini.ReadIniSection(table), 0);
-  EXPECT_EQ(table.keys.size(), 3u);
-}
-
-TEST_F(IniEditorTest, ReadIniSectionCutsTheKeyListAt4096Characters) {
-  // 100 keys of 99 characters plus NUL each: 10,000 characters, far over the buffer.
-  std::string content = "[S]\r\n";
-  for (int i = 0; i < 100; ++i) {
-    std::string key = std::to_string(1000 + i) + std::string(95, 'k');
-    content += key + "=" + std::to_string(i) + "\r\n";
-  }
-  WriteFile(ini.IniFile, content);
-  ini.IniSection = "S";
-  IniSectionTable table;
-  std::int16_t count = ini.ReadIniSection(table);
-  // 4094 characters are kept: 40 whole names and the cut 41st, which names no key.
-  ASSERT_EQ(count, 41);
-  EXPECT_EQ(table.values[39], "39");
-  EXPECT_EQ(table.keys[40].size(), 4094u - 40 * 100);
-  EXPECT_EQ(table.values[40], "");
-  EXPECT_EQ(ini.ReadWholeSection().size(), 100u);
+  EXPECT_EQ(ini.ReadWholeSection(), (std::vector<std::pair<std::string, std::string>>{
+                                        {"c", "100"}, {"a", "2048"}, {"b", ""}}));
+  ini.IniSection = "Other";
+  EXPECT_TRUE(ini.ReadWholeSection().empty());
 }
 
 TEST_F(IniEditorTest, RefusedWritesLeaveTheFileAsItWas) {

@@ -4,6 +4,7 @@
 #include "engine/conversion_run.h"
 #include "settings/settings_store.h"
 #include "support/failing_file_system.h"
+#include "support/new_user_options.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -39,7 +40,7 @@ class KeptFilesTest : public ::testing::Test {
   bool InFtp(const std::string& relative) const { return Exists(dir / ("ftp/" + relative)); }
 
   TempDir dir;
-  Options keep = DefaultOptions();
+  Options keep = testing::NewUserOptions();
   std::vector<std::string> workList;
 };
 
@@ -71,7 +72,7 @@ TEST_F(KeptFilesTest, UsedFilesComeAlongAndGoWhenNoPageUsesThem) {
   EXPECT_NE(log.find("b.gif=14"), std::string::npos) << log;
 
   // Off again: what an earlier run kept stays, as files whose source is there always did.
-  RunResult offAgain = Convert(DefaultOptions());
+  RunResult offAgain = Convert(testing::NewUserOptions());
   EXPECT_EQ(offAgain.deleted, 0);
   EXPECT_TRUE(InFtp("_borders/bg.gif"));
 }

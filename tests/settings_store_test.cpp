@@ -83,7 +83,6 @@ TEST(SettingsStore, MissingGivesDefaultsMarkIsSkippedAndAFileThatCannotBeReadIsN
   LoadedOptions missing = LoadOptions(SettingsFilePath(dir.path()));
   EXPECT_EQ(SettingsFilePath(dir.path()), dir / "settings.db");
   EXPECT_EQ(missing.options, kDefaults);
-  EXPECT_EQ(DefaultOptions(), kDefaults);
   EXPECT_TRUE(missing.damagedKeys.empty());
   EXPECT_EQ(missing.problem, "");
   EXPECT_FALSE(Exists(dir / "settings.db"));  // nothing written
@@ -125,16 +124,6 @@ TEST(ParseOptionState, WholeNumbersAndRoundedFractions) {
       {"2.6", {}}, {"3", {}},   {"-0.6", {}}, {"", {}},    {"1x", {}},
       {"1,5", {}}, {"0x1", {}}, {"inf", {}},  {"1e", {}},  {"99999999999", {}}};
   for (const auto& [text, state] : cases) EXPECT_EQ(ParseOptionState(text), state) << text;
-}
-
-TEST(SettingsStore, TickerDateLivesInItsOwnSection) {
-  TempDir dir;
-  std::string file = dir / "settings.db";
-  EXPECT_EQ(LoadTickerDate(file), "");
-  ASSERT_TRUE(SaveOptions(file, kDefaults));
-  ASSERT_TRUE(SaveTickerDate(file, "20240131"));
-  EXPECT_NE(ReadFile(file).find("\r\n[Ticker]\r\nTickerDate=20240131\r\n"), std::string::npos);
-  EXPECT_EQ(LoadOptions(file).options, kDefaults);
 }
 
 TEST(ProgramFolder, IsTheExecutablesFolderWhenWritable) {

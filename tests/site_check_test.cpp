@@ -8,6 +8,7 @@
 #include "check/reference.h"
 #include "settings/settings_store.h"
 #include "support/failing_file_system.h"
+#include "support/new_user_options.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -182,7 +183,7 @@ std::vector<std::string> Without(std::vector<std::string> lines,
 
 TEST_F(SiteCheckTest, FindsEachKindAndPassesOverTheLookAlikes) {
   Collector collector;
-  CheckResult result = Check(DefaultOptions(), collector);
+  CheckResult result = Check(testing::NewUserOptions(), collector);
   EXPECT_FALSE(result.refused);
   EXPECT_TRUE(result.errors.empty());
   EXPECT_EQ(collector.found, kExpected);
@@ -198,7 +199,7 @@ TEST_F(SiteCheckTest, FindsEachKindAndPassesOverTheLookAlikes) {
 TEST_F(SiteCheckTest, TheOptionsDecideWhatIsDroppedAndSkipped) {
   // Keeping what pages use: the files in _borders, _overlay and _fpclass come along; nothing
   // from _private, a _vti folder or a folder starting with "." ever does.
-  Options keep = DefaultOptions();
+  Options keep = testing::NewUserOptions();
   keep.KeepUsedFiles = 1;
   Collector kept;
   Check(keep, kept, 1);
@@ -211,7 +212,7 @@ TEST_F(SiteCheckTest, TheOptionsDecideWhatIsDroppedAndSkipped) {
                                               "_fpclass/fphover.class", "_overlay/button1.gif"}));
 
   // Without change checks the conversion ignores the skip list, and so does the check.
-  Options noSkip = DefaultOptions();
+  Options noSkip = testing::NewUserOptions();
   noSkip.CheckForChanges = 0;
   Collector all;
   Check(noSkip, all);
@@ -226,7 +227,7 @@ TEST_F(SiteCheckTest, WhatCannotBeReadIsAnErrorAndTheRestIsStillChecked) {
   failing.FailWhen(testing::FsOp::kReadTextFile, "forms.htm");
   failing.FailWhen(testing::FsOp::kReadFolder, "docs");
   Collector collector;
-  CheckResult result = Check(DefaultOptions(), collector, 2, failing);
+  CheckResult result = Check(testing::NewUserOptions(), collector, 2, failing);
   std::set<std::string> errors;
   for (const CheckError& error : result.errors) errors.insert(error.path);
   EXPECT_EQ(errors, (std::set<std::string>{dir / "web/docs", dir / "web/forms.htm"}));
@@ -235,7 +236,7 @@ TEST_F(SiteCheckTest, WhatCannotBeReadIsAnErrorAndTheRestIsStillChecked) {
   EXPECT_EQ(collector.found.size(), kExpected.size() - 7);
 
   Collector none;
-  SiteCheck check(DefaultOptions(), {}, &none);
+  SiteCheck check(testing::NewUserOptions(), {}, &none);
   EXPECT_TRUE(check.Run(dir / "no-such-web").refused);
   EXPECT_TRUE(check.Run(dir / "web/index.htm").refused);
 }
@@ -243,7 +244,7 @@ TEST_F(SiteCheckTest, WhatCannotBeReadIsAnErrorAndTheRestIsStillChecked) {
 TEST_F(SiteCheckTest, StopsWhenAskedBetweenPages) {
   Collector collector;
   collector.cancelAfter = 3;
-  CheckResult result = Check(DefaultOptions(), collector);
+  CheckResult result = Check(testing::NewUserOptions(), collector);
   EXPECT_TRUE(result.cancelled);
   EXPECT_LT(result.pages, 12);
 }

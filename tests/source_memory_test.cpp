@@ -7,6 +7,7 @@
 
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
+#include "support/new_user_options.h"
 #include "support/temp_dir.h"
 
 namespace tarnwick {
@@ -135,7 +136,7 @@ TEST_F(SourceMemoryTest, RememberingBesideOptionSavesLosesNothing) {
     for (int i = 0; i < kRounds; ++i)
       memory.RememberConversion("/webs/w" + std::to_string(i), "/sites/s" + std::to_string(i));
   });
-  Options options = DefaultOptions();
+  Options options = testing::NewUserOptions();
   for (int i = 0; i < kRounds; ++i) {
     options.CompareSize = static_cast<std::int16_t>(i % 2);
     options.FTPPath = "/bin/ftp" + std::to_string(i);

@@ -8,7 +8,7 @@
 
 namespace tarnwick {
 
-FolderPath::FolderPath(const std::string& typed) : typed_(typed) {
+FolderPath::FolderPath(const std::string& typed) {
   if (TrimSpaces(typed).empty()) return;
   namespace fs = std::filesystem;
   std::error_code error;

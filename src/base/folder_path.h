@@ -17,10 +17,8 @@ class FolderPath {
 
   // The resolved text; empty when nothing but blanks was typed.
   const std::string& Text() const { return text_; }
-  const std::string& Typed() const { return typed_; }
 
  private:
-  std::string typed_;
   std::string text_;
 };
 

@@ -8,7 +8,6 @@ namespace tarnwick {
 namespace {
 
 constexpr std::size_t kValueBuffer = 255;
-constexpr std::size_t kKeyListBuffer = 4096;
 
 std::string Unquote(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -132,37 +131,6 @@ std::string IniEditor::ReadIniValue(const std::string& key, const std::string& d
   std::string result = ReadWholeValue(key, defaultValue);
   if (result.size() > kValueBuffer - 1) result.resize(kValueBuffer - 1);
   return result;
-}
-
-std::int16_t IniEditor::ReadIniSection(IniSectionTable& table) {
-  Section* section = FindSection(Current());
-  if (!section) return 0;
-  // The key names as the old function copied them: each closed by a NUL, the list by one more,
-  // cut to the buffer with the last name cut and two NULs at the end.
-  std::string list;
-  for (const Line& line : section->lines) {
-    if (!line.isKey) continue;
-    list += KeyName(line.text);
-    list += '\0';
-  }
-  if (list.size() + 1 > kKeyListBuffer) list.resize(kKeyListBuffer - 2);
-  list += '\0';
-  list += '\0';
-  std::int16_t count = 0;
-  std::size_t pos = 0;
-  while (list[pos] != '\0') {
-    std::size_t nul = list.find('\0', pos);
-    std::string key = list.substr(pos, nul - pos);
-    if (count == 0) {
-      table.keys.clear();
-      table.values.clear();
-    }
-    table.values.push_back(ReadIniValue(key, ""));
-    table.keys.push_back(std::move(key));
-    pos = nul + 1;
-    ++count;
-  }
-  return count;
 }
 
 std::vector<std::pair<std::string, std::string>> IniEditor::ReadWholeSection() {

@@ -11,12 +11,6 @@
 
 namespace tarnwick {
 
-// The result of ReadIniSection: row 0 the key names, row 1 their values, in file order.
-struct IniSectionTable {
-  std::vector<std::string> keys;
-  std::vector<std::string> values;
-};
-
 // Reader and writer of profile (INI) files with the rules the old profile functions had:
 // lines end at CR, LF or both; blanks around names and values are removed; a value in
 // matching quotes comes back without them; names match without regard to case; the first of
@@ -38,11 +32,6 @@ class IniEditor {
   // The value with a 255-character buffer: at most 254 characters come back; a missing file,
   // section or key gives the default (cut the same way); a present empty value gives "".
   std::string ReadIniValue(const std::string& key, const std::string& defaultValue);
-
-  // Every key of the section and its value, through a 4096-character key list as the old
-  // function gave it (a list that does not fit is cut). Returns the count; a missing
-  // section leaves the table as it was.
-  std::int16_t ReadIniSection(IniSectionTable& table);
 
   // The whole value, without the old buffer limit; the default when the key is missing.
   std::string ReadWholeValue(const std::string& key, const std::string& defaultValue);

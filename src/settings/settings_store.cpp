@@ -113,17 +113,6 @@ std::string ReadStoredValue(IniEditor& editor, const std::string& key,
   return editor.ReadWholeValue(key, defaultValue);
 }
 
-Options DefaultOptions() {
-  Options options;
-  for (const OptionDescriptor& option : kOptionTable) {
-    if (option.state == nullptr)
-      options.FTPPath = option.defaultValue;
-    else
-      options.*option.state = *ParseOptionState(option.defaultValue);
-  }
-  return options;
-}
-
 LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs) {
   LoadedOptions loaded;
   loaded.problem = SettingsFileProblem(settingsFile, fs);
@@ -162,17 +151,6 @@ bool SaveOptions(const std::string& settingsFile, const Options& options, FileSy
     if (editor.WriteIniValue(option.key, value) == 0) written = false;
   }
   return editor.Flush() && written;
-}
-
-std::string LoadTickerDate(const std::string& settingsFile, FileSystem& fs) {
-  IniEditor editor = EditorFor(settingsFile, kTickerDateSection, fs);
-  return editor.ReadIniValue(kTickerDateKey, "");
-}
-
-bool SaveTickerDate(const std::string& settingsFile, const std::string& date, FileSystem& fs) {
-  const std::lock_guard lock(SettingsFileMutex());
-  IniEditor editor = EditorFor(settingsFile, kTickerDateSection, fs);
-  return editor.WriteIniValue(kTickerDateKey, date) != 0;
 }
 
 }  // namespace tarnwick

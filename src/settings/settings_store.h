@@ -41,10 +41,8 @@ struct LoadedOptions {
 std::string SettingsFileProblem(const std::string& settingsFile,
                                 FileSystem& fs = SystemFileSystem());
 
-// What a missing settings.db gives: every option on except starting the FTP client.
-Options DefaultOptions();
-
-// Section "Main" of settings.db; a missing file or key gives the defaults.
+// Section "Main" of settings.db; a missing file or key gives the defaults: every option on
+// except starting the FTP client.
 LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs = SystemFileSystem());
 
 // Held while settings.db is read, changed and written back, so that two writers in one process
@@ -59,11 +57,6 @@ bool SaveOptions(const std::string& settingsFile, const Options& options,
 // Where TickerDate is kept (one place, so reader and writer cannot disagree).
 inline constexpr const char* kTickerDateSection = "Ticker";
 inline constexpr const char* kTickerDateKey = "TickerDate";
-
-// The date of the last ticker download ("yyyymmdd"), "" when none is stored.
-std::string LoadTickerDate(const std::string& settingsFile, FileSystem& fs = SystemFileSystem());
-bool SaveTickerDate(const std::string& settingsFile, const std::string& date,
-                    FileSystem& fs = SystemFileSystem());
 
 // A value of the editor's current file and section, like ReadIniValue but whole: stored paths
 // longer than the old 254-character buffer must not come back cut, or a cut destination would

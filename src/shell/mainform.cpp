@@ -57,7 +57,6 @@ class TickerBand : public QWidget {
 
 Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidget* parent)
     : QWidget(parent), services_(services), programFolder_(programFolder) {
-  Form_Initialize();
   setObjectName(QStringLiteral("Mainform"));
   setWindowTitle(QStringLiteral("Tarnwick"));
   setWindowIcon(Pictures::WindowIcon());
@@ -127,10 +126,6 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
 }
 
 Mainform::~Mainform() = default;
-
-void Mainform::Form_Initialize() {
-  // Qt registers its own controls; nothing has to be prepared before they are created.
-}
 
 void Mainform::RunStep(const char* /*name*/, void (Mainform::*step)()) {
   // A failing step is skipped without a message; the start-up goes on with the next one.

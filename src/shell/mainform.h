@@ -36,7 +36,6 @@ class Mainform : public QWidget {
   Mainform(ShellServices& services, const QString& programFolder, QWidget* parent = nullptr);
   ~Mainform() override;
 
-  void Form_Initialize();
   void Form_Load();
   void Form_Unload();
 

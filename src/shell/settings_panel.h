@@ -36,19 +36,6 @@ class SettingsPanel : public QWidget {
 
   void LoadSettings();
   void cmdSaveSettings_Click();
-
-  // Each option box's click, under the box's own name; all of them are one handler.
-  void chkCheckForChanges_Click() { chkOption_Click(*Row(&Options::CheckForChanges).option); }
-  void chkCompareDates_Click() { chkOption_Click(*Row(&Options::CompareDate).option); }
-  void chkCompareSizes_Click() { chkOption_Click(*Row(&Options::CompareSize).option); }
-  void chkCreateUploadsDir_Click() { chkOption_Click(*Row(&Options::CreateUploadsDir).option); }
-  void chkKillDeleted_Click() { chkOption_Click(*Row(&Options::KillDeleted).option); }
-  void chkKillExtra_Click() { chkOption_Click(*Row(&Options::KillExtra).option); }
-  void chkLaunchFTP_Click() { chkOption_Click(*Row(&Options::LaunchFTP).option); }
-  void chkReportChanges_Click() { chkOption_Click(*Row(&Options::ReportChanges).option); }
-  void chkReportDeleted_Click() { chkOption_Click(*Row(&Options::ReportDeleted).option); }
-  void chkKeepUsedFiles_Click() { chkOption_Click(*Row(&Options::KeepUsedFiles).option); }
-
   void cmdKillExtraEdit_Click();
   void cmdKillExtraRefresh_Click();
   void cmdLaunchFTP_Click();
