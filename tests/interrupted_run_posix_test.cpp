@@ -192,8 +192,9 @@ TEST(InterruptedRunTest, KilledRunsLoseNoChangeAndTheNextRunCompletesTheFtpWeb) 
     // at the end; every third round kills the following run too, halfway to that count,
     // before its complete rerun.
     const CopyProgress progress(dst);
-    const auto killAt = std::min(
-        progress.Files(), static_cast<std::size_t>(progress.Files() * (round + 0.5) / rounds * 1.1));
+    const auto killAt =
+        std::min(progress.Files(),
+                 static_cast<std::size_t>(progress.Files() * (round + 0.5) / rounds * 1.1));
     Outcome cut = RunTool(args, &progress, killAt);
     if (cut.killed) ++killedWhileRunning;
     if (round % 3 == 2) {

@@ -1,9 +1,9 @@
 // The layer check of the build, run on small source trees made for each rule.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 
 #include "support/temp_dir.h"
 
@@ -19,9 +19,9 @@ class LayerCheckTest : public ::testing::Test {
   // The check's exit status on the tree, with what it printed in `output`.
   int Check(const std::string& exceptions = "") {
     WriteFile(tree / "exceptions.txt", exceptions);
-    const std::string command = "bash '" + std::string(TARNWICK_LAYER_CHECK) + "' '" +
-                                tree.path() + "' '" + (tree / "exceptions.txt") + "' >'" +
-                                (tree / "output.txt") + "' 2>&1";
+    const std::string command = "bash '" + std::string(TARNWICK_LAYER_CHECK) + "' '" + tree.path() +
+                                "' '" + (tree / "exceptions.txt") + "' >'" + (tree / "output.txt") +
+                                "' 2>&1";
     const int status = std::system(command.c_str());
     output = ReadFile(tree / "output.txt");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -43,7 +43,8 @@ TEST_F(LayerCheckTest, IncludesDownwardPassAndEachUpwardOneIsNamedWithItsLine) {
   ASSERT_EQ(Check(), 0) << output;
 
   // A layer below takes nothing from a layer above, nor from a front end.
-  WriteFile(tree / "src/rules/web.h", "#include \"base/text.h\"\n\n  #  include \"check/site.h\"\n");
+  WriteFile(tree / "src/rules/web.h",
+            "#include \"base/text.h\"\n\n  #  include \"check/site.h\"\n");
   WriteFile(tree / "src/platform/dirs.h.in", "#include \"settings/options.h\"\n");
   WriteFile(tree / "src/ticker/feed.cpp", "#include \"cli/status.h\"\n");
   EXPECT_EQ(Check(), 1);

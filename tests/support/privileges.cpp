@@ -21,9 +21,10 @@ std::string BindMountProblem() {
   MakeFolder(dir / "from");
   MakeFolder(dir / "to");
   WriteFile(dir / "from/probe", "x");
-  const std::string command =
-      "unshare -m --propagation private sh -c 'mount --bind \"$0\" \"$1\" && test -f \"$1/probe\"' '" +
-      (dir / "from") + "' '" + (dir / "to") + "' >'" + (dir / "said") + "' 2>&1";
+  const std::string script = "mount --bind \"$0\" \"$1\" && test -f \"$1/probe\"";
+  const std::string command = "unshare -m --propagation private sh -c '" + script + "' '" +
+                              (dir / "from") + "' '" + (dir / "to") + "' >'" + (dir / "said") +
+                              "' 2>&1";
   if (std::system(command.c_str()) == 0) return "";
   std::string said = ReadFile(dir / "said");
   while (!said.empty() && (said.back() == '\n' || said.back() == '\r')) said.pop_back();
