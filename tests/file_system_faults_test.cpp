@@ -7,7 +7,7 @@
 #include <set>
 
 #include "engine/conversion_run.h"
-#include "engine/helpers.h"
+#include "rules/file_compare.h"
 #include "engine/source_memory.h"
 #include "settings/settings_store.h"
 #include "support/failing_file_system.h"

@@ -9,7 +9,7 @@
 
 #include "base/folder_path.h"
 #include "engine/conversion_run.h"
-#include "engine/helpers.h"
+#include "rules/file_compare.h"
 #include "platform/file_system.h"
 #include "platform/windows_api.h"
 #include "platform/windows_text.h"

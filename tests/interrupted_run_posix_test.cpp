@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "engine/conversion_run.h"
-#include "engine/helpers.h"
+#include "rules/file_compare.h"
 #include "engine/source_memory.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
