@@ -10,6 +10,7 @@
 
 #include "base/path.h"
 #include "base/text.h"
+#include "base/web_path.h"
 #include "check/page_links.h"
 #include "check/page_workers.h"
 #include "check/reference.h"
@@ -187,9 +188,9 @@ class SiteCheck::Walk {
   }
 
   std::string FullPath(const std::vector<std::string>& folder, const std::string& name) const {
-    std::string path = root_;
-    for (const std::string& part : folder) path += kPathSeparator + part;
-    return path + kPathSeparator + name;
+    WebPath path;
+    for (const std::string& part : folder) path = path.Join(part);
+    return path.Join(name).NativeIn(root_);
   }
 
   // The conversion's walk: a folder's own files when its name is kept, then its sub-folders,

@@ -4,6 +4,7 @@
 
 #include "base/path.h"
 #include "base/text.h"
+#include "base/web_path.h"
 #include "rules/ftp_web_names.h"
 
 namespace tarnwick {
@@ -54,8 +55,9 @@ void ChangeLog::Open(const std::string& destRoot, const std::string& uploadsFold
   destRoot_ = destRoot;
   uploadsFolder_ = uploadsFolder;
   uploadsLogged_ = uploadsLogged;
-  dest_.IniFile = destRoot + kPathSeparator + kLogName;
-  uploads_.IniFile = uploadsFolder + kPathSeparator + kLogName;
+  const WebPath log = WebPath().Join(kLogName);
+  dest_.IniFile = log.NativeIn(destRoot);
+  uploads_.IniFile = log.NativeIn(uploadsFolder);
 }
 
 void ChangeLog::StartRun(const std::string& sourceRoot) {
@@ -68,9 +70,10 @@ void ChangeLog::StartRun(const std::string& sourceRoot) {
   for (const std::string& folder : {destRoot_, uploadsFolder_}) {
     for (const std::string& name : ListFiles(fs_, folder)) {
       if (!IsLeftover(name)) continue;
-      const std::string counterpart = sourceRoot + kPathSeparator + name;
+      const WebPath file = WebPath().Join(name);
+      const std::string counterpart = file.NativeIn(sourceRoot);
       if (fs_.LookUp(counterpart) || fs_.Inaccessible(counterpart, nullptr)) continue;
-      const std::string path = folder + kPathSeparator + name;
+      const std::string path = file.NativeIn(folder);
       if (!fs_.DeleteFile(path, &error)) result_.Fail("delete", path, error);
     }
   }

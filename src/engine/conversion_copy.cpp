@@ -20,7 +20,7 @@ void ConversionRun::CopyChangedFiles() {
   // The probe has a log leftover's name, so that a run killed right then leaves nothing new.
   destTimeStep_ = 1;
   if (policy_.compareDate)
-    destTimeStep_ = fs_.WriteTimeStep(destRoot_ + kPathSeparator + ChangeLog::ProbeName());
+    destTimeStep_ = fs_.WriteTimeStep(WebPath().Join(ChangeLog::ProbeName()).NativeIn(destRoot_));
 
   StartCopies();
   const std::size_t n = WorkList.size();
@@ -193,6 +193,7 @@ bool ConversionRun::RemoveFtpFolder(const std::string& path) {
   // sweep's. Change logs and dot-folders are never the program's to delete.
   const std::string makeWay = "the folder " + path + " must make way for a page of that name, ";
   std::vector<std::string> folders{path};
+  std::vector<WebPath> inside{WebPath()};  // the folders below path
   std::vector<std::string> files;
   for (std::size_t i = 0; i < folders.size(); ++i) {
     FolderListing listing;
@@ -202,14 +203,15 @@ bool ConversionRun::RemoveFtpFolder(const std::string& path) {
       return false;
     }
     for (const std::string& name : listing.files) {
-      files.push_back(folders[i] + kPathSeparator + name);
+      files.push_back(inside[i].Join(name).NativeIn(path));
       if (ChangeLog::IsLogName(name)) {
         result_.Fail("delete", files.back(), makeWay + "but change logs are never deleted");
         return false;
       }
     }
     for (const std::string& name : listing.folders) {
-      folders.push_back(folders[i] + kPathSeparator + name);
+      inside.push_back(inside[i].Join(name));
+      folders.push_back(inside.back().NativeIn(path));
       if (name[0] == '.') {
         result_.Fail("delete", folders.back(),
                      makeWay + "but folders whose names begin with \".\" are never deleted");
