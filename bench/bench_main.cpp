@@ -30,9 +30,9 @@
 #include "check/site_check.h"
 #include "counting_file_system.h"
 #include "engine/conversion_run.h"
+#include "report/tree_tally.h"
 #include "rules/file_compare.h"
 #include "rules/web_folders.h"
-#include "report/tree_tally.h"
 #include "settings/settings_store.h"
 #include "web_generator.h"
 

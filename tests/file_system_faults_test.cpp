@@ -7,8 +7,8 @@
 #include <set>
 
 #include "engine/conversion_run.h"
-#include "rules/file_compare.h"
 #include "engine/source_memory.h"
+#include "rules/file_compare.h"
 #include "settings/settings_store.h"
 #include "support/failing_file_system.h"
 #include "support/temp_dir.h"

@@ -15,8 +15,8 @@
 #include <thread>
 
 #include "engine/conversion_run.h"
-#include "rules/file_compare.h"
 #include "engine/source_memory.h"
+#include "rules/file_compare.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
 #include "support/web_check.h"

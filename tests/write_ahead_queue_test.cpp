@@ -26,8 +26,8 @@ class WriteAheadQueueTest : public ::testing::Test {
   // A logged copy of web/<name> that waits for its line.
   void AddLoggedCopy(const std::string& name) {
     ASSERT_TRUE(log.Write(LogKey(dir / ("web/" + name)), "NEW Entry"));
-    queue.AddCopy(PendingAction{dir / ("web/" + name), dir / ("ftp/" + name), nullptr, nullptr,
-                                true});
+    queue.AddCopy(
+        PendingAction{dir / ("web/" + name), dir / ("ftp/" + name), nullptr, nullptr, true});
   }
 
   bool LogOnDisk() const { return Exists(dir / "ftp/changes.ini"); }

@@ -2,9 +2,9 @@
 // changed one also into the uploads folder and the change logs.
 #include <algorithm>
 
-#include "engine/conversion_run.h"
 #include "base/path.h"
 #include "base/text.h"
+#include "engine/conversion_run.h"
 #include "rules/file_compare.h"
 
 namespace tarnwick {
@@ -114,8 +114,7 @@ const char* ConversionRun::Finding(const FindEntry& source,
   if (!target) return "NEW Entry";
   // Date and size both changed is recorded twice under one key; the size finding stands.
   if (policy_.compareSize && FileSizeOf(source) != FileSizeOf(*target)) return "Size Changed";
-  if (policy_.compareDate && !SameWriteTime(source, *target, destTimeStep_))
-    return "Date Changed";
+  if (policy_.compareDate && !SameWriteTime(source, *target, destTimeStep_)) return "Date Changed";
   return nullptr;
 }
 
@@ -124,8 +123,8 @@ bool ConversionRun::CopyIntoUploads(const EntryFiles& files) {
   std::string error;
   const ChainOutcome chain = uploadsChain_.Ensure(files.folder);
   const bool made = chain == ChainOutcome::kMade;
-  const bool copied = made && uploadsChain_.Last()->CopyFileFrom(
-                                  *files.sourceFolder, files.name, uploadsChain_.MadeLast(), &error);
+  const bool copied = made && uploadsChain_.Last()->CopyFileFrom(*files.sourceFolder, files.name,
+                                                                 uploadsChain_.MadeLast(), &error);
   bool blocked = chain == ChainOutcome::kBlocked;
   if (!copied && made) {
     if (queue_.SourceVanished(files.source)) return false;

@@ -10,8 +10,7 @@ namespace tarnwick {
 
 ConversionRun::ConversionRun(const Options& options, std::vector<std::string> skipList,
                              RunObserver* observer, FileSystem& fs)
-    : options_(options),
-      policy_(options),
+    : policy_(options),
       observer_(observer ? observer : &nullObserver_),
       fs_(fs),
       log_(fs, result_),

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -45,7 +45,9 @@ class ConversionRun {
 
   // Where the files that pages use come from when the options keep them; without one,
   // none come along and none is swept for being unused.
-  void SetKeptFilesProvider(KeptFilesProvider provider) { keptFilesProvider_ = std::move(provider); }
+  void SetKeptFilesProvider(KeptFilesProvider provider) {
+    keptFilesProvider_ = std::move(provider);
+  }
 
   // Checks the folders, then scans, copies and sweeps.
   RunResult Run(const std::string& source, const std::string& destination);
@@ -57,9 +59,7 @@ class ConversionRun {
   // Whether the run sweeps deleted files at all under these options.
   static bool SweepWanted(const Options& options) { return RunPolicy(options).sweepWanted; }
   // Whether a finished run starts the FTP client.
-  static bool FtpClientWanted(const Options& options) {
-    return RunPolicy(options).ftpClientWanted;
-  }
+  static bool FtpClientWanted(const Options& options) { return RunPolicy(options).ftpClientWanted; }
 
   std::string SourcePath;
   std::string DestPath;
@@ -121,7 +121,6 @@ class ConversionRun {
   void Yield();
   bool Cancelled();
 
-  Options options_;
   RunPolicy policy_;
   std::vector<std::string> skipList_;  // lowered
   RunObserver nullObserver_;

@@ -62,8 +62,7 @@ bool ConversionRun::NoLongerKept(const WebPath& relative, const std::string& nam
   for (std::string_view part : relative.Parts())
     if (!IsWalkedFolder(part) || IsPrivateFolder(part)) return false;
   if (!IsExcludedFolder(relative.Name())) return false;
-  return !std::binary_search(kept_.files.begin(), kept_.files.end(),
-                             relative.Join(name).Slashed());
+  return !std::binary_search(kept_.files.begin(), kept_.files.end(), relative.Join(name).Slashed());
 }
 
 void ConversionRun::SweepFiles(const WebPath& relative, const std::vector<std::string>& files) {
@@ -105,8 +104,7 @@ std::vector<const std::string*> ConversionRun::GoneFiles(const WebPath& relative
   for (const std::string& name : files) {
     if (Cancelled()) break;
     // The run's own latest-run log has no source counterpart and is no deleted file.
-    if (relative.IsRoot() && (ChangeLog::IsLogName(name) || ChangeLog::IsLeftover(name)))
-      continue;
+    if (relative.IsRoot() && (ChangeLog::IsLogName(name) || ChangeLog::IsLeftover(name))) continue;
     const bool isListed = std::binary_search(listed.begin(), listed.end(), name);
     std::optional<FindEntry> counterpart;
     if (!isListed) counterpart = source->LookUp(name);

@@ -19,8 +19,7 @@ Refusal Refuse(RefusalKind kind, std::string message) { return Refusal{kind, std
 
 }  // namespace
 
-FolderCheck::FolderCheck(const std::string& source, const std::string& destination,
-                         FileSystem& fs)
+FolderCheck::FolderCheck(const std::string& source, const std::string& destination, FileSystem& fs)
     : source_(source), destination_(destination), uploads_(destination + kUploadsSuffix), fs_(fs) {}
 
 Refusal FolderCheck::Run() {

@@ -146,4 +146,3 @@ void WriteAheadQueue::DeleteAll(const std::vector<std::string>& paths) {
 }
 
 }  // namespace tarnwick
-

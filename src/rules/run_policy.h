@@ -11,11 +11,11 @@ struct RunPolicy {
   RunPolicy() = default;
   explicit RunPolicy(const Options& options);
 
-  bool checking = false;       // new and changed files are told apart from the others
-  bool compareDate = false;    // a different write time makes a file changed
-  bool compareSize = false;    // a different size makes a file changed
-  bool reportChanges = false;  // changes go into the change logs, before their copies
-  bool uploadsMade = false;    // changed files go into the uploads folder too, with its log
+  bool checking = false;         // new and changed files are told apart from the others
+  bool compareDate = false;      // a different write time makes a file changed
+  bool compareSize = false;      // a different size makes a file changed
+  bool reportChanges = false;    // changes go into the change logs, before their copies
+  bool uploadsMade = false;      // changed files go into the uploads folder too, with its log
   bool skipListApplies = false;  // files named in the skip list stay out
   bool sweepWanted = false;      // the FTP web is looked through for deleted files at all
   bool reportDeleted = false;    // deleted files are logged
