@@ -30,9 +30,9 @@
 #include "check/site_check.h"
 #include "counting_file_system.h"
 #include "engine/conversion_run.h"
-#include "engine/helpers.h"
-#include "engine/web_folders.h"
 #include "report/tree_tally.h"
+#include "rules/file_compare.h"
+#include "rules/web_folders.h"
 #include "settings/settings_store.h"
 #include "web_generator.h"
 
@@ -171,6 +171,7 @@ int ConvertChild(const std::string& source, const std::string& dest, const std::
   tarnwick::RunResult result;
   {
     tarnwick::ConversionRun run(options, kSkipList, nullptr, counting);
+    run.SetKeptFilesProvider(tarnwick::KeptFilesFromPages(options, kSkipList, nullptr, counting));
     result = run.Run(source, dest);
   }
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -1,6 +1,6 @@
 #include "counting_file_system.h"
 
-#include "engine/helpers.h"
+#include "rules/file_compare.h"
 
 namespace tarnwick {
 

@@ -7,8 +7,8 @@
 #include <set>
 
 #include "engine/conversion_run.h"
-#include "engine/helpers.h"
 #include "engine/source_memory.h"
+#include "rules/file_compare.h"
 #include "settings/settings_store.h"
 #include "support/failing_file_system.h"
 #include "support/new_user_options.h"

@@ -9,10 +9,10 @@
 
 #include "base/folder_path.h"
 #include "engine/conversion_run.h"
-#include "engine/helpers.h"
 #include "platform/file_system.h"
 #include "platform/windows_api.h"
 #include "platform/windows_text.h"
+#include "rules/file_compare.h"
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
 #include "support/new_user_options.h"

@@ -1,10 +1,9 @@
-#include "engine/helpers.h"
-
 #include <gtest/gtest.h>
 
 #include "base/folder_path.h"
 #include "engine/conversion_run.h"
 #include "platform/file_system.h"
+#include "rules/file_compare.h"
 
 namespace tarnwick {
 namespace {

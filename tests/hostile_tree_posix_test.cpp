@@ -18,7 +18,7 @@
 #include <utility>
 
 #include "engine/conversion_run.h"
-#include "engine/helpers.h"
+#include "rules/file_compare.h"
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
 #include "support/new_user_options.h"

@@ -17,8 +17,8 @@
 #include <tuple>
 
 #include "engine/conversion_run.h"
-#include "engine/helpers.h"
 #include "engine/source_memory.h"
+#include "rules/file_compare.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
 #include "support/web_check.h"

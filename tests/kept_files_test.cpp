@@ -1,6 +1,7 @@
 // The option that keeps what pages use in _borders, _overlay and _fpclass, across runs.
 #include <gtest/gtest.h>
 
+#include "check/site_check.h"
 #include "engine/conversion_run.h"
 #include "settings/settings_store.h"
 #include "support/failing_file_system.h"
@@ -32,6 +33,7 @@ class KeptFilesTest : public ::testing::Test {
 
   RunResult Convert(const Options& options, FileSystem& fs = SystemFileSystem()) {
     ConversionRun run(options, {}, nullptr, fs);
+    run.SetKeptFilesProvider(KeptFilesFromPages(options, {}, nullptr, fs));
     RunResult result = run.Run(dir / "web", dir / "ftp");
     workList = run.WorkList;
     return result;

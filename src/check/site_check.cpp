@@ -10,11 +10,12 @@
 
 #include "base/path.h"
 #include "base/text.h"
+#include "base/web_path.h"
 #include "check/page_links.h"
 #include "check/page_workers.h"
 #include "check/reference.h"
 #include "check/web_index.h"
-#include "engine/web_folders.h"
+#include "rules/web_folders.h"
 
 namespace tarnwick {
 namespace {
@@ -187,9 +188,9 @@ class SiteCheck::Walk {
   }
 
   std::string FullPath(const std::vector<std::string>& folder, const std::string& name) const {
-    std::string path = root_;
-    for (const std::string& part : folder) path += kPathSeparator + part;
-    return path + kPathSeparator + name;
+    WebPath path;
+    for (const std::string& part : folder) path = path.Join(part);
+    return path.Join(name).NativeIn(root_);
   }
 
   // The conversion's walk: a folder's own files when its name is kept, then its sub-folders,
@@ -369,7 +370,7 @@ class SiteCheck::Walk {
       }
     }
     if (folders > 0 && IsExcludedFolder(real[folders - 1])) {
-      bool kept = !lookup.folder && check_.options_.KeepUsedFiles != 0;
+      bool kept = !lookup.folder && check_.policy_.keepUsedFiles;
       for (std::size_t i = 0; kept && i < folders; ++i) kept = !IsPrivateFolder(real[i]);
       if (!kept) {
         Add(reference.line, FindingKind::kDropped, reference.written,
@@ -404,9 +405,8 @@ class SiteCheck::Walk {
 
 SiteCheck::SiteCheck(const Options& options, std::vector<std::string> skipList,
                      CheckObserver* observer, FileSystem& fs)
-    : options_(options), observer_(observer ? observer : &nullObserver_), fs_(fs) {
-  // The conversion applies the skip list only with change checks on.
-  if (options.KillExtra != 0 && options.CheckForChanges != 0)
+    : policy_(options), observer_(observer ? observer : &nullObserver_), fs_(fs) {
+  if (policy_.skipListApplies)
     for (const std::string& item : skipList) skipList_.push_back(LowerCase(item));
 }
 
@@ -441,7 +441,7 @@ std::vector<std::string> KeptFilesOfPages(const std::string& source, const Optio
                                           const std::vector<std::string>& skipList,
                                           CheckObserver* observer, FileSystem& fs,
                                           std::vector<CheckError>* errors) {
-  if (options.KeepUsedFiles == 0) return {};
+  if (!RunPolicy(options).keepUsedFiles) return {};
   KeptFileCollector collector(observer);
   SiteCheck check(options, skipList, &collector, fs);
   CheckResult result = check.Run(source);
@@ -450,6 +450,17 @@ std::vector<std::string> KeptFilesOfPages(const std::string& source, const Optio
     errors->insert(errors->end(), result.errors.begin(), result.errors.end());
   }
   return std::vector<std::string>(collector.kept.begin(), collector.kept.end());
+}
+
+KeptFilesProvider KeptFilesFromPages(const Options& options, std::vector<std::string> skipList,
+                                     CheckObserver* observer, FileSystem& fs) {
+  return [options, skipList = std::move(skipList), observer, &fs](const std::string& source) {
+    std::vector<CheckError> errors;
+    KeptFiles kept;
+    kept.files = KeptFilesOfPages(source, options, skipList, observer, fs, &errors);
+    kept.complete = errors.empty();
+    return kept;
+  };
 }
 
 }  // namespace tarnwick

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "rules/kept_files.h"
+#include "rules/run_policy.h"
 #include "settings/options.h"
 
 namespace tarnwick {
@@ -91,7 +93,7 @@ class SiteCheck {
  private:
   class Walk;
 
-  Options options_;
+  RunPolicy policy_;
   std::vector<std::string> skipList_;  // lowered; empty when the skip list does not apply
   CheckObserver nullObserver_;
   CheckObserver* observer_;
@@ -106,5 +108,10 @@ std::vector<std::string> KeptFilesOfPages(const std::string& source, const Optio
                                           const std::vector<std::string>& skipList,
                                           CheckObserver* observer, FileSystem& fs,
                                           std::vector<CheckError>* errors);
+
+// The same for a conversion that keeps them: the pages are read when the run asks, with what
+// they are read for told to observer (which may be none), and complete when none failed.
+KeptFilesProvider KeptFilesFromPages(const Options& options, std::vector<std::string> skipList,
+                                     CheckObserver* observer, FileSystem& fs);
 
 }  // namespace tarnwick

@@ -286,6 +286,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   StatusLine status(err, errIsTerminal && !arguments.quiet, StandardErrorColumns());
   CatchInterrupt();
   ConversionRun run(loaded.options, skipList, &status);
+  run.SetKeptFilesProvider(
+      KeptFilesFromPages(loaded.options, skipList, &status, SystemFileSystem()));
   RunResult result = run.Run(source, destination);
   status.Clear();
 

@@ -5,13 +5,15 @@
 #include <iosfwd>
 #include <string>
 
+#include "check/site_check.h"
 #include "engine/conversion_run.h"
 
 namespace tarnwick {
 
 // Shows the run's status as one terminal line rewritten in place, or nothing at all when
-// standard error is not a terminal (a log file must not fill with progress).
-class StatusLine : public RunObserver {
+// standard error is not a terminal (a log file must not fill with progress). The pages read
+// for the files they use during the run show in it too.
+class StatusLine : public RunObserver, public CheckObserver {
  public:
   StatusLine(std::ostream& err, bool enabled, int columns);
 

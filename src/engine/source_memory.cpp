@@ -1,5 +1,6 @@
 #include "engine/source_memory.h"
 
+#include "base/path.h"
 #include "base/text.h"
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
@@ -22,12 +23,9 @@ SourceMemory::SourceMemory(std::string settingsFile, FileSystem& fs)
 bool SourceMemory::SameWeb(const std::string& stored, const std::string& source) const {
   if (stored == source) return true;
   if (!EqualsNoCase(stored, source)) return false;
-#ifdef _WIN32
-  return true;
-#else
+  if constexpr (kNamesIgnoreCase) return true;
   FileIdentity a, b;
   return fs_.FolderIdentity(stored, a, nullptr) && fs_.FolderIdentity(source, b, nullptr) && a == b;
-#endif
 }
 
 std::string SourceMemory::ProposedDestination(const std::string& source) const {

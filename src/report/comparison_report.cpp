@@ -8,13 +8,13 @@
 
 #include "base/path.h"
 #include "report/column_stops.h"
+#include "rules/ftp_web_names.h"
 #include "settings/ini_editor.h"
 
 namespace tarnwick {
 
 namespace {
 
-constexpr const char* kChangeLogName = "changes.ini";
 constexpr const char* kDeletedSection = "Deleted";
 constexpr const char* kUnitIndent = "     ";
 // One field; the words stand under the number columns.
@@ -40,11 +40,11 @@ ComparisonReport::ComparisonReport(NumberFormat format, ReportObserver* observer
     : format_(std::move(format)), observer_(observer ? observer : &nullObserver_), fs_(fs) {}
 
 std::string ComparisonReport::UploadsPathOf(const std::string& destination) {
-  return destination + "-Uploads";
+  return destination + kUploadsSuffix;
 }
 
 std::string ComparisonReport::ChangeLogPath(const std::string& folder) {
-  return AddBackslash(folder) + kChangeLogName;
+  return AddBackslash(folder) + kLogName;
 }
 
 std::optional<std::string> ComparisonReport::ChangeLogForLine(std::string_view line,

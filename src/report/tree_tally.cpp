@@ -2,7 +2,8 @@
 
 #include <vector>
 
-#include "engine/helpers.h"
+#include "rules/file_compare.h"
+#include "rules/ftp_web_names.h"
 
 namespace tarnwick {
 
@@ -17,7 +18,7 @@ bool GoOn(const TallyYield& yield) { return !yield || yield(); }
 bool CountFiles(FileSystem& fs, const std::string& folder, const std::vector<std::string>& files,
                 bool skipChangeLog, TreeTally& tally, const TallyYield& yield) {
   for (const std::string& name : files) {
-    if (skipChangeLog && LowerCase(name) == "changes.ini") continue;
+    if (skipChangeLog && LowerCase(name) == kLogName) continue;
     ++tally.Files;
     // A file that vanished since the read still counts as listed, with no bytes.
     if (auto entry = fs.LookUp(folder + name)) tally.Bytes += FileSizeOf(*entry);

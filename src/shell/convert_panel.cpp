@@ -325,6 +325,7 @@ void ConvertPanel::cmdConvertStart_Click() {
     bool remembered = false;
     try {
       ConversionRun run(options, skipList, relay, *fs);
+      run.SetKeptFilesProvider(KeptFilesFromPages(options, skipList, relay, *fs));
       result = run.Run(source, destination);
       if (result.Finished()) {
         // Still part of the run: the start controls stay disabled, and closing the window

@@ -1,4 +1,4 @@
-#include "engine/web_folders.h"
+#include "rules/web_folders.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "engine/helpers.h"
+#include "rules/file_compare.h"
 
 namespace tarnwick {
 

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "engine/run_result.h"
+#include "platform/file_system.h"
+#include "settings/ini_editor.h"
+
+namespace tarnwick {
+
+// The change-log key of a file path: the path itself, with the characters a profile key
+// cannot hold percent-encoded ("=" as %3D, CR and LF, blanks at the ends, a leading "[" or
+// ";").
+std::string LogKey(const std::string& path);
+
+enum class LogSection { kChanged, kDeleted };
+
+// The two change logs of a run: the FTP web's, of the latest run alone, and the uploads
+// folder's, of every run (written only when the run makes the uploads folder). Both are
+// written in the same section; whatever cannot be written is a failure of the run.
+class ChangeLog {
+ public:
+  ChangeLog(FileSystem& fs, RunResult& result);
+
+  // The log's name, in any letter case: what the run never copies, deletes or sweeps.
+  static bool IsLogName(const std::string& name);
+  // A temporary file of a rewrite of a change log that a killed run left behind. It is ours:
+  // it is neither a deleted file of the web nor anything to upload. Only the exact names the
+  // writer makes count; a file of the web that merely starts alike is the user's.
+  static bool IsLeftover(const std::string& name);
+  // A name of the leftovers' kind in the FTP web, for a probe that a killed run may leave.
+  static std::string ProbeName();
+
+  // Points both logs at their files in destRoot and uploadsFolder.
+  void Open(const std::string& destRoot, const std::string& uploadsFolder, bool uploadsLogged);
+  // The latest-run log starts empty, and the leftovers of killed runs go from both folders,
+  // unless the web has a file of that name, which is then copied like any other.
+  void StartRun(const std::string& sourceRoot);
+  void Switch(LogSection section);
+
+  // True when the line went into every log it belongs in.
+  bool Write(const std::string& key, const std::string& value);
+  void DeferWrites(bool deferred);
+  bool Flush();
+  // The most lines a flush of either log would rewrite (0: it only appends).
+  std::size_t PendingRewriteLines() const;
+
+ private:
+  bool Failed(IniEditor& log);
+
+  FileSystem& fs_;
+  RunResult& result_;
+  IniEditor dest_;
+  IniEditor uploads_;
+  std::string destRoot_;
+  std::string uploadsFolder_;
+  bool uploadsLogged_ = false;
+};
+
+}  // namespace tarnwick
