@@ -126,6 +126,51 @@ TEST_F(SourceMemoryTest, BlanksCountAsNothingAndOtherValuesAreKeptAsStored) {
     EXPECT_EQ(memory.ProposedDestination(web), web + "-FTP");
 }
 
+// Blanks at the ends of a folder name are part of it, and so is every other character the
+// profile would take for its own: each name keeps a memory of its own.
+TEST_F(SourceMemoryTest, NamesKeepTheBlanksAtTheirEnds) {
+  SourceMemory memory(File());
+  EXPECT_TRUE(memory.RememberConversion("/webs/web ", "/out "));
+  EXPECT_FALSE(memory.RememberConversion("/webs/web ", "/out "));
+  EXPECT_EQ(memory.ProposedDestination("/webs/web "), "/out ");
+  EXPECT_EQ(memory.ProposedDestination("/webs/web"), "/webs/web-FTP");
+  EXPECT_EQ(memory.LoadRecentWebs(), Webs{"/webs/web "});
+  EXPECT_TRUE(memory.RememberConversion("/webs/web", "/site"));
+  EXPECT_EQ(memory.ProposedDestination("/webs/web "), "/out ");
+  EXPECT_EQ(memory.ProposedDestination("/webs/web"), "/site");
+  EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/web", "/webs/web "}));
+
+  const Webs names = {" /lead", "\t/tabs\t", "/a%20", "/100%", "/%2525", "\"/quoted\"",
+                      "'/single'", "[x", ";x", "/a=b", "/two\nlines"};
+  for (const std::string& name : names) memory.RememberConversion(name, name + "/ftp ");
+  for (const std::string& name : names)
+    EXPECT_EQ(memory.ProposedDestination(name), name + "/ftp ") << name;
+  EXPECT_EQ(memory.LoadRecentWebs(), Webs(names.rbegin(), names.rbegin() + 10));
+}
+
+// What earlier versions wrote is read as they read it: the names as they stand, without the
+// blanks and quotes around them, a "%" as a "%".
+TEST_F(SourceMemoryTest, SettingsWrittenBeforeReadAsBefore) {
+  WriteFile(File(),
+            "[DIDOvivavovo]\r\n/webs/100%=/out/100%\r\n/webs/My%20Site=/out/My%20Site\r\n"
+            "/webs/plain = /out/plain \r\n/webs/quoted=\"/out/quoted\"\r\n"
+            "[Positions]\r\n1=/webs/My%20Site\r\n2= /webs/plain \r\n3=/webs/100%\r\n");
+  SourceMemory memory(File());
+  EXPECT_EQ(memory.ProposedDestination("/webs/100%"), "/out/100%");
+  EXPECT_EQ(memory.ProposedDestination("/webs/My%20Site"), "/out/My%20Site");
+  EXPECT_EQ(memory.ProposedDestination("/webs/My Site"), "/webs/My Site-FTP");
+  EXPECT_EQ(memory.ProposedDestination("/webs/plain"), "/out/plain");
+  EXPECT_EQ(memory.ProposedDestination("/webs/quoted"), "/out/quoted");
+  EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/My%20Site", "/webs/plain", "/webs/100%"}));
+  // Found where it stands, and remembered anew under the one key.
+  EXPECT_TRUE(memory.RememberConversion("/webs/100%", "/out/new"));
+  EXPECT_EQ(memory.ProposedDestination("/webs/100%"), "/out/new");
+  EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/100%", "/webs/My%20Site", "/webs/plain"}));
+  EXPECT_TRUE(memory.RememberConversion("/webs/plain", "/out/plain2"));
+  EXPECT_EQ(memory.ProposedDestination("/webs/plain"), "/out/plain2");
+  EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/plain", "/webs/100%", "/webs/My%20Site"}));
+}
+
 // A run that ends beside the window remembers its web while the window saves its options: both
 // rewrite settings.db, and neither may lose the other's change.
 TEST_F(SourceMemoryTest, RememberingBesideOptionSavesLosesNothing) {

@@ -14,6 +14,60 @@ constexpr const char* kPositionsSection = "Positions";
 constexpr int kSearchedPositions = 11;
 constexpr int kShownPositions = 10;
 
+// A name or path as it is stored: what the profile would change or refuse is written as %XX,
+// so that the key and the value read back as exactly the text they were written for. The
+// profile reader takes blanks off both ends and one pair of quotes off a value, a line that
+// starts with "[" or ";" holds no key, and "=" ends a key.
+std::string Stored(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const std::size_t first = text.find_first_not_of(" \t");
+  const std::size_t last = text.find_last_not_of(" \t");
+  std::string stored;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const bool escaped =
+        c == '%' || c == '=' || c == '\r' || c == '\n' || first == std::string_view::npos ||
+        i < first || i > last ||
+        (i == 0 && (c == '[' || c == ';' ||
+                    ((c == '"' || c == '\'') && text.size() > 1 && text.back() == c)));
+    if (!escaped) {
+      stored += c;
+      continue;
+    }
+    stored += '%';
+    stored += kHex[static_cast<unsigned char>(c) >> 4];
+    stored += kHex[static_cast<unsigned char>(c) & 15];
+  }
+  return stored;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The text a stored name or path was written for. Earlier versions stored the text as it stood;
+// what they wrote holds no escape this version would have written for it (a "%" of theirs is
+// not followed by two hex digits, or the text decoded would be stored otherwise), and is read
+// as it stands, as they read it.
+std::string Unstored(const std::string& stored) {
+  if (stored.find('%') == std::string::npos) return stored;
+  std::string text;
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    if (stored[i] != '%') {
+      text += stored[i];
+      continue;
+    }
+    const int high = i + 2 < stored.size() ? HexValue(stored[i + 1]) : -1;
+    const int low = high < 0 ? -1 : HexValue(stored[i + 2]);
+    if (low < 0) return stored;
+    text += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return Stored(text) == stored ? text : stored;
+}
+
 }  // namespace
 
 SourceMemory::SourceMemory(std::string settingsFile, FileSystem& fs)
@@ -30,18 +84,25 @@ bool SourceMemory::SameWeb(const std::string& stored, const std::string& source)
 #endif
 }
 
+std::optional<std::string> SourceMemory::FindKey(IniEditor& editor,
+                                                 const std::string& source) const {
+  // The profile gives the first key that matches without regard to case; whose it is decides.
+  for (const auto& [key, value] : editor.ReadWholeSection()) {
+    const std::string web = Unstored(key);
+    if (!EqualsNoCase(web, source)) continue;
+    if (SameWeb(web, source)) return key;
+    break;
+  }
+  return std::nullopt;
+}
+
 std::string SourceMemory::ProposedDestination(const std::string& source) const {
   IniEditor editor(fs_);
   editor.IniFile = settingsFile_;
   editor.IniSection = kDestinationsSection;
-  // The profile gives the first key that matches without regard to case; whose it is decides.
-  const std::string wanted(TrimBlanks(source));
   std::string remembered;
-  for (const auto& [key, value] : editor.ReadWholeSection()) {
-    if (!EqualsNoCase(key, wanted)) continue;
-    if (SameWeb(key, wanted)) remembered = value;
-    break;
-  }
+  if (std::optional<std::string> key = FindKey(editor, source))
+    remembered = Unstored(ReadStoredValue(editor, *key, ""));
   if (TrimSpaces(remembered).empty()) return source + "-FTP";
   return remembered;
 }
@@ -51,21 +112,22 @@ bool SourceMemory::RememberConversion(const std::string& sourcePath, const std::
   IniEditor editor(fs_);
   editor.IniFile = settingsFile_;
   editor.IniSection = kDestinationsSection;
-  editor.WriteIniValue(sourcePath, destPath);
+  // A web that an earlier version stored in another form keeps its one key.
+  editor.WriteIniValue(FindKey(editor, sourcePath).value_or(Stored(sourcePath)), Stored(destPath));
 
   editor.IniSection = kPositionsSection;
   int found = 1;
   for (; found <= kSearchedPositions; ++found) {
-    if (SameWeb(ReadStoredValue(editor, std::to_string(found), ""), sourcePath)) break;
+    if (SameWeb(Unstored(ReadStoredValue(editor, std::to_string(found), "")), sourcePath)) break;
   }
   if (found == 1) return false;  // already the most recent web
 
-  // The entries before the found one (or keys 1 to 11) move back by one; one rewrite.
+  // The entries before the found one (or keys 1 to 11) move back by one, as stored; one rewrite.
   editor.DeferWrites(true);
   for (int key = found; key >= 2; --key) {
     editor.WriteIniValue(std::to_string(key), ReadStoredValue(editor, std::to_string(key - 1), ""));
   }
-  editor.WriteIniValue("1", sourcePath);
+  editor.WriteIniValue("1", Stored(sourcePath));
   editor.Flush();
   return true;
 }
@@ -76,7 +138,7 @@ std::vector<std::string> SourceMemory::LoadRecentWebs() const {
   editor.IniSection = kPositionsSection;
   std::vector<std::string> webs;
   for (int key = 1; key <= kShownPositions; ++key) {
-    std::string value = ReadStoredValue(editor, std::to_string(key), "");
+    std::string value = Unstored(ReadStoredValue(editor, std::to_string(key), ""));
     if (!TrimSpaces(value).empty()) webs.push_back(value);
   }
   return webs;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "settings/ini_editor.h"
 
 namespace tarnwick {
 
@@ -28,6 +30,8 @@ class SourceMemory {
 
  private:
   bool SameWeb(const std::string& stored, const std::string& source) const;
+  // The key of section "DIDOvivavovo" (as it stands in the file) that holds the web's memory.
+  std::optional<std::string> FindKey(IniEditor& editor, const std::string& source) const;
 
   std::string settingsFile_;
   FileSystem& fs_;
