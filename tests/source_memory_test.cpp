@@ -91,10 +91,18 @@ TEST_F(SourceMemoryTest, NamesThatDifferInCaseShareAMemoryOnlyWhenTheyNameOneFol
   EXPECT_EQ(memory.ProposedDestination(linked), dir_ / "out/A");
   memory.RememberConversion(other, dir_ / "out/B");
   EXPECT_EQ(memory.LoadRecentWebs(), (Webs{other, site}));
-  // The profile holds one key for both spellings: Site's memory gives way, and never leads
-  // Site into the other web's FTP web.
-  EXPECT_EQ(memory.ProposedDestination(site), site + "-FTP");
+  EXPECT_EQ(memory.ProposedDestination(site), dir_ / "out/A");
   EXPECT_EQ(memory.ProposedDestination(other), dir_ / "out/B");
+  // Another name of Site's folder changes Site's memory, and only that.
+  memory.RememberConversion(linked, dir_ / "out/C");
+  EXPECT_EQ(memory.ProposedDestination(site), dir_ / "out/C");
+  EXPECT_EQ(memory.ProposedDestination(linked), dir_ / "out/C");
+  EXPECT_EQ(memory.ProposedDestination(other), dir_ / "out/B");
+  EXPECT_EQ(memory.LoadRecentWebs(), (Webs{linked, other}));
+  const std::string file = ReadFile(File());
+  EXPECT_EQ(file.substr(0, file.find("[Positions]")),
+            "[DIDOvivavovo]\r\n" + site + "=" + (dir_ / "out/C") + "\r\n" + other + "=" +
+                (dir_ / "out/B") + "\r\n");
 }
 #endif
 

@@ -14,6 +14,12 @@ constexpr const char* kPositionsSection = "Positions";
 constexpr int kSearchedPositions = 11;
 constexpr int kShownPositions = 10;
 
+#ifdef _WIN32
+constexpr bool kCaseBlindNames = true;
+#else
+constexpr bool kCaseBlindNames = false;
+#endif
+
 // A name or path as it is stored: what the profile would change or refuse is written as %XX,
 // so that the key and the value read back as exactly the text they were written for. The
 // profile reader takes blanks off both ends and one pair of quotes off a value, a line that
@@ -76,30 +82,35 @@ SourceMemory::SourceMemory(std::string settingsFile, FileSystem& fs)
 bool SourceMemory::SameWeb(const std::string& stored, const std::string& source) const {
   if (stored == source) return true;
   if (!EqualsNoCase(stored, source)) return false;
-#ifdef _WIN32
-  return true;
-#else
+  if (kCaseBlindNames) return true;
   FileIdentity a, b;
   return fs_.FolderIdentity(stored, a, nullptr) && fs_.FolderIdentity(source, b, nullptr) && a == b;
-#endif
+}
+
+IniEditor SourceMemory::Editor(const char* section) const {
+  IniEditor editor(fs_);
+  editor.IniFile = settingsFile_;
+  editor.IniSection = section;
+  // Where capitals tell folders apart, Site and site each keep a memory of their own.
+  editor.MatchKeysExactly(!kCaseBlindNames);
+  return editor;
 }
 
 std::optional<std::string> SourceMemory::FindKey(IniEditor& editor,
                                                  const std::string& source) const {
-  // The profile gives the first key that matches without regard to case; whose it is decides.
+  // The web's own key, else another spelling of its folder (written by an earlier version that
+  // matched keys without regard to case, or by a run given that spelling).
+  std::optional<std::string> sameFolder;
   for (const auto& [key, value] : editor.ReadWholeSection()) {
     const std::string web = Unstored(key);
-    if (!EqualsNoCase(web, source)) continue;
-    if (SameWeb(web, source)) return key;
-    break;
+    if (web == source) return key;
+    if (!sameFolder && SameWeb(web, source)) sameFolder = key;
   }
-  return std::nullopt;
+  return sameFolder;
 }
 
 std::string SourceMemory::ProposedDestination(const std::string& source) const {
-  IniEditor editor(fs_);
-  editor.IniFile = settingsFile_;
-  editor.IniSection = kDestinationsSection;
+  IniEditor editor = Editor(kDestinationsSection);
   std::string remembered;
   if (std::optional<std::string> key = FindKey(editor, source))
     remembered = Unstored(ReadStoredValue(editor, *key, ""));
@@ -109,9 +120,7 @@ std::string SourceMemory::ProposedDestination(const std::string& source) const {
 
 bool SourceMemory::RememberConversion(const std::string& sourcePath, const std::string& destPath) {
   const std::lock_guard lock(SettingsFileMutex());
-  IniEditor editor(fs_);
-  editor.IniFile = settingsFile_;
-  editor.IniSection = kDestinationsSection;
+  IniEditor editor = Editor(kDestinationsSection);
   // A web that an earlier version stored in another form keeps its one key.
   editor.WriteIniValue(FindKey(editor, sourcePath).value_or(Stored(sourcePath)), Stored(destPath));
 
@@ -133,9 +142,7 @@ bool SourceMemory::RememberConversion(const std::string& sourcePath, const std::
 }
 
 std::vector<std::string> SourceMemory::LoadRecentWebs() const {
-  IniEditor editor(fs_);
-  editor.IniFile = settingsFile_;
-  editor.IniSection = kPositionsSection;
+  IniEditor editor = Editor(kPositionsSection);
   std::vector<std::string> webs;
   for (int key = 1; key <= kShownPositions; ++key) {
     std::string value = Unstored(ReadStoredValue(editor, std::to_string(key), ""));
