@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "base/path.h"
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
 #include "support/temp_dir.h"
@@ -105,6 +106,28 @@ TEST_F(SourceMemoryTest, NamesThatDifferInCaseShareAMemoryOnlyWhenTheyNameOneFol
                 (dir_ / "out/B") + "\r\n");
 }
 #endif
+
+// A recent web stands for the web when it names the same folder: a separator at its end (as a
+// hand edit may leave it), or another path to the folder where the folder is there.
+TEST_F(SourceMemoryTest, RecentWebsAreComparedAsFolders) {
+  const std::string sep(1, kPathSeparator);
+  const std::string r = dir_ / "R", s = dir_ / "S", gone = dir_ / "gone";
+  testing::MakeFolder(r);
+  testing::MakeFolder(s);
+  WriteFile(File(), "[Positions]\r\n1=" + (dir_ / "P") + "\r\n2=" + r + sep + "\r\n3=" +
+                        (dir_ / "Q") + "\r\n4=" + gone + sep + sep + "\r\n5=" + dir_.path() +
+                        sep + "." + sep + "S\r\n6=\r\n[DIDOvivavovo]\r\n" + r + sep + "=" +
+                        (dir_ / "out") + "\r\n");
+  SourceMemory memory(File());
+  EXPECT_EQ(memory.ProposedDestination(r), dir_ / "out");
+  memory.RememberConversion(r, dir_ / "out2");
+  EXPECT_EQ(memory.ProposedDestination(r), dir_ / "out2");
+  memory.RememberConversion(gone, dir_ / "out");
+  memory.RememberConversion(s, dir_ / "out");
+  EXPECT_EQ(Positions(),
+            (Webs{s, gone, r, dir_ / "P", dir_ / "Q", ""}));
+  EXPECT_FALSE(memory.RememberConversion(s + sep, dir_ / "out"));
+}
 
 TEST_F(SourceMemoryTest, TwelveFullDropsTheFormerTwelfth) {
   std::string content = "[Positions]\r\n";

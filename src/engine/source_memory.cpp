@@ -1,5 +1,6 @@
 #include "engine/source_memory.h"
 
+#include "base/path.h"
 #include "base/text.h"
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
@@ -80,11 +81,21 @@ SourceMemory::SourceMemory(std::string settingsFile, FileSystem& fs)
     : settingsFile_(std::move(settingsFile)), fs_(fs) {}
 
 bool SourceMemory::SameWeb(const std::string& stored, const std::string& source) const {
-  if (stored == source) return true;
-  if (!EqualsNoCase(stored, source)) return false;
+  // A separator at the end (a hand edit) names the same folder.
+  const std::string a = StripTrailingSeparators(stored);
+  const std::string b = StripTrailingSeparators(source);
+  if (a == b) return true;
+  if (!EqualsNoCase(a, b)) return false;
   if (kCaseBlindNames) return true;
-  FileIdentity a, b;
-  return fs_.FolderIdentity(stored, a, nullptr) && fs_.FolderIdentity(source, b, nullptr) && a == b;
+  FileIdentity x, y;
+  return fs_.FolderIdentity(a, x, nullptr) && fs_.FolderIdentity(b, y, nullptr) && x == y;
+}
+
+bool SourceMemory::NamesFolder(const std::string& stored, const FileIdentity& folder) const {
+  // A relative path would be taken from whatever the current folder happens to be.
+  if (!PathFromText(stored).is_absolute()) return false;
+  FileIdentity identity;
+  return fs_.FolderIdentity(stored, identity, nullptr) && identity == folder;
 }
 
 IniEditor SourceMemory::Editor(const char* section) const {
@@ -125,9 +136,13 @@ bool SourceMemory::RememberConversion(const std::string& sourcePath, const std::
   editor.WriteIniValue(FindKey(editor, sourcePath).value_or(Stored(sourcePath)), Stored(destPath));
 
   editor.IniSection = kPositionsSection;
+  // Where the folder is there, any path to it stands for it (a "." or a link in a hand edit).
+  FileIdentity folder;
+  const bool folderThere = fs_.FolderIdentity(sourcePath, folder, nullptr);
   int found = 1;
   for (; found <= kSearchedPositions; ++found) {
-    if (SameWeb(Unstored(ReadStoredValue(editor, std::to_string(found), "")), sourcePath)) break;
+    const std::string stored = Unstored(ReadStoredValue(editor, std::to_string(found), ""));
+    if (SameWeb(stored, sourcePath) || (folderThere && NamesFolder(stored, folder))) break;
   }
   if (found == 1) return false;  // already the most recent web
 

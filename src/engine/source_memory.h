@@ -30,7 +30,10 @@ class SourceMemory {
   std::vector<std::string> LoadRecentWebs() const;
 
  private:
+  // The same text but for separators at the end, or (where case is not told apart, or both
+  // name one folder) for case.
   bool SameWeb(const std::string& stored, const std::string& source) const;
+  bool NamesFolder(const std::string& stored, const FileIdentity& folder) const;
   IniEditor Editor(const char* section) const;
   // The key of section "DIDOvivavovo" (as it stands in the file) that holds the web's memory.
   std::optional<std::string> FindKey(IniEditor& editor, const std::string& source) const;
