@@ -343,8 +343,8 @@ TEST_F(CliTest, CompareAndReportPrintTheReportLines) {
 TEST_F(CliTest, ReportLinesArePaddedOnlyOnATerminal) {
   ASSERT_FALSE(Tool().empty()) << "TARNWICK_CONVERT names the tool under test";
   ASSERT_EQ(Convert({Web(), Root("site")}).status, 0);
-  const std::string compare = Quote(Tool()) + " --settings-dir " + Quote(Settings()) +
-                              " --compare " + Quote(Web());
+  const std::string compare =
+      Quote(Tool()) + " --settings-dir " + Quote(Settings()) + " --compare " + Quote(Web());
   ASSERT_EQ(std::system((compare + " | cat >" + Quote(io_ / "pipe")).c_str()), 0);
   ASSERT_EQ(std::system((compare + " >" + Quote(io_ / "file")).c_str()), 0);
   const std::string piped = ReadFile(io_ / "pipe");
@@ -355,13 +355,13 @@ TEST_F(CliTest, ReportLinesArePaddedOnlyOnATerminal) {
   EXPECT_EQ(ReadFile(io_ / "file"), piped);
 
   if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script";
-  const std::string shell = "script -qec " + Quote(compare) + " /dev/null </dev/null >" +
-                            Quote(io_ / "tty");
+  const std::string shell =
+      "script -qec " + Quote(compare) + " /dev/null </dev/null >" + Quote(io_ / "tty");
   ASSERT_EQ(std::system(shell.c_str()), 0);
   std::string tty = ReadFile(io_ / "tty");
   for (std::size_t cr; (cr = tty.find("\r\n")) != std::string::npos;) tty.erase(cr, 1);
-  EXPECT_EQ(tty.rfind("Source :" + std::string(8, ' ') + "\t" + Web() + "\nDestination:" +
-                          std::string(4, ' ') + "\t" + Root("site") + "\n",
+  EXPECT_EQ(tty.rfind("Source :" + std::string(8, ' ') + "\t" + Web() +
+                          "\nDestination:" + std::string(4, ' ') + "\t" + Root("site") + "\n",
                       0),
             0u)
       << tty;

@@ -87,9 +87,8 @@ TEST_F(IniEditorTest, KeysMatchedExactlyKeepTheirCapitals) {
   ini.WriteIniValue("SITE", "3");
   ini.WriteIniValue("Site", "2");
   ini.IniSection = "main";  // sections still match without regard to case
-  EXPECT_EQ(ini.ReadWholeSection(),
-            (std::vector<std::pair<std::string, std::string>>{
-                {"Site", "2"}, {"site", "hidden"}, {"SITE", "3"}}));
+  EXPECT_EQ(ini.ReadWholeSection(), (std::vector<std::pair<std::string, std::string>>{
+                                        {"Site", "2"}, {"site", "hidden"}, {"SITE", "3"}}));
   EXPECT_EQ(ReadFile(ini.IniFile),
             "[Main]\r\nSite=2\r\nsite=hidden\r\nSITE=3\r\n[Next]\r\nX=y\r\n");
   ini.MatchKeysExactly(false);

@@ -101,9 +101,9 @@ TEST_F(SourceMemoryTest, NamesThatDifferInCaseShareAMemoryOnlyWhenTheyNameOneFol
   EXPECT_EQ(memory.ProposedDestination(other), dir_ / "out/B");
   EXPECT_EQ(memory.LoadRecentWebs(), (Webs{linked, other}));
   const std::string file = ReadFile(File());
-  EXPECT_EQ(file.substr(0, file.find("[Positions]")),
-            "[DIDOvivavovo]\r\n" + site + "=" + (dir_ / "out/C") + "\r\n" + other + "=" +
-                (dir_ / "out/B") + "\r\n");
+  EXPECT_EQ(file.substr(0, file.find("[Positions]")), "[DIDOvivavovo]\r\n" + site + "=" +
+                                                          (dir_ / "out/C") + "\r\n" + other + "=" +
+                                                          (dir_ / "out/B") + "\r\n");
 }
 #endif
 
@@ -114,18 +114,17 @@ TEST_F(SourceMemoryTest, RecentWebsAreComparedAsFolders) {
   const std::string r = dir_ / "R", s = dir_ / "S", gone = dir_ / "gone";
   testing::MakeFolder(r);
   testing::MakeFolder(s);
-  WriteFile(File(), "[Positions]\r\n1=" + (dir_ / "P") + "\r\n2=" + r + sep + "\r\n3=" +
-                        (dir_ / "Q") + "\r\n4=" + gone + sep + sep + "\r\n5=" + dir_.path() +
-                        sep + "." + sep + "S\r\n6=\r\n[DIDOvivavovo]\r\n" + r + sep + "=" +
-                        (dir_ / "out") + "\r\n");
+  WriteFile(File(), "[Positions]\r\n1=" + (dir_ / "P") + "\r\n2=" + r + sep +
+                        "\r\n3=" + (dir_ / "Q") + "\r\n4=" + gone + sep + sep +
+                        "\r\n5=" + dir_.path() + sep + "." + sep + "S\r\n6=\r\n[DIDOvivavovo]\r\n" +
+                        r + sep + "=" + (dir_ / "out") + "\r\n");
   SourceMemory memory(File());
   EXPECT_EQ(memory.ProposedDestination(r), dir_ / "out");
   memory.RememberConversion(r, dir_ / "out2");
   EXPECT_EQ(memory.ProposedDestination(r), dir_ / "out2");
   memory.RememberConversion(gone, dir_ / "out");
   memory.RememberConversion(s, dir_ / "out");
-  EXPECT_EQ(Positions(),
-            (Webs{s, gone, r, dir_ / "P", dir_ / "Q", ""}));
+  EXPECT_EQ(Positions(), (Webs{s, gone, r, dir_ / "P", dir_ / "Q", ""}));
   EXPECT_FALSE(memory.RememberConversion(s + sep, dir_ / "out"));
 }
 
@@ -171,8 +170,8 @@ TEST_F(SourceMemoryTest, NamesKeepTheBlanksAtTheirEnds) {
   EXPECT_EQ(memory.ProposedDestination("/webs/web"), "/site");
   EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/web", "/webs/web "}));
 
-  const Webs names = {" /lead", "\t/tabs\t", "/a%20", "/100%", "/%2525", "\"/quoted\"",
-                      "'/single'", "[x", ";x", "/a=b", "/two\nlines"};
+  const Webs names = {" /lead",    "\t/tabs\t", "/a%20", "/100%", "/%2525",     "\"/quoted\"",
+                      "'/single'", "[x",        ";x",    "/a=b",  "/two\nlines"};
   for (const std::string& name : names) memory.RememberConversion(name, name + "/ftp ");
   for (const std::string& name : names)
     EXPECT_EQ(memory.ProposedDestination(name), name + "/ftp ") << name;
