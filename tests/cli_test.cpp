@@ -84,7 +84,7 @@ class CliTest : public ::testing::Test {
     std::filesystem::current_path(PathFromText(root_.path()));
     std::ostringstream out, err;
     Outcome outcome;
-    outcome.status = RunCli(args, out, err, false);
+    outcome.status = RunCli(args, out, err, false, false);
     std::filesystem::current_path(before);
     outcome.out = out.str();
     outcome.err = err.str();
@@ -322,22 +322,52 @@ TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
 }
 
 TEST_F(CliTest, CompareAndReportPrintTheReportLines) {
-  // Compare alone converts nothing; the proposed destination does not exist yet. The lines are
-  // laid out for a terminal: fields padded with blanks before their tab.
+  // Compare alone converts nothing; the proposed destination does not exist yet. Not on a
+  // terminal, each line is the report's own: its fields joined by one tab.
   Outcome compare = Convert({"--compare", Web()});
   EXPECT_EQ(compare.status, 0) << compare.err;
   EXPECT_FALSE(Exists(Web() + "-FTP"));
-  EXPECT_EQ(compare.out.rfind("Source :" + std::string(8, ' ') + "\t" + Web() +
-                                  "\nDestination:" + std::string(4, ' ') + "\t" + Web() + "-FTP\n",
-                              0),
-            0u)
+  EXPECT_EQ(compare.out.rfind("Source :\t" + Web() + "\nDestination:\t" + Web() + "-FTP\n", 0), 0u)
       << compare.out;
+  EXPECT_EQ(compare.out.find(" \t"), std::string::npos) << compare.out;
 
   // The report follows the summary; its lines are the report's own tests'.
   Outcome report = Convert({"--report", Web()});
   EXPECT_EQ(report.status, 0) << report.err;
-  EXPECT_EQ(report.out.rfind(kSummary + "Source :", 0), 0u) << report.out;
+  EXPECT_EQ(report.out.rfind(kSummary + "Source :\t", 0), 0u) << report.out;
 }
+
+#ifndef _WIN32
+// What awk -F'\t', cut -f and grep -x see: a pipe and a file get the report's lines as they
+// are; only a terminal gets the fields padded so that the columns line up.
+TEST_F(CliTest, ReportLinesArePaddedOnlyOnATerminal) {
+  ASSERT_FALSE(Tool().empty()) << "TARNWICK_CONVERT names the tool under test";
+  ASSERT_EQ(Convert({Web(), Root("site")}).status, 0);
+  const std::string compare =
+      Quote(Tool()) + " --settings-dir " + Quote(Settings()) + " --compare " + Quote(Web());
+  ASSERT_EQ(std::system((compare + " | cat >" + Quote(io_ / "pipe")).c_str()), 0);
+  ASSERT_EQ(std::system((compare + " >" + Quote(io_ / "file")).c_str()), 0);
+  const std::string piped = ReadFile(io_ / "pipe");
+  EXPECT_EQ(piped.rfind("Source :\t" + Web() + "\nDestination:\t" + Root("site") + "\n", 0), 0u)
+      << piped;
+  EXPECT_NE(piped.find("\n*** Deleted ***\nFiles\t0\n"), std::string::npos) << piped;
+  EXPECT_EQ(piped.find(" \t"), std::string::npos) << piped;
+  EXPECT_EQ(ReadFile(io_ / "file"), piped);
+
+  if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script";
+  const std::string shell =
+      "script -qec " + Quote(compare) + " /dev/null </dev/null >" + Quote(io_ / "tty");
+  ASSERT_EQ(std::system(shell.c_str()), 0);
+  std::string tty = ReadFile(io_ / "tty");
+  for (std::size_t cr; (cr = tty.find("\r\n")) != std::string::npos;) tty.erase(cr, 1);
+  EXPECT_EQ(tty.rfind("Source :" + std::string(8, ' ') + "\t" + Web() +
+                          "\nDestination:" + std::string(4, ' ') + "\t" + Root("site") + "\n",
+                      0),
+            0u)
+      << tty;
+  EXPECT_NE(tty.find("\nFiles" + std::string(11, ' ') + "\t0\n"), std::string::npos) << tty;
+}
+#endif
 
 TEST_F(CliTest, CheckPrintsOneLinePerFindingAndTellsByItsStatus) {
   Outcome clean = Convert({"--check", Web()});

@@ -79,6 +79,23 @@ TEST_F(IniEditorTest, WriteCreatesFileReplacesInPlaceAndAppends) {
             "[Main]\r\na=changed\r\nE=elsewhere\r\nB=2\r\nD=4\r\n[Second]\r\nC=3\r\n");
 }
 
+TEST_F(IniEditorTest, KeysMatchedExactlyKeepTheirCapitals) {
+  WriteFile(ini.IniFile, "[Main]\r\nSite=1\r\nsite=hidden\r\n[Next]\r\nX=y\r\n");
+  ini.MatchKeysExactly(true);
+  EXPECT_EQ(ini.ReadIniValue(" site ", ""), "hidden");
+  EXPECT_EQ(ini.ReadIniValue("SITE", "none"), "none");
+  ini.WriteIniValue("SITE", "3");
+  ini.WriteIniValue("Site", "2");
+  ini.IniSection = "main";  // sections still match without regard to case
+  EXPECT_EQ(ini.ReadWholeSection(), (std::vector<std::pair<std::string, std::string>>{
+                                        {"Site", "2"}, {"site", "hidden"}, {"SITE", "3"}}));
+  EXPECT_EQ(ReadFile(ini.IniFile),
+            "[Main]\r\nSite=2\r\nsite=hidden\r\nSITE=3\r\n[Next]\r\nX=y\r\n");
+  ini.MatchKeysExactly(false);
+  EXPECT_EQ(ini.ReadIniValue("SITE", ""), "2");
+  EXPECT_EQ(ini.ReadWholeSection().size(), 1u);
+}
+
 TEST_F(IniEditorTest, NewKeyGoesAfterLastKeyNotAfterTrailingLines) {
   WriteFile(ini.IniFile, "; note\n[Main]\nA=1\n\n; comment\n[Next]\nX=y");
   ini.WriteIniValue("B", "2");

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "support/temp_dir.h"
 
@@ -73,16 +75,48 @@ TEST(ProgramFolder, InstallBinFolderIsKnownByIdentityNotByText) {
 }
 
 #ifndef _WIN32
-TEST(ProgramFolder, UserDataFolderLiesInTheHomeFolder) {
-  const char* saved = std::getenv("HOME");
-  const std::string home = saved != nullptr ? saved : "";
+// The environment as it was, back when the test ends.
+class SavedVariable {
+ public:
+  explicit SavedVariable(const char* name) : name_(name) {
+    if (const char* value = std::getenv(name)) value_ = value;
+  }
+  ~SavedVariable() {
+    if (value_)
+      setenv(name_, value_->c_str(), 1);
+    else
+      unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> value_;
+};
+
+// The XDG base-directory rule: $XDG_DATA_HOME when it is an absolute path, else
+// ~/.local/share.
+TEST(ProgramFolder, UserDataFolderFollowsXdgDataHomeElseTheHomeFolder) {
+  const SavedVariable home("HOME"), dataHome("XDG_DATA_HOME");
   setenv("HOME", "/home/ann", 1);
+  unsetenv("XDG_DATA_HOME");
   EXPECT_EQ(UserDataFolder(), "/home/ann/.local/share/Tarnwick");
-  // Without HOME the user's entry in the password database names the home folder.
+  setenv("XDG_DATA_HOME", "/srv/ann data", 1);
+  EXPECT_EQ(UserDataFolder(), "/srv/ann data/Tarnwick");
+  setenv("XDG_DATA_HOME", "/srv/data/", 1);
+  EXPECT_EQ(UserDataFolder(), "/srv/data/Tarnwick");
+  // An empty or relative value counts as none.
+  for (const char* ignored : {"", "data", "./data"}) {
+    setenv("XDG_DATA_HOME", ignored, 1);
+    EXPECT_EQ(UserDataFolder(), "/home/ann/.local/share/Tarnwick") << ignored;
+  }
+  // Without HOME the user's entry in the password database names the home folder, unless
+  // XDG_DATA_HOME names the folder anyway.
   unsetenv("HOME");
+  unsetenv("XDG_DATA_HOME");
   EXPECT_NE(UserDataFolder(), "/home/ann/.local/share/Tarnwick");
   EXPECT_NE(UserDataFolder().find("/.local/share/Tarnwick"), std::string::npos);
-  if (saved != nullptr) setenv("HOME", home.c_str(), 1);
+  setenv("XDG_DATA_HOME", "/srv/data", 1);
+  EXPECT_EQ(UserDataFolder(), "/srv/data/Tarnwick");
 }
 #endif
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "base/path.h"
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
 #include "support/new_user_options.h"
@@ -92,12 +93,41 @@ TEST_F(SourceMemoryTest, NamesThatDifferInCaseShareAMemoryOnlyWhenTheyNameOneFol
   EXPECT_EQ(memory.ProposedDestination(linked), dir_ / "out/A");
   memory.RememberConversion(other, dir_ / "out/B");
   EXPECT_EQ(memory.LoadRecentWebs(), (Webs{other, site}));
-  // The profile holds one key for both spellings: Site's memory gives way, and never leads
-  // Site into the other web's FTP web.
-  EXPECT_EQ(memory.ProposedDestination(site), site + "-FTP");
+  EXPECT_EQ(memory.ProposedDestination(site), dir_ / "out/A");
   EXPECT_EQ(memory.ProposedDestination(other), dir_ / "out/B");
+  // Another name of Site's folder changes Site's memory, and only that.
+  memory.RememberConversion(linked, dir_ / "out/C");
+  EXPECT_EQ(memory.ProposedDestination(site), dir_ / "out/C");
+  EXPECT_EQ(memory.ProposedDestination(linked), dir_ / "out/C");
+  EXPECT_EQ(memory.ProposedDestination(other), dir_ / "out/B");
+  EXPECT_EQ(memory.LoadRecentWebs(), (Webs{linked, other}));
+  const std::string file = ReadFile(File());
+  EXPECT_EQ(file.substr(0, file.find("[Positions]")), "[DIDOvivavovo]\r\n" + site + "=" +
+                                                          (dir_ / "out/C") + "\r\n" + other + "=" +
+                                                          (dir_ / "out/B") + "\r\n");
 }
 #endif
+
+// A recent web stands for the web when it names the same folder: a separator at its end (as a
+// hand edit may leave it), or another path to the folder where the folder is there.
+TEST_F(SourceMemoryTest, RecentWebsAreComparedAsFolders) {
+  const std::string sep(1, kPathSeparator);
+  const std::string r = dir_ / "R", s = dir_ / "S", gone = dir_ / "gone";
+  testing::MakeFolder(r);
+  testing::MakeFolder(s);
+  WriteFile(File(), "[Positions]\r\n1=" + (dir_ / "P") + "\r\n2=" + r + sep +
+                        "\r\n3=" + (dir_ / "Q") + "\r\n4=" + gone + sep + sep +
+                        "\r\n5=" + dir_.path() + sep + "." + sep + "S\r\n6=\r\n[DIDOvivavovo]\r\n" +
+                        r + sep + "=" + (dir_ / "out") + "\r\n");
+  SourceMemory memory(File());
+  EXPECT_EQ(memory.ProposedDestination(r), dir_ / "out");
+  memory.RememberConversion(r, dir_ / "out2");
+  EXPECT_EQ(memory.ProposedDestination(r), dir_ / "out2");
+  memory.RememberConversion(gone, dir_ / "out");
+  memory.RememberConversion(s, dir_ / "out");
+  EXPECT_EQ(Positions(), (Webs{s, gone, r, dir_ / "P", dir_ / "Q", ""}));
+  EXPECT_FALSE(memory.RememberConversion(s + sep, dir_ / "out"));
+}
 
 TEST_F(SourceMemoryTest, TwelveFullDropsTheFormerTwelfth) {
   std::string content = "[Positions]\r\n";
@@ -125,6 +155,51 @@ TEST_F(SourceMemoryTest, BlanksCountAsNothingAndOtherValuesAreKeptAsStored) {
   EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/one", " /webs/two ", "/webs/ten"}));
   for (const std::string web : {"/a", "/b", "/c"})
     EXPECT_EQ(memory.ProposedDestination(web), web + "-FTP");
+}
+
+// Blanks at the ends of a folder name are part of it, and so is every other character the
+// profile would take for its own: each name keeps a memory of its own.
+TEST_F(SourceMemoryTest, NamesKeepTheBlanksAtTheirEnds) {
+  SourceMemory memory(File());
+  EXPECT_TRUE(memory.RememberConversion("/webs/web ", "/out "));
+  EXPECT_FALSE(memory.RememberConversion("/webs/web ", "/out "));
+  EXPECT_EQ(memory.ProposedDestination("/webs/web "), "/out ");
+  EXPECT_EQ(memory.ProposedDestination("/webs/web"), "/webs/web-FTP");
+  EXPECT_EQ(memory.LoadRecentWebs(), Webs{"/webs/web "});
+  EXPECT_TRUE(memory.RememberConversion("/webs/web", "/site"));
+  EXPECT_EQ(memory.ProposedDestination("/webs/web "), "/out ");
+  EXPECT_EQ(memory.ProposedDestination("/webs/web"), "/site");
+  EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/web", "/webs/web "}));
+
+  const Webs names = {" /lead",    "\t/tabs\t", "/a%20", "/100%", "/%2525",     "\"/quoted\"",
+                      "'/single'", "[x",        ";x",    "/a=b",  "/two\nlines"};
+  for (const std::string& name : names) memory.RememberConversion(name, name + "/ftp ");
+  for (const std::string& name : names)
+    EXPECT_EQ(memory.ProposedDestination(name), name + "/ftp ") << name;
+  EXPECT_EQ(memory.LoadRecentWebs(), Webs(names.rbegin(), names.rbegin() + 10));
+}
+
+// What earlier versions wrote is read as they read it: the names as they stand, without the
+// blanks and quotes around them, a "%" as a "%".
+TEST_F(SourceMemoryTest, SettingsWrittenBeforeReadAsBefore) {
+  WriteFile(File(),
+            "[DIDOvivavovo]\r\n/webs/100%=/out/100%\r\n/webs/My%20Site=/out/My%20Site\r\n"
+            "/webs/plain = /out/plain \r\n/webs/quoted=\"/out/quoted\"\r\n"
+            "[Positions]\r\n1=/webs/My%20Site\r\n2= /webs/plain \r\n3=/webs/100%\r\n");
+  SourceMemory memory(File());
+  EXPECT_EQ(memory.ProposedDestination("/webs/100%"), "/out/100%");
+  EXPECT_EQ(memory.ProposedDestination("/webs/My%20Site"), "/out/My%20Site");
+  EXPECT_EQ(memory.ProposedDestination("/webs/My Site"), "/webs/My Site-FTP");
+  EXPECT_EQ(memory.ProposedDestination("/webs/plain"), "/out/plain");
+  EXPECT_EQ(memory.ProposedDestination("/webs/quoted"), "/out/quoted");
+  EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/My%20Site", "/webs/plain", "/webs/100%"}));
+  // Found where it stands, and remembered anew under the one key.
+  EXPECT_TRUE(memory.RememberConversion("/webs/100%", "/out/new"));
+  EXPECT_EQ(memory.ProposedDestination("/webs/100%"), "/out/new");
+  EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/100%", "/webs/My%20Site", "/webs/plain"}));
+  EXPECT_TRUE(memory.RememberConversion("/webs/plain", "/out/plain2"));
+  EXPECT_EQ(memory.ProposedDestination("/webs/plain"), "/out/plain2");
+  EXPECT_EQ(memory.LoadRecentWebs(), (Webs{"/webs/plain", "/webs/100%", "/webs/My%20Site"}));
 }
 
 // A run that ends beside the window remembers its web while the window saves its options: both

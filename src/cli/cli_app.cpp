@@ -72,11 +72,13 @@ const Flag* FindFlag(const std::string& name) {
 // in both front ends and both share one memory per web.
 std::string FolderArgument(const std::string& text) { return FolderPath(text).Text(); }
 
-// One line per report line, its fields joined by a tab and padded so that the columns line up
-// on a terminal.
-void PrintReport(std::ostream& out, const std::string& source, const std::string& destination) {
-  for (const std::string& line : TerminalLayout(BuildComparisonReport(source, destination)))
-    out << line << "\n";
+// One line per report line, its fields joined by a tab. Only a terminal gets them padded so
+// that the columns line up; a pipe or a file gets the lines as they are, for awk, cut and grep.
+void PrintReport(std::ostream& out, bool outIsTerminal, const std::string& source,
+                 const std::string& destination) {
+  std::vector<std::string> lines = BuildComparisonReport(source, destination);
+  if (outIsTerminal) lines = TerminalLayout(lines);
+  for (const std::string& line : lines) out << line << "\n";
 }
 
 // Prints each finding as it is found and each error on err; a run observer's status, yield
@@ -215,7 +217,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 }
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-           bool errIsTerminal) {
+           bool outIsTerminal, bool errIsTerminal) {
   ParsedArguments parsed = ParseArguments(args);
   if (!parsed.error.empty()) {
     err << kProgramName << ": " << parsed.error << "\n" << UsageLine() << "\n";
@@ -279,7 +281,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                                                         : memory.ProposedDestination(source);
 
   if (arguments.compare) {
-    PrintReport(out, source, destination);
+    PrintReport(out, outIsTerminal, source, destination);
     return kExitSuccess;
   }
 
@@ -304,7 +306,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (!arguments.quiet) PrintSummary(out, result);
   if (arguments.report) {
-    PrintReport(out, source, destination);
+    PrintReport(out, outIsTerminal, source, destination);
     // The findings follow the report; they do not change how the conversion went.
     if (!result.cancelled) PrintCheck(out, err, status, source, loaded.options, skipList);
   }

@@ -41,8 +41,9 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args);
 std::string UsageLine();
 std::string HelpText();
 
-// The whole command: parses, converts, reports. Returns the exit status.
+// The whole command: parses, converts, reports. Returns the exit status. The report is laid
+// out in columns only when `out` is a terminal; progress shows only when `err` is one.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-           bool errIsTerminal);
+           bool outIsTerminal, bool errIsTerminal);
 
 }  // namespace tarnwick

@@ -26,5 +26,6 @@ int main(int argc, char** argv) {
 #else
   std::vector<std::string> args(argv + 1, argv + argc);
 #endif
-  return tarnwick::RunCli(args, std::cout, std::cerr, tarnwick::StandardErrorIsTerminal());
+  return tarnwick::RunCli(args, std::cout, std::cerr, tarnwick::StandardOutputIsTerminal(),
+                          tarnwick::StandardErrorIsTerminal());
 }

@@ -21,6 +21,14 @@ extern "C" void NoteInterrupt(int) { interrupted = 1; }
 
 }  // namespace
 
+bool StandardOutputIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stdout)) != 0;
+#else
+  return isatty(STDOUT_FILENO) != 0;
+#endif
+}
+
 bool StandardErrorIsTerminal() {
 #ifdef _WIN32
   return _isatty(_fileno(stderr)) != 0;

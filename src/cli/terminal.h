@@ -2,6 +2,7 @@
 
 namespace tarnwick {
 
+bool StandardOutputIsTerminal();
 bool StandardErrorIsTerminal();
 
 // The width of the terminal on standard error; 80 when it cannot be told.

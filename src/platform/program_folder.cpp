@@ -50,6 +50,11 @@ std::string UserDataFolder() {
   if (appData.empty()) return {};
   return Utf8FromWide(appData) + "\\Tarnwick";
 #else
+  // The XDG base-directory rule: a relative or empty XDG_DATA_HOME is to be ignored.
+  if (const char* dataHome = std::getenv("XDG_DATA_HOME");
+      dataHome != nullptr && *dataHome == '/') {
+    return (std::filesystem::path(dataHome) / "Tarnwick").string();
+  }
   std::string home;
   if (const char* value = std::getenv("HOME"); value != nullptr && *value != '\0') {
     home = value;

@@ -1,6 +1,7 @@
 #include "settings/ini_editor.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "base/text.h"
 
@@ -119,10 +120,22 @@ IniEditor::Section* IniEditor::FindSection(Document& doc) {
   return it == doc.sectionIndex.end() ? nullptr : &doc.sections[it->second];
 }
 
+std::size_t IniEditor::FindKey(const Section& section, std::string_view key) const {
+  const std::string_view name = TrimBlanks(key);
+  if (!exactKeys_) {
+    auto it = section.keys.find(LowerCase(name));
+    return it == section.keys.end() ? std::string::npos : it->second;
+  }
+  for (std::size_t i = 0; i < section.lines.size(); ++i) {
+    if (section.lines[i].isKey && KeyName(section.lines[i].text) == name) return i;
+  }
+  return std::string::npos;
+}
+
 std::string IniEditor::ReadWholeValue(const std::string& key, const std::string& defaultValue) {
   if (Section* section = FindSection(Current())) {
-    auto it = section->keys.find(LowerCase(TrimBlanks(key)));
-    if (it != section->keys.end()) return ValueOf(section->lines[it->second].text);
+    std::size_t line = FindKey(*section, key);
+    if (line != std::string::npos) return ValueOf(section->lines[line].text);
   }
   return defaultValue;
 }
@@ -137,11 +150,11 @@ std::vector<std::pair<std::string, std::string>> IniEditor::ReadWholeSection() {
   std::vector<std::pair<std::string, std::string>> result;
   Section* section = FindSection(Current());
   if (!section) return result;
-  for (std::size_t i = 0; i < section->lines.size(); ++i) {
-    const Line& line = section->lines[i];
+  std::unordered_set<std::string> seen;
+  for (const Line& line : section->lines) {
     if (!line.isKey) continue;
     std::string name(KeyName(line.text));
-    if (section->keys.at(LowerCase(name)) != i) continue;  // a later duplicate
+    if (!seen.insert(exactKeys_ ? name : LowerCase(name)).second) continue;  // a later duplicate
     result.emplace_back(std::move(name), ValueOf(line.text));
   }
   return result;
@@ -181,8 +194,8 @@ std::int16_t IniEditor::WriteIniValue(const std::string& key, const std::string&
     added.lastKey = 1;
     doc.sectionIndex.emplace(added.name, doc.sections.size());
     doc.sections.push_back(std::move(added));
-  } else if (auto it = section->keys.find(name); it != section->keys.end()) {
-    Line& line = section->lines[it->second];
+  } else if (std::size_t found = FindKey(*section, key); found != std::string::npos) {
+    Line& line = section->lines[found];
     if (line.text == text) return 1;  // nothing to change
     line.text = text;
     doc.rewriteNeeded = true;

@@ -46,6 +46,11 @@ class IniEditor {
   // not part of it when it is read back. A file that exists but cannot be read is refused.
   std::int16_t WriteIniValue(const std::string& key, const std::string& value);
 
+  // From now on key names match only when they are spelled alike, capitals included, so that
+  // two keys differing only in case are two keys. Files and sections still match without
+  // regard to case; a key that differs in case from a stored one is added after the last key.
+  void MatchKeysExactly(bool exact) { exactKeys_ = exact; }
+
   // While deferred, writes change the parsed copy only; Flush puts them on disk in one
   // atomic rewrite (or one append when they all landed at the end of the file).
   void DeferWrites(bool deferred);
@@ -93,10 +98,13 @@ class IniEditor {
   bool Persist(Document& doc, const std::string& path);
   static std::string Serialize(const Document& doc);
   Section* FindSection(Document& doc);
+  // The first line of the key in the section, by the current matching; npos when absent.
+  std::size_t FindKey(const Section& section, std::string_view key) const;
 
   FileSystem& fs_;
   std::map<std::string, Document> documents_;
   bool deferred_ = false;
+  bool exactKeys_ = false;
   std::string lastError_;
 };
 
