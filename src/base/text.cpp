@@ -9,16 +9,20 @@ std::string_view WithoutUtf8Mark(std::string_view text) {
   return text;
 }
 
-std::string PrintableText(std::string_view text) {
+void AppendPercentEscape(std::string& out, char c) {
   static constexpr char kHex[] = "0123456789ABCDEF";
+  out += '%';
+  out += kHex[static_cast<unsigned char>(c) >> 4];
+  out += kHex[static_cast<unsigned char>(c) & 0x0F];
+}
+
+std::string PrintableText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7F) {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
+      AppendPercentEscape(out, c);
     } else {
       out += c;
     }

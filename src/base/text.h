@@ -15,6 +15,9 @@ std::string_view WithoutUtf8Mark(std::string_view text);
 // that a name shown in a line of output cannot split it or steer the terminal.
 std::string PrintableText(std::string_view text);
 
+// Appends c as "%" and two upper-case hex digits.
+void AppendPercentEscape(std::string& out, char c);
+
 // ASCII letters lowered; names are compared by lowering both sides.
 char LowerAscii(char c);
 std::string LowerCase(std::string_view text);

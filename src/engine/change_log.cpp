@@ -8,17 +8,6 @@
 #include "rules/ftp_web_names.h"
 
 namespace tarnwick {
-namespace {
-
-void AppendEscape(std::string& key, char c) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  key += '%';
-  key += kHex[static_cast<unsigned char>(c) >> 4];
-  key += kHex[static_cast<unsigned char>(c) & 0x0F];
-}
-
-}  // namespace
-
 // The profile syntax cannot hold "=" or line breaks in a key, drops blanks at its ends and
 // takes a line starting with "[" or ";" for something else. Those characters are written
 // percent-encoded, so the log still records the file. A "%" is left as it is: names such as
@@ -33,7 +22,7 @@ std::string LogKey(const std::string& path) {
     const bool atEnd = first == std::string::npos || i < first || i > last;
     if (c == '=' || c == '\r' || c == '\n' || (atEnd && (c == ' ' || c == '\t')) ||
         (i == first && (c == '[' || c == ';'))) {
-      AppendEscape(key, c);
+      AppendPercentEscape(key, c);
     } else {
       key += c;
     }

@@ -20,7 +20,6 @@ constexpr int kShownPositions = 10;
 // profile reader takes blanks off both ends and one pair of quotes off a value, a line that
 // starts with "[" or ";" holds no key, and "=" ends a key.
 std::string Stored(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   const std::size_t first = text.find_first_not_of(" \t");
   const std::size_t last = text.find_last_not_of(" \t");
   std::string stored;
@@ -35,9 +34,7 @@ std::string Stored(std::string_view text) {
       stored += c;
       continue;
     }
-    stored += '%';
-    stored += kHex[static_cast<unsigned char>(c) >> 4];
-    stored += kHex[static_cast<unsigned char>(c) & 15];
+    AppendPercentEscape(stored, c);
   }
   return stored;
 }
