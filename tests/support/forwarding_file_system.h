@@ -98,6 +98,10 @@ class ForwardingFileSystem : public FileSystem {
       std::unique_ptr<Folder> folder = inner_->OpenFolder(name, error);
       return folder ? std::make_unique<WatchedFolder>(fs_, std::move(folder)) : nullptr;
     }
+    bool OpenForCopy(const std::string& name, OpenedFile& file, std::string* error) override {
+      return fs_.Allow(FsOp::kCopyFile, PathOf(name), "", error) &&
+             inner_->OpenForCopy(name, file, error);
+    }
     bool CopyFileAs(Folder& from, const std::string& fromName, const std::string& name,
                     bool expectNew, std::string* error) override {
       return fs_.Allow(FsOp::kCopyFile, from.PathOf(fromName), PathOf(name), error) &&
