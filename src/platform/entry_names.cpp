@@ -31,8 +31,7 @@ std::string EntryNameOf(const std::string& path) {
   std::size_t end = path.size();
   while (end > 0 && IsPathSeparator(path[end - 1])) --end;
   std::size_t start = end;
-  while (start > 0 && !IsPathSeparator(path[start - 1]) && !IsDriveColon(path, start - 1))
-    --start;
+  while (start > 0 && !IsPathSeparator(path[start - 1]) && !IsDriveColon(path, start - 1)) --start;
   return path.substr(start, end - start);
 }
 

@@ -26,8 +26,7 @@ std::unique_ptr<Folder> FileSystem::HolderOf(const std::string& path, std::strin
   return OpenFolder(HolderPathOf(trimmed), error);
 }
 
-bool FileSystem::ReadFolder(const std::string& folder, FolderListing& listing,
-                            std::string* error) {
+bool FileSystem::ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) {
   listing = FolderListing();
   std::unique_ptr<Folder> opened = OpenFolder(folder.empty() ? "." : folder, error);
   return opened && opened->List(listing, error);
@@ -92,8 +91,7 @@ std::int64_t FileSystem::WriteTimeStep(const std::string& probePath) {
   return holder ? holder->WriteTimeStep(name) : 1;
 }
 
-bool FileSystem::ReadTextFile(const std::string& path, std::string& content,
-                              std::string* error) {
+bool FileSystem::ReadTextFile(const std::string& path, std::string& content, std::string* error) {
   content.clear();
   std::string name;
   std::unique_ptr<Folder> holder = HolderOf(path, name, error);

@@ -68,8 +68,7 @@ class FileSystem {
 
  private:
   // The folder that holds the entry at path, and the entry's name in it.
-  std::unique_ptr<Folder> HolderOf(const std::string& path, std::string& name,
-                                   std::string* error);
+  std::unique_ptr<Folder> HolderOf(const std::string& path, std::string& name, std::string* error);
 };
 
 // The machine's own file system.

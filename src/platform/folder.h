@@ -88,8 +88,7 @@ class Folder {
   virtual bool Rename(const std::string& from, const std::string& to, std::string* error) = 0;
 
   // Whole small text files, kept as bytes.
-  virtual bool ReadTextFile(const std::string& name, std::string& content,
-                            std::string* error) = 0;
+  virtual bool ReadTextFile(const std::string& name, std::string& content, std::string* error) = 0;
   // Replaces the file atomically: a temporary file beside it, renamed over it. A read-only
   // file is refused.
   virtual bool ReplaceFile(const std::string& name, const std::string& content,

@@ -55,8 +55,7 @@ bool PathFolder::Rename(const std::string& from, const std::string& to, std::str
   return folder && folder->Rename(from, to, error);
 }
 
-bool PathFolder::ReadTextFile(const std::string& name, std::string& content,
-                              std::string* error) {
+bool PathFolder::ReadTextFile(const std::string& name, std::string& content, std::string* error) {
   content.clear();
   std::unique_ptr<Folder> folder = Open(error);
   return folder && folder->ReadTextFile(name, content, error);

@@ -72,8 +72,7 @@ mode_t FileMask() {
 // the new time on old content and never be seen again.
 // fresh: out was made empty just now with mode, so nothing needs cutting and the bits are set
 // unless the file mask took some.
-bool WriteCopy(const OpenedFile& in, mode_t mode, int out, std::string* error,
-               bool fresh = false) {
+bool WriteCopy(const OpenedFile& in, mode_t mode, int out, std::string* error, bool fresh = false) {
   const int source = static_cast<int>(in.handle);
   std::int64_t copied = CopyContent(source, out, in.size);
   if (copied < 0 || (!fresh && ::ftruncate(out, copied) != 0)) {
@@ -88,10 +87,9 @@ bool WriteCopy(const OpenedFile& in, mode_t mode, int out, std::string* error,
     return false;
   }
   struct stat after;
-  if (::fstat(source, &after) == 0 &&
-      (ToNanoseconds(after.st_mtim) != in.lastWriteTime ||
-       static_cast<std::uint64_t>(after.st_size) != in.size ||
-       static_cast<std::uint64_t>(copied) != in.size)) {
+  if (::fstat(source, &after) == 0 && (ToNanoseconds(after.st_mtim) != in.lastWriteTime ||
+                                       static_cast<std::uint64_t>(after.st_size) != in.size ||
+                                       static_cast<std::uint64_t>(copied) != in.size)) {
     // The copy holds a mix; its old time makes the next run copy the file again.
     SetError(error, "the file changed while it was copied");
     return false;
@@ -139,8 +137,8 @@ bool Finish(Fd& out, std::string* error) {
 
 }  // namespace
 
-bool OpenForCopyAt(int dir, const std::string& dirPath, const std::string& name,
-                   OpenedFile& file, std::string* error) {
+bool OpenForCopyAt(int dir, const FileIdentity& holder, const std::string& dirPath,
+                   const std::string& name, OpenedFile& file, std::string* error) {
   file.Close();
   // Decide by a look-up before opening: opening a device may act on it.
   struct stat st;
@@ -150,11 +148,6 @@ bool OpenForCopyAt(int dir, const std::string& dirPath, const std::string& name,
   }
   if (!S_ISREG(st.st_mode)) {
     SetError(error, "not a regular file");
-    return false;
-  }
-  struct stat holder;
-  if (::fstat(dir, &holder) != 0) {
-    SetError(error, errno);
     return false;
   }
   Fd in(::openat(dir, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -170,7 +163,7 @@ bool OpenForCopyAt(int dir, const std::string& dirPath, const std::string& name,
   file.path = JoinEntry(dirPath, name);
   file.name = name;
   file.file = IdentityFromStat(st);
-  file.holder = IdentityFromStat(holder);
+  file.holder = holder;
   file.mode = st.st_mode & 07777;
   file.readOnly = (st.st_mode & S_IWUSR) == 0;
   file.size = static_cast<std::uint64_t>(st.st_size);
@@ -179,8 +172,8 @@ bool OpenForCopyAt(int dir, const std::string& dirPath, const std::string& name,
   return true;
 }
 
-bool CopyOpenedFile(const OpenedFile& in, int dir, const std::string& name, bool expectNew,
-                    std::string* error) {
+bool CopyOpenedFile(const OpenedFile& in, int dir, const FileIdentity& here,
+                    const std::string& name, bool expectNew, std::string* error) {
   // The copies are the program's own: a read-only source must not make them read-only, or
   // no later run could bring them up to date.
   const mode_t mode = static_cast<mode_t>(in.mode) | S_IWUSR;
@@ -211,11 +204,9 @@ bool CopyOpenedFile(const OpenedFile& in, int dir, const std::string& name, bool
       SetError(error, "a special file of that name is in the way");
       return false;
     } else {
-      struct stat holder;
       // Two entries of one file (hard links) are not the same entry; one name in one folder
-      // is. When the folder cannot be told, the copy is refused rather than risk the source.
-      if (IdentityFromStat(dstInfo) == in.file && in.name == name &&
-          (::fstat(dir, &holder) != 0 || IdentityFromStat(holder) == in.holder)) {
+      // is.
+      if (IdentityFromStat(dstInfo) == in.file && in.name == name && here == in.holder) {
         SetError(error, "source and target are the same file");
         return false;
       }

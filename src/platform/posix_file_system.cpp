@@ -26,7 +26,7 @@ class PosixFileSystem final : public FileSystem {
       SetError(error, errno);
       return nullptr;
     }
-    return std::make_unique<PosixFolder>(path, fd);
+    return PosixFolder::Hold(path, fd, error);
   }
 
   bool FolderIdentity(const std::string& folder, FileIdentity& identity,

@@ -68,10 +68,18 @@ int OpenSubfolder(int dir, const std::string& name) {
 
 void PosixFolder::UseKernelResolve(bool use) { kernelResolve = use; }
 
-bool PosixFolder::HeldIdentity(FileIdentity& identity) {
+std::unique_ptr<Folder> PosixFolder::Hold(std::string path, int fd, std::string* error) {
   struct stat st;
-  if (::fstat(fd_.get(), &st) != 0) return false;
-  identity = posix::IdentityFromStat(st);
+  if (::fstat(fd, &st) != 0) {
+    SetError(error, errno);
+    ::close(fd);
+    return nullptr;
+  }
+  return std::make_unique<PosixFolder>(std::move(path), fd, posix::IdentityFromStat(st));
+}
+
+bool PosixFolder::HeldIdentity(FileIdentity& identity) {
+  identity = identity_;
   return true;
 }
 
@@ -188,18 +196,18 @@ std::unique_ptr<Folder> PosixFolder::OpenFolder(const std::string& name, std::st
       SetError(error, errno);
     return nullptr;
   }
-  return std::make_unique<PosixFolder>(PathOf(name), fd);
+  return Hold(PathOf(name), fd, error);
 }
 
 bool PosixFolder::OpenForCopy(const std::string& name, OpenedFile& file, std::string* error) {
-  return posix::OpenForCopyAt(fd_.get(), Path(), name, file, error);
+  return posix::OpenForCopyAt(fd_.get(), identity_, Path(), name, file, error);
 }
 
 bool PosixFolder::CopyFileAs(Folder& from, const std::string& fromName, const std::string& name,
                              bool expectNew, std::string* error) {
   OpenedFile in;
   return from.OpenForCopy(fromName, in, error) &&
-         posix::CopyOpenedFile(in, fd_.get(), name, expectNew, error);
+         posix::CopyOpenedFile(in, fd_.get(), identity_, name, expectNew, error);
 }
 
 bool PosixFolder::DeleteFile(const std::string& name, std::string* error) {
@@ -225,8 +233,7 @@ bool PosixFolder::Rename(const std::string& from, const std::string& to, std::st
   return false;
 }
 
-bool PosixFolder::ReadTextFile(const std::string& name, std::string& content,
-                               std::string* error) {
+bool PosixFolder::ReadTextFile(const std::string& name, std::string& content, std::string* error) {
   content.clear();
   struct stat st;
   if (::fstatat(fd_.get(), name.c_str(), &st, 0) != 0) {

@@ -12,7 +12,11 @@ namespace tarnwick {
 class PosixFolder final : public Folder {
  public:
   // Takes over fd.
-  PosixFolder(std::string path, int fd) : Folder(std::move(path)), fd_(fd) {}
+  PosixFolder(std::string path, int fd, const FileIdentity& identity)
+      : Folder(std::move(path)), fd_(fd), identity_(identity) {}
+
+  // The folder at fd named path, or null (fd closed) with the reason when fd cannot be read.
+  static std::unique_ptr<Folder> Hold(std::string path, int fd, std::string* error);
 
   bool HeldIdentity(FileIdentity& identity) override;
   bool List(FolderListing& listing, std::string* error) override;
@@ -44,6 +48,7 @@ class PosixFolder final : public Folder {
   bool ReadOnlyTarget(const std::string& name, std::string* error);
 
   posix::Fd fd_;
+  FileIdentity identity_;  // a descriptor's file never changes
 };
 
 }  // namespace tarnwick

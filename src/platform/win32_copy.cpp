@@ -33,7 +33,7 @@ bool CopyUnderTempName(const std::wstring& from, const std::string& folderPath,
         if (CopyFileW(from.c_str(), temp.c_str(), TRUE)) return TempAttempt::kMade;
         code = GetLastError();
         return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS ? TempAttempt::kTaken
-                                                                        : TempAttempt::kFailed;
+                                                                         : TempAttempt::kFailed;
       },
       tempName);
   if (!made) {
@@ -67,9 +67,9 @@ bool OpenForCopyAt(const std::string& path, const std::string& name, const FileI
     SetError(error, "not a regular file");
     return false;
   }
-  FindEntry entry = EntryFromData(info.dwFileAttributes, info.ftCreationTime,
-                                  info.ftLastAccessTime, info.ftLastWriteTime, info.nFileSizeHigh,
-                                  info.nFileSizeLow, name);
+  FindEntry entry =
+      EntryFromData(info.dwFileAttributes, info.ftCreationTime, info.ftLastAccessTime,
+                    info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow, name);
   file.handle = reinterpret_cast<std::intptr_t>(in.release());
   file.path = path;
   file.name = name;
@@ -107,8 +107,8 @@ bool CopyOpenedFile(const OpenedFile& in, const std::string& folderPath, const s
       if (out.valid() && GetFileInformationByHandle(out.get(), &existing)) {
         // Two entries of one file (hard links) are not the same entry; one name (in any case)
         // in one folder is. When the folder cannot be told, the copy is refused.
-        if (IdentityFromInformation(existing) == in.file &&
-            LowerCase(in.name) == LowerCase(name) && (!hereKnown || here == in.holder)) {
+        if (IdentityFromInformation(existing) == in.file && LowerCase(in.name) == LowerCase(name) &&
+            (!hereKnown || here == in.holder)) {
           SetError(error, "source and target are the same file");
           return false;
         }

@@ -37,13 +37,14 @@ class FindHandle {
 std::unique_ptr<Folder> Win32Folder::Open(const std::string& path, bool refuseReparse,
                                           std::string* error) {
   const std::wstring wide = WidePath(path.empty() ? std::string(".") : path);
-  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (refuseReparse ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  const DWORD flags =
+      FILE_FLAG_BACKUP_SEMANTICS | (refuseReparse ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
   // Listing access takes part in sharing, so without FILE_SHARE_DELETE nobody can rename or
   // remove the folder while it is held. A folder that may not be listed, or that another holds
   // for deletion, is held for its identity only.
-  HANDLE opened = CreateFileW(wide.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags,
-                              nullptr);
+  HANDLE opened =
+      CreateFileW(wide.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
   if (opened == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
     if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION)
@@ -239,8 +240,7 @@ bool Win32Folder::Rename(const std::string& from, const std::string& to, std::st
   return false;
 }
 
-bool Win32Folder::ReadTextFile(const std::string& name, std::string& content,
-                               std::string* error) {
+bool Win32Folder::ReadTextFile(const std::string& name, std::string& content, std::string* error) {
   return win32::ReadTextFileIn(Path(), name, content, error);
 }
 

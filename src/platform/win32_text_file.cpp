@@ -54,7 +54,7 @@ bool ReplaceWithBytes(const std::string& folderPath, const std::string& name,
         if (created != INVALID_HANDLE_VALUE) return TempAttempt::kMade;
         code = GetLastError();
         return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS ? TempAttempt::kTaken
-                                                                        : TempAttempt::kFailed;
+                                                                         : TempAttempt::kFailed;
       },
       tempName);
   if (created == INVALID_HANDLE_VALUE) {
@@ -69,9 +69,8 @@ bool ReplaceWithBytes(const std::string& folderPath, const std::string& name,
     SetError(error, code);
     return false;
   }
-  if (!file.Close() ||
-      !MoveFileExW(temp.c_str(), WidePath(JoinEntry(folderPath, name)).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!file.Close() || !MoveFileExW(temp.c_str(), WidePath(JoinEntry(folderPath, name)).c_str(),
+                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     code = GetLastError();
     DeleteFileW(temp.c_str());
     SetError(error, code);
@@ -155,8 +154,8 @@ bool AppendToFileIn(const std::string& folderPath, const std::string& name,
     // A disk that fills part way must not leave half a line at the end of the file.
     // The appending handle cannot cut the file, so a second one does.
     const DWORD code = GetLastError();
-    Handle cut(CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle cut(CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (cut.valid() && SetFilePointerEx(cut.get(), size, nullptr, FILE_BEGIN))
       SetEndOfFile(cut.get());
     SetError(error, code);

@@ -9,10 +9,10 @@
 namespace tarnwick::testing {
 
 inline const char* FsOpName(FsOp op) {
-  static const char* const kNames[] = {
-      "ReadFolder",   "LookUp",       "CreateFolder", "CopyFile",     "DeleteFile",
-      "ReadTextFile", "ReplaceFile",  "AppendToFile", "Identity",     "LockFolder",
-      "DeleteFolder", "Rename",       "OpenFolder"};
+  static const char* const kNames[] = {"ReadFolder", "LookUp",       "CreateFolder", "CopyFile",
+                                       "DeleteFile", "ReadTextFile", "ReplaceFile",  "AppendToFile",
+                                       "Identity",   "LockFolder",   "DeleteFolder", "Rename",
+                                       "OpenFolder"};
   return kNames[static_cast<int>(op)];
 }
 

@@ -46,8 +46,7 @@ class ForwardingFileSystem : public FileSystem {
   }
   bool FolderAncestry(const std::string& folder, std::vector<FileIdentity>& chain,
                       std::string* error) override {
-    return Allow(FsOp::kIdentity, folder, "", error) &&
-           inner_.FolderAncestry(folder, chain, error);
+    return Allow(FsOp::kIdentity, folder, "", error) && inner_.FolderAncestry(folder, chain, error);
   }
   LockOutcome LockFolder(const std::string& folder, FolderLock& lock, std::string* error) override {
     if (!Allow(FsOp::kLockFolder, folder, "", error)) return LockOutcome::kBusy;
