@@ -18,7 +18,7 @@ class MemoryFileSystem::MemoryFolder final : public Folder {
     return Refuse(error);
   }
   std::optional<FindEntry> LookUp(const std::string& name) override {
-    auto it = fs_.files.find(PathOf(name));
+    auto it = fs_.files.find(Key(name));
     if (it == fs_.files.end()) return std::nullopt;
     FindEntry entry;
     entry.attributes = kAttrNormal;
@@ -44,11 +44,11 @@ class MemoryFileSystem::MemoryFolder final : public Folder {
     return Refuse(error);
   }
   bool DeleteFile(const std::string& name, std::string* error) override {
-    return fs_.files.erase(PathOf(name)) != 0 || Refuse(error);
+    return fs_.files.erase(Key(name)) != 0 || Refuse(error);
   }
   bool DeleteFolder(const std::string&, std::string* error) override { return Refuse(error); }
   bool Rename(const std::string& from, const std::string& to, std::string* error) override {
-    auto it = fs_.files.find(PathOf(from));
+    auto it = fs_.files.find(Key(from));
     if (it == fs_.files.end()) return Refuse(error);
     std::string content = std::move(it->second);
     fs_.files.erase(it);
@@ -56,7 +56,7 @@ class MemoryFileSystem::MemoryFolder final : public Folder {
     return true;
   }
   bool ReadTextFile(const std::string& name, std::string& content, std::string* error) override {
-    auto it = fs_.files.find(PathOf(name));
+    auto it = fs_.files.find(Key(name));
     if (it == fs_.files.end()) {
       content.clear();
       return Refuse(error);
@@ -69,15 +69,23 @@ class MemoryFileSystem::MemoryFolder final : public Folder {
     return true;
   }
   bool AppendToFile(const std::string& name, const std::string& content, std::string*) override {
-    Write(name, fs_.files[PathOf(name)] + content);
+    Write(name, fs_.files[Key(name)] + content);
     return true;
   }
   std::int64_t WriteTimeStep(const std::string&) override { return 1; }
 
  private:
   void Write(const std::string& name, std::string content) {
-    fs_.files[PathOf(name)] = std::move(content);
-    fs_.times_[PathOf(name)] = ++fs_.clock_;
+    fs_.files[Key(name)] = std::move(content);
+    fs_.times_[Key(name)] = ++fs_.clock_;
+  }
+
+  // The harnesses name files with "/", which a folder on Windows joins with "\\".
+  std::string Key(const std::string& name) const {
+    std::string path = PathOf(name);
+    for (char& c : path)
+      if (c == '\\') c = '/';
+    return path;
   }
 
   MemoryFileSystem& fs_;

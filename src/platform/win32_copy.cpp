@@ -67,10 +67,12 @@ bool OpenForCopyAt(const std::string& path, const std::string& name, const FileI
     SetError(error, "not a regular file");
     return false;
   }
+  // The copy reads the file by its path; a handle kept open meanwhile would keep Wine from
+  // replacing a second name of the same file (a hard link in the FTP web).
+  in.Close();
   FindEntry entry =
       EntryFromData(info.dwFileAttributes, info.ftCreationTime, info.ftLastAccessTime,
                     info.ftLastWriteTime, info.nFileSizeHigh, info.nFileSizeLow, name);
-  file.handle = reinterpret_cast<std::intptr_t>(in.release());
   file.path = path;
   file.name = name;
   file.file = IdentityFromInformation(info);

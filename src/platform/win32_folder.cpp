@@ -34,25 +34,32 @@ class FindHandle {
 
 }  // namespace
 
-std::unique_ptr<Folder> Win32Folder::Open(const std::string& path, bool refuseReparse,
+std::unique_ptr<Folder> Win32Folder::Open(const std::string& path, bool subfolder,
                                           std::string* error) {
   const std::wstring wide = WidePath(path.empty() ? std::string(".") : path);
-  const DWORD flags =
-      FILE_FLAG_BACKUP_SEMANTICS | (refuseReparse ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (subfolder ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   // Listing access takes part in sharing, so without FILE_SHARE_DELETE nobody can rename or
   // remove the folder while it is held. A folder that may not be listed, or that another holds
   // for deletion, is held for its identity only.
-  HANDLE opened =
-      CreateFileW(wide.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) {
-    const DWORD code = GetLastError();
-    if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION)
-      opened = CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, flags, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) {
+  HANDLE opened = INVALID_HANDLE_VALUE;
+  DWORD code = ERROR_SUCCESS;
+  if (subfolder) {
+    opened =
+        CreateFileW(wide.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
+    code = GetLastError();
+    if (opened == INVALID_HANDLE_VALUE && code != ERROR_ACCESS_DENIED &&
+        code != ERROR_SHARING_VIOLATION) {
       SetError(error, code);
+      return nullptr;
+    }
+  }
+  if (opened == INVALID_HANDLE_VALUE) {
+    opened = CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                         flags, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) {
+      SetError(error, subfolder ? code : GetLastError());
       return nullptr;
     }
   }
@@ -66,8 +73,8 @@ std::unique_ptr<Folder> Win32Folder::Open(const std::string& path, bool refuseRe
   // volume onto another disk.
   const DWORD attributes = info.dwFileAttributes;
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-      (refuseReparse && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))) {
-    SetError(error, refuseReparse ? "a link or other entry is in the way" : "not a folder");
+      (subfolder && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))) {
+    SetError(error, subfolder ? "a link or other entry is in the way" : "not a folder");
     return nullptr;
   }
   return std::make_unique<Win32Folder>(path, held.release());

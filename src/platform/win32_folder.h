@@ -13,8 +13,10 @@ namespace tarnwick {
 // volume), so no walk leaves the tree it started in.
 class Win32Folder final : public Folder {
  public:
-  // The folder at path; refuseReparse: a reparse point there is not followed but refused.
-  static std::unique_ptr<Folder> Open(const std::string& path, bool refuseReparse,
+  // The folder at path. subfolder: a reparse point there is refused, not followed, and the
+  // folder is held so that it cannot be renamed or removed. A tree's root is held for its
+  // identity only, so that the run sees it go when it is moved away.
+  static std::unique_ptr<Folder> Open(const std::string& path, bool subfolder,
                                       std::string* error);
 
   bool HeldIdentity(FileIdentity& identity) override;
