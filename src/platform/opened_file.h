@@ -8,7 +8,8 @@
 namespace tarnwick {
 
 // A file one folder opened for reading so that another can copy it: the native handle (a
-// descriptor on POSIX, a HANDLE on Windows) and what the system said of the file when opened.
+// descriptor on POSIX; none on Windows, where the copy reads the file by its path) and what the
+// system said of the file when it was opened.
 class OpenedFile {
  public:
   static constexpr std::intptr_t kNone = -1;
