@@ -14,23 +14,9 @@ class CountingFileSystem : public FileSystem {
  public:
   explicit CountingFileSystem(FileSystem& inner) : inner_(inner) {}
 
-  bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) override;
-  std::optional<FindEntry> LookUp(const std::string& path) override;
-  bool CreateFolder(const std::string& path, std::string* error) override;
-  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override;
-  bool DeleteFile(const std::string& path, std::string* error) override;
-  // The inner file system's folders, with their copies counted too.
+  // The inner file system's folders, with their copies and log writes counted.
   std::unique_ptr<Folder> OpenFolder(const std::string& path, std::string* error) override;
   bool ConcurrentDeletes() const override { return inner_.ConcurrentDeletes(); }
-  bool DeleteFolder(const std::string& path, std::string* error) override {
-    return inner_.DeleteFolder(path, error);
-  }
-  std::int64_t WriteTimeStep(const std::string& probePath) override {
-    return inner_.WriteTimeStep(probePath);
-  }
-  bool Inaccessible(const std::string& path, std::string* reason) override {
-    return inner_.Inaccessible(path, reason);
-  }
   bool FolderIdentity(const std::string& folder, FileIdentity& identity,
                       std::string* error) override {
     return inner_.FolderIdentity(folder, identity, error);
@@ -42,22 +28,15 @@ class CountingFileSystem : public FileSystem {
   LockOutcome LockFolder(const std::string& folder, FolderLock& lock, std::string* error) override {
     return inner_.LockFolder(folder, lock, error);
   }
-  bool ReadTextFile(const std::string& path, std::string& content, std::string* error) override;
-  bool ReplaceFile(const std::string& path, const std::string& content,
-                   std::string* error) override;
-  bool AppendToFile(const std::string& path, const std::string& content,
-                    std::string* error) override;
 
   std::int64_t logWrites = 0;  // rewrites and appends of a changes.ini
   std::int64_t logBytes = 0;   // bytes those writes put on disk
   double logSeconds = 0;       // time spent in those writes
   std::int64_t copies = 0;
   double copySeconds = 0;
-  std::int64_t heldFolders = 0;  // folders the run kept open
+  std::int64_t heldFolders = 0;  // folders opened, by path or below another
 
  private:
-  bool IsLog(const std::string& path) const;
-
   FileSystem& inner_;
 };
 

@@ -651,12 +651,12 @@ TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsReportedNotForEachFile) {
 // Removes the sources of copies just before they are made, after their look-up.
 class VanishingCopies : public testing::FailingFileSystem {
  public:
-  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
-    for (const std::string& name : vanishing)
-      if (from.size() >= name.size() &&
-          from.compare(from.size() - name.size(), name.size(), name) == 0)
-        std::filesystem::remove(PathFromText(from));
-    return FailingFileSystem::CopyFile(from, to, error);
+  bool Allow(testing::FsOp op, const std::string& from, const std::string& to,
+             std::string* error) override {
+    if (op == testing::FsOp::kCopyFile)
+      for (const std::string& name : vanishing)
+        if (from.ends_with(name)) std::filesystem::remove(PathFromText(from));
+    return FailingFileSystem::Allow(op, from, to, error);
   }
   std::vector<std::string> vanishing;
 };

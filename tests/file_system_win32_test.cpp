@@ -273,12 +273,47 @@ TEST(Win32FileSystemTest, JunctionsAreNotEntered) {
   EXPECT_TRUE(listing.folders.empty());
   EXPECT_FALSE(SystemFileSystem().LookUp(dir / "web/linked"));
   EXPECT_TRUE(SystemFileSystem().Inaccessible(dir / "web/linked", nullptr));
+  std::unique_ptr<Folder> web = SystemFileSystem().OpenFolder(dir / "web", nullptr);
+  ASSERT_TRUE(web);
+  std::string error;
+  EXPECT_FALSE(web->OpenFolder("linked", &error));
+  EXPECT_EQ(error, "a link or other entry is in the way");
   EXPECT_EQ(ConversionRun::CheckFolders(dir / "web", dir / "web/loop").kind,
             RefusalKind::kSameFolders);
   // Seen through a junction, a folder of the web is still inside it.
   MakeJunction(dir / "elsewhere", dir / "web");
   EXPECT_EQ(ConversionRun::CheckFolders(dir / "web", dir / "elsewhere\\ftp").kind,
             RefusalKind::kNested);
+}
+
+bool Move(const std::string& from, const std::string& to) {
+  return MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(), 0) != 0;
+}
+
+TEST(Win32FileSystemTest, AHeldFolderKeepsItsNameWhileItsEntriesAreHandled) {
+  TempDir dir;
+  WriteFile(dir / "web/sub/page.htm", "page");
+  WriteFile(dir / "web/source.htm", "source");
+  std::unique_ptr<Folder> web = SystemFileSystem().OpenFolder(dir / "web", nullptr);
+  ASSERT_TRUE(web);
+  std::string error;
+  std::unique_ptr<Folder> sub = web->OpenFolder("sub", &error);
+  ASSERT_TRUE(sub) << error;
+  // Nobody can take its name away or remove it while it is held.
+  EXPECT_FALSE(Move(dir / "web/sub", dir / "web/moved"));
+  EXPECT_FALSE(RemoveDirectoryW(WideFromUtf8(dir / "web/sub").c_str()));
+  EXPECT_TRUE(sub->ReplaceFile("log.ini", "a\r\n", &error)) << error;
+  EXPECT_TRUE(sub->AppendToFile("log.ini", "b\r\n", &error)) << error;
+  EXPECT_TRUE(sub->Rename("page.htm", "renamed.htm", &error)) << error;
+  EXPECT_TRUE(sub->CopyFileFrom(*web, "source.htm", true, &error)) << error;
+  EXPECT_FALSE(sub->CopyFileAs(*sub, "source.htm", "SOURCE.HTM", false, &error));
+  EXPECT_EQ(error, "source and target are the same file");
+  EXPECT_EQ(ReadFile(dir / "web/sub/log.ini"), "a\r\nb\r\n");
+  EXPECT_EQ(ReadFile(dir / "web/sub/source.htm"), "source");
+  EXPECT_TRUE(sub->DeleteFile("renamed.htm", &error)) << error;
+  EXPECT_FALSE(Exists(dir / "web/sub/renamed.htm"));
+  sub.reset();
+  EXPECT_TRUE(Move(dir / "web/sub", dir / "web/moved"));
 }
 
 }  // namespace

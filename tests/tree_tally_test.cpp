@@ -21,13 +21,11 @@ using testing::WriteFile;
 // The machine's file system with reads and look-ups counted, and one folder refused.
 class CountingFileSystem : public testing::ForwardingFileSystem {
  public:
-  bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* e) override {
-    ++reads;
-    return folder != refused && inner_.ReadFolder(folder, listing, e);
-  }
-  std::optional<FindEntry> LookUp(const std::string& path) override {
-    ++lookUps[path];
-    return inner_.LookUp(path);
+  bool Allow(testing::FsOp op, const std::string& path, const std::string&,
+             std::string*) override {
+    if (op == testing::FsOp::kReadFolder) return ++reads, path != refused;
+    if (op == testing::FsOp::kLookUp) ++lookUps[path];
+    return true;
   }
   std::string refused;
   int reads = 0;

@@ -1,20 +1,8 @@
 #include "platform/file_system.h"
 
-#include "platform/path_folder.h"
+#include "platform/entry_names.h"
 
 namespace tarnwick {
-
-std::string ReplaceTempPrefix(const std::string& fileName) { return "." + fileName + ".tmp"; }
-
-bool IsReplaceTempName(const std::string& name, const std::string& fileName) {
-  const std::string prefix = ReplaceTempPrefix(fileName);
-  // The writers add up to nine digits.
-  if (name.size() <= prefix.size() || name.size() > prefix.size() + 9) return false;
-  if (name.compare(0, prefix.size(), prefix) != 0) return false;
-  for (std::size_t i = prefix.size(); i < name.size(); ++i)
-    if (name[i] < '0' || name[i] > '9') return false;
-  return true;
-}
 
 std::int64_t TimeStepOf(std::int64_t storedTime) {
   if (storedTime == kProbeWriteTime) return 1;
@@ -26,8 +14,102 @@ std::int64_t TimeStepOf(std::int64_t storedTime) {
   return 1;
 }
 
-std::unique_ptr<Folder> FileSystem::OpenFolder(const std::string& path, std::string* /*error*/) {
-  return std::make_unique<PathFolder>(*this, path);
+std::unique_ptr<Folder> FileSystem::HolderOf(const std::string& path, std::string& name,
+                                             std::string* error) {
+  const std::string trimmed = StripTrailingSeparators(path);
+  name = EntryNameOf(trimmed);
+  if (name.empty() && !trimmed.empty()) {
+    // A root: its own entry.
+    name = ".";
+    return OpenFolder(trimmed, error);
+  }
+  return OpenFolder(HolderPathOf(trimmed), error);
+}
+
+bool FileSystem::ReadFolder(const std::string& folder, FolderListing& listing, std::string* error) {
+  listing = FolderListing();
+  std::unique_ptr<Folder> opened = OpenFolder(folder.empty() ? "." : folder, error);
+  return opened && opened->List(listing, error);
+}
+
+std::optional<FindEntry> FileSystem::LookUp(const std::string& path) {
+  std::string name;
+  std::unique_ptr<Folder> holder = HolderOf(path, name, nullptr);
+  return holder ? holder->LookUp(name) : std::nullopt;
+}
+
+bool FileSystem::Inaccessible(const std::string& path, std::string* reason) {
+  std::string name, error;
+  if (std::unique_ptr<Folder> holder = HolderOf(path, name, &error))
+    return holder->Inaccessible(name, reason);
+  // The folder that holds it could not be opened. Nothing is there when that folder is missing
+  // or a file; a folder that is there but cannot be opened, or something on the way that cannot
+  // be examined, leaves the question open.
+  const std::string trimmed = StripTrailingSeparators(path);
+  const std::string above = HolderPathOf(trimmed);
+  if (EntryNameOf(trimmed).empty() || above == trimmed) {
+    if (reason) *reason = error;
+    return true;
+  }
+  if (std::optional<FindEntry> entry = LookUp(above)) {
+    if (!entry->IsFolder()) return false;
+    if (reason) *reason = error;
+    return true;
+  }
+  return Inaccessible(above, reason);
+}
+
+bool FileSystem::CreateFolder(const std::string& path, std::string* error) {
+  std::string name;
+  bool made = false;
+  std::unique_ptr<Folder> holder = HolderOf(path, name, error);
+  return holder && holder->CreateFolder(name, made, error);
+}
+
+bool FileSystem::CopyFile(const std::string& from, const std::string& to, std::string* error) {
+  std::string fromName, toName;
+  std::unique_ptr<Folder> source = HolderOf(from, fromName, error);
+  std::unique_ptr<Folder> target = source ? HolderOf(to, toName, error) : nullptr;
+  return target && target->CopyFileAs(*source, fromName, toName, false, error);
+}
+
+bool FileSystem::DeleteFile(const std::string& path, std::string* error) {
+  std::string name;
+  std::unique_ptr<Folder> holder = HolderOf(path, name, error);
+  return holder && holder->DeleteFile(name, error);
+}
+
+bool FileSystem::DeleteFolder(const std::string& path, std::string* error) {
+  std::string name;
+  std::unique_ptr<Folder> holder = HolderOf(path, name, error);
+  return holder && holder->DeleteFolder(name, error);
+}
+
+std::int64_t FileSystem::WriteTimeStep(const std::string& probePath) {
+  std::string name;
+  std::unique_ptr<Folder> holder = HolderOf(probePath, name, nullptr);
+  return holder ? holder->WriteTimeStep(name) : 1;
+}
+
+bool FileSystem::ReadTextFile(const std::string& path, std::string& content, std::string* error) {
+  content.clear();
+  std::string name;
+  std::unique_ptr<Folder> holder = HolderOf(path, name, error);
+  return holder && holder->ReadTextFile(name, content, error);
+}
+
+bool FileSystem::ReplaceFile(const std::string& path, const std::string& content,
+                             std::string* error) {
+  std::string name;
+  std::unique_ptr<Folder> holder = HolderOf(path, name, error);
+  return holder && holder->ReplaceFile(name, content, error);
+}
+
+bool FileSystem::AppendToFile(const std::string& path, const std::string& content,
+                              std::string* error) {
+  std::string name;
+  std::unique_ptr<Folder> holder = HolderOf(path, name, error);
+  return holder && holder->AppendToFile(name, content, error);
 }
 
 std::vector<std::string> ListFiles(FileSystem& fs, const std::string& folder) {

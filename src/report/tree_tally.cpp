@@ -1,5 +1,6 @@
 #include "report/tree_tally.h"
 
+#include <memory>
 #include <vector>
 
 #include "rules/file_compare.h"
@@ -15,13 +16,13 @@ namespace {
 // False when the count is to stop.
 bool GoOn(const TallyYield& yield) { return !yield || yield(); }
 
-bool CountFiles(FileSystem& fs, const std::string& folder, const std::vector<std::string>& files,
-                bool skipChangeLog, TreeTally& tally, const TallyYield& yield) {
+bool CountFiles(Folder& folder, const std::vector<std::string>& files, bool skipChangeLog,
+                TreeTally& tally, const TallyYield& yield) {
   for (const std::string& name : files) {
     if (skipChangeLog && LowerCase(name) == kLogName) continue;
     ++tally.Files;
     // A file that vanished since the read still counts as listed, with no bytes.
-    if (auto entry = fs.LookUp(folder + name)) tally.Bytes += FileSizeOf(*entry);
+    if (auto entry = folder.LookUp(name)) tally.Bytes += FileSizeOf(*entry);
     if (!GoOn(yield)) return false;
   }
   return true;
@@ -34,11 +35,14 @@ bool CountSubfolders(FileSystem& fs, const std::string& folder,
     std::string name = TrimNull(rawName);
     if (name.empty() || name[0] == '.') continue;
     std::string path = folder + name + kPathSeparator;
+    // Opened by its path, as the listing named it: a sub-folder on another mount counts too.
+    std::unique_ptr<Folder> opened = fs.OpenFolder(path, nullptr);
     FolderListing listing;
     // A sub-folder that cannot be read adds nothing; the rest of the tree is still counted.
-    if (!fs.ReadFolder(path, listing, nullptr)) continue;
-    if (!GoOn(yield) || !CountFiles(fs, path, listing.files, false, tally, yield)) return false;
+    if (!opened || !opened->List(listing, nullptr)) continue;
+    if (!GoOn(yield) || !CountFiles(*opened, listing.files, false, tally, yield)) return false;
     ++tally.Folders;
+    opened.reset();  // a deep tree holds no descriptor per level
     if (!CountSubfolders(fs, path, listing.folders, tally, yield)) return false;
   }
   return true;
@@ -51,10 +55,13 @@ bool TallyTree(FileSystem& fs, const std::string& root, TreeTally& tally, bool s
   // An empty text names no folder (a lone separator would be the file system's root).
   if (root.empty()) return true;
   std::string folder = AddBackslash(root);
+  std::unique_ptr<Folder> opened = fs.OpenFolder(folder, nullptr);
   FolderListing listing;
-  if (!fs.ReadFolder(folder, listing, nullptr)) return true;
-  return GoOn(yield) && CountFiles(fs, folder, listing.files, skipRootChangeLog, tally, yield) &&
-         CountSubfolders(fs, folder, listing.folders, tally, yield);
+  if (!opened || !opened->List(listing, nullptr)) return true;
+  if (!GoOn(yield) || !CountFiles(*opened, listing.files, skipRootChangeLog, tally, yield))
+    return false;
+  opened.reset();
+  return CountSubfolders(fs, folder, listing.folders, tally, yield);
 }
 
 }  // namespace tarnwick

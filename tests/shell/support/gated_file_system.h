@@ -25,13 +25,13 @@ class GatedFileSystem : public ForwardingFileSystem {
     opened_.notify_all();
   }
 
-  bool CopyFile(const std::string& from, const std::string& to, std::string* error) override {
-    if (from.ends_with(gatedName_)) {
+  bool Allow(FsOp op, const std::string& from, const std::string&, std::string*) override {
+    if (op == FsOp::kCopyFile && from.ends_with(gatedName_)) {
       std::unique_lock lock(mutex_);
       reached_ = true;
       opened_.wait(lock, [this] { return open_; });
     }
-    return inner_.CopyFile(from, to, error);
+    return true;
   }
 
  private:
