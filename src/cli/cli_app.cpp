@@ -300,9 +300,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   // One line each, whatever the names hold.
   for (const std::string& notice : result.notices)
     err << kProgramName << ": warning: " << PrintableText(notice) << "\n";
-  for (const RunFailure& failure : result.failures) {
+  for (const FailureGroup& group : GroupedFailures(result.failures)) {
+    const RunFailure& failure = group.first;
     err << kProgramName << ": cannot " << failure.operation << " " << PrintableText(failure.path)
-        << ": " << PrintableText(failure.reason) << "\n";
+        << ": " << PrintableText(failure.reason);
+    if (group.count > 1) err << " (and " << group.count - 1 << " more for the same reason)";
+    err << "\n";
   }
   if (!arguments.quiet) PrintSummary(out, result);
   if (arguments.report) {

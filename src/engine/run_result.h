@@ -33,4 +33,12 @@ struct RunResult {
   }
 };
 
+// Failures of one operation for one reason, in the order in which the first of them came: one
+// cause that hits many files (a folder without access, a full disk) is one line with a count.
+struct FailureGroup {
+  RunFailure first;
+  std::size_t count = 0;
+};
+std::vector<FailureGroup> GroupedFailures(const std::vector<RunFailure>& failures);
+
 }  // namespace tarnwick
