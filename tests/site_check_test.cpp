@@ -249,6 +249,35 @@ TEST_F(SiteCheckTest, StopsWhenAskedBetweenPages) {
   EXPECT_LT(result.pages, 12);
 }
 
+// A small web made for one case at a time.
+class SmallWebTest : public ::testing::Test {
+ protected:
+  void Put(const std::string& relative, const std::string& content) {
+    WriteFile(dir / ("web/" + relative), content);
+  }
+  Collector Check() {
+    Collector collector;
+    SiteCheck check(testing::NewUserOptions(), {}, &collector);
+    check.SetThreads(2);
+    EXPECT_TRUE(check.Run(dir / "web").errors.empty());
+    return collector;
+  }
+  TempDir dir;
+};
+
+TEST_F(SmallWebTest, ServerCodeInTheQueryLeavesThePathToJudge) {
+  Put("message_top.asp", "x");
+  Put("board.asp",
+      "<a href=\"Message_Top.asp?UID=<%= uid %>\">t</a>\n"
+      "<a href=\"message_top.asp?UID=<%= uid %>&amp;x=1\">ok</a>\n"
+      "<a href=\"<%= board %>/gone.asp?UID=1\">built</a> <a href=\"?UID=<%= uid %>\">me</a>\n"
+      "<img src=\"gone.gif#<%= n %>\">");
+  EXPECT_EQ(Check().found, (std::vector<std::string>{
+                               "board.asp|1|case|Message_Top.asp?UID=<%= uid %>",
+                               "board.asp|4|missing|gone.gif#<%= n %>",
+                           }));
+}
+
 TEST(FindingLineTest, FiveFieldsWhateverTheNamesHold) {
   CheckFinding finding{"a\tb/c.htm", 12, FindingKind::kCase, "x\r\ny.gif", "Sentence."};
   // The kinds' names are those of the fixture's findings above.
@@ -293,6 +322,12 @@ TEST(ReferenceTest, ReadAndResolvedAsABrowserDoes) {
       {"//cdn.example.com/x.js", "-"},
       {"", "-"},
       {"<?php echo $x ?>", "-"},
+      // Server code in the query or fragment leaves the path fixed; in the path it builds it.
+      {"Message_Top.asp?UID=<%= uid %>", "a/b/Message_Top.asp"},
+      {"x.php#<?= $part ?>", "a/b/x.php"},
+      {"?page=<%= n %>", "-"},
+      {"/images/<%= name %>.gif?x=1", "-"},
+      {"<%= folder %>/x.htm", "-"},
       {"file:x", "local"},
       {"c:x.htm", "local"},
       {"D:/web/x.htm", "local"},
