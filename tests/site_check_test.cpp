@@ -278,6 +278,23 @@ TEST_F(SmallWebTest, ServerCodeInTheQueryLeavesThePathToJudge) {
                            }));
 }
 
+// The parser re-opens an unclosed <a> or <font> in every paragraph that follows and splits a
+// <b> that a paragraph crosses; each copy has the attributes of the one in the source.
+TEST_F(SmallWebTest, EachReferenceOfTheSourceIsReportedOnce) {
+  Put("index.htm",
+      "<p><a href=\"gone.htm\">unclosed\n<p>two\n<p>three\n"
+      "<p><font style=\"background: url(none.gif)\">x<p>y<p>z\n"
+      "<b style=\"background: url(bold.gif)\"><p>crossed</b> out</p>\n"
+      "<img src=\"twice.gif\"><img src=\"twice.gif\">");
+  EXPECT_EQ(Check().found, (std::vector<std::string>{
+                               "index.htm|1|missing|gone.htm",
+                               "index.htm|4|missing|none.gif",
+                               "index.htm|5|missing|bold.gif",
+                               "index.htm|6|missing|twice.gif",
+                               "index.htm|6|missing|twice.gif",
+                           }));
+}
+
 TEST(FindingLineTest, FiveFieldsWhateverTheNamesHold) {
   CheckFinding finding{"a\tb/c.htm", 12, FindingKind::kCase, "x\r\ny.gif", "Sentence."};
   // The kinds' names are those of the fixture's findings above.
