@@ -295,6 +295,28 @@ TEST_F(SmallWebTest, EachReferenceOfTheSourceIsReportedOnce) {
                            }));
 }
 
+TEST_F(SmallWebTest, ReadsTheRefreshAddressAndTheSrcsetCandidates) {
+  for (const char* file : {"here.htm", "pic.gif", "pic-2x.gif", "wide.jpg", "narrow.jpg"})
+    Put(file, "x");
+  Put("index.htm",
+      Lines({"<meta http-equiv=\"Refresh\" content=\"5; URL=moved.htm\">",
+             "<meta http-equiv=\"refresh\" content=\"0;url='Here.htm'\">",
+             "<meta http-equiv=\"refresh\" content=\"30\"><meta name=\"keywords\" "
+             "content=\"gone.htm\">",
+             "<meta http-equiv=\"refresh\" content=\"3, url=http://example.com/\">",
+             "<img src=\"pic.gif\" srcset=\"pic.gif 1x, Pic-2x.gif 2x,",
+             "  data:image/png;base64,xx 3x, none-480.gif 480w\">",
+             "<picture><source srcset=\"wide.jpg (min-width: 1px, 2px) , narrow.jpg,, "
+             "small.jpg\"></picture>"}));
+  EXPECT_EQ(Check().found, (std::vector<std::string>{
+                               "index.htm|1|missing|moved.htm",
+                               "index.htm|2|case|Here.htm",
+                               "index.htm|5|case|Pic-2x.gif",
+                               "index.htm|6|missing|none-480.gif",
+                               "index.htm|7|missing|small.jpg",
+                           }));
+}
+
 TEST(FindingLineTest, FiveFieldsWhateverTheNamesHold) {
   CheckFinding finding{"a\tb/c.htm", 12, FindingKind::kCase, "x\r\ny.gif", "Sentence."};
   // The kinds' names are those of the fixture's findings above.

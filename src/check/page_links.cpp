@@ -105,14 +105,89 @@ void ReadApplet(PageLinks& links, const GumboElement& element) {
   }
 }
 
+// A reference that starts at `at` in an attribute's value.
+void AddFromValue(PageLinks& links, const GumboAttribute& attribute, std::size_t at,
+                  std::size_t length) {
+  const std::string_view value = attribute.value;
+  const std::string address(value.substr(at, length));
+  links.references.push_back(
+      PageReference{attribute.value_start.line + CountLineBreaks(value.substr(0, at)), address,
+                    address, attribute.value_start.offset + at});
+}
+
+// The candidates of srcset="a.jpg 1x, b.jpg 480w" as browsers split them: each address ends
+// at a blank, its descriptors at the next comma outside parentheses.
+void ReadSrcset(PageLinks& links, const GumboAttribute& attribute) {
+  const std::string_view value = attribute.value;
+  std::size_t i = 0;
+  while (i < value.size()) {
+    while (i < value.size() && (IsBlank(value[i]) || value[i] == ',')) ++i;
+    const std::size_t start = i;
+    while (i < value.size() && !IsBlank(value[i])) ++i;
+    std::size_t end = i;
+    if (end > start && value[end - 1] == ',') {
+      while (end > start && value[end - 1] == ',') --end;
+    } else {
+      for (bool inParentheses = false; i < value.size() && (inParentheses || value[i] != ',');
+           ++i) {
+        if (value[i] == '(') inParentheses = true;
+        if (value[i] == ')') inParentheses = false;
+      }
+    }
+    if (end > start) AddFromValue(links, attribute, start, end - start);
+  }
+}
+
+// <meta http-equiv="refresh" content="5; url=next.htm">: the address after the delay.
+void ReadRefresh(PageLinks& links, const GumboElement& element, const GumboAttribute& content) {
+  const GumboAttribute* equiv = gumbo_get_attribute(&element.attributes, "http-equiv");
+  if (!equiv || !EqualsNoCase(TrimBlanks(equiv->value), "refresh")) return;
+  const std::string_view value = content.value;
+  std::size_t i = 0;
+  auto skipBlanks = [&] {
+    while (i < value.size() && IsBlank(value[i])) ++i;
+  };
+  skipBlanks();
+  while (i < value.size() && ((value[i] >= '0' && value[i] <= '9') || value[i] == '.')) ++i;
+  skipBlanks();
+  if (i < value.size() && (value[i] == ';' || value[i] == ',')) ++i;
+  skipBlanks();
+  if (value.size() - i >= 3 && EqualsNoCase(value.substr(i, 3), "url")) {
+    std::size_t after = i + 3;
+    while (after < value.size() && IsBlank(value[after])) ++after;
+    if (after < value.size() && value[after] == '=') {
+      i = after + 1;
+      skipBlanks();
+    }
+  }
+  std::size_t end = value.size();
+  if (i < value.size() && (value[i] == '"' || value[i] == '\'')) {
+    const std::size_t close = value.find(value[i], i + 1);
+    if (close != std::string_view::npos) end = close;
+    ++i;
+  }
+  while (end > i && IsBlank(value[end - 1])) --end;
+  // No address: the page reloads itself.
+  if (end > i) AddFromValue(links, content, i, end - i);
+}
+
 void ReadElement(PageLinks& links, const GumboNode& node) {
   const GumboElement& element = node.v.element;
   if (element.tag == GUMBO_TAG_APPLET) ReadApplet(links, element);
+  const bool hasSrcset = element.tag == GUMBO_TAG_IMG || element.tag == GUMBO_TAG_SOURCE;
   for (unsigned i = 0; i < element.attributes.length; ++i) {
     const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
     const std::string_view name = attribute->name;
     if (name == "style") {
       AddCss(links, attribute->value, attribute->value_start);
+      continue;
+    }
+    if (hasSrcset && name == "srcset") {
+      ReadSrcset(links, *attribute);
+      continue;
+    }
+    if (element.tag == GUMBO_TAG_META && name == "content") {
+      ReadRefresh(links, element, *attribute);
       continue;
     }
     bool wanted = false;
