@@ -317,6 +317,27 @@ TEST_F(SmallWebTest, ReadsTheRefreshAddressAndTheSrcsetCandidates) {
                            }));
 }
 
+TEST_F(SmallWebTest, MissingProgramsAndSiteAddressesAreSaidToBeWhatTheyAre) {
+  Put("cgi-bin/here.pl", "x");
+  Put("forms/order.htm",
+      Lines({"<form action=\"../cgi-bin/formmail.pl\" method=post></form>",
+             "<form action=\"/scripts/Order.CGI/thanks\"></form><img src=\"../cgi-bin/here.pl\">",
+             "<a href=\"www.example.com\">site</a> <a href=\"WWW.Example.com/page.htm\">p</a>",
+             "<a href=\"www.htm\">page</a> <a href=\"/www.example.com\">r</a>"}));
+  const Collector found = Check();
+  const std::string program = ": it is a program the host must provide, or visitors get an error.";
+  const std::string site =
+      ": it looks like the address of another site without http:// in front.";
+  EXPECT_EQ(found.sentences, (std::vector<std::string>{
+                                 "There is no cgi-bin/formmail.pl in the web" + program,
+                                 "There is no scripts/Order.CGI/thanks in the web" + program,
+                                 "There is no forms/www.example.com in the web" + site,
+                                 "There is no forms/WWW.Example.com/page.htm in the web" + site,
+                                 "There is no forms/www.htm in the web.",
+                                 "There is no www.example.com in the web.",
+                             }));
+}
+
 TEST(FindingLineTest, FiveFieldsWhateverTheNamesHold) {
   CheckFinding finding{"a\tb/c.htm", 12, FindingKind::kCase, "x\r\ny.gif", "Sentence."};
   // The kinds' names are those of the fixture's findings above.

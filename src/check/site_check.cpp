@@ -70,6 +70,41 @@ std::string JoinPath(const std::vector<std::string>& segments) {
   return JoinPath(segments, segments.size());
 }
 
+bool EndsWithNoCase(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && EqualsNoCase(text.substr(text.size() - end.size()), end);
+}
+
+// A program that runs on the server: anything in cgi-bin, or a script or executable by its
+// name, also with a path after it ("form.pl/thanks").
+bool IsServerProgram(const std::vector<std::string>& segments) {
+  static constexpr std::array<std::string_view, 5> kProgramEndings = {".pl", ".cgi", ".exe",
+                                                                      ".dll", ".py"};
+  for (const std::string& segment : segments) {
+    if (EqualsNoCase(segment, "cgi-bin")) return true;
+    for (std::string_view ending : kProgramEndings)
+      if (EndsWithNoCase(segment, ending)) return true;
+  }
+  return false;
+}
+
+// "www.example.com/x.htm" written without "http://" is taken from the page's folder.
+bool LooksLikeSiteAddress(const ReferencePath& reference) {
+  if (reference.fromRoot || reference.segments.empty()) return false;
+  const std::string& first = reference.segments.front();
+  return first.size() > 4 && EqualsNoCase(std::string_view(first).substr(0, 4), "www.") &&
+         first.find('.', 4) != std::string::npos;
+}
+
+std::string MissingSentence(const ReferencePath& reference,
+                            const std::vector<std::string>& resolved) {
+  std::string sentence = "There is no " + JoinPath(resolved) + " in the web";
+  if (IsServerProgram(resolved))
+    return sentence + ": it is a program the host must provide, or visitors get an error.";
+  if (LooksLikeSiteAddress(reference))
+    return sentence + ": it looks like the address of another site without http:// in front.";
+  return sentence + ".";
+}
+
 void AppendEscaped(std::string& line, std::string_view field) {
   for (char c : field) {
     if (c == '\t')
@@ -349,8 +384,7 @@ class SiteCheck::Walk {
       return;
     }
     if (lookup.outcome == WebLookup::Outcome::kMissing) {
-      Add(reference.line, FindingKind::kMissing, written,
-          "There is no " + JoinPath(*resolved) + " in the web.");
+      Add(reference.line, FindingKind::kMissing, written, MissingSentence(parsed, *resolved));
       return;
     }
     JudgeTarget(reference, lookup);
