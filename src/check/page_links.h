@@ -15,8 +15,8 @@ PageType PageTypeOf(std::string_view fileName);
 
 struct PageReference {
   std::int64_t line = 0;
-  std::string written;  // as the page has it
-  std::string target;   // what is followed; differs from written only for an applet's class
+  std::string written;       // as the page has it
+  std::string target;        // what is followed; differs from written only for an applet's class
   std::size_t position = 0;  // where it starts in the page's text
 };
 

@@ -77,8 +77,8 @@ bool EndsWithNoCase(std::string_view text, std::string_view end) {
 // A program that runs on the server: anything in cgi-bin, or a script or executable by its
 // name, also with a path after it ("form.pl/thanks").
 bool IsServerProgram(const std::vector<std::string>& segments) {
-  static constexpr std::array<std::string_view, 5> kProgramEndings = {".pl", ".cgi", ".exe",
-                                                                      ".dll", ".py"};
+  static constexpr std::array<std::string_view, 5> kProgramEndings = {".pl", ".cgi", ".exe", ".dll",
+                                                                      ".py"};
   for (const std::string& segment : segments) {
     if (EqualsNoCase(segment, "cgi-bin")) return true;
     for (std::string_view ending : kProgramEndings)
@@ -105,20 +105,23 @@ std::string MissingSentence(const ReferencePath& reference,
   return sentence + ".";
 }
 
-void AppendEscaped(std::string& line, std::string_view field) {
+}  // namespace
+
+std::string EscapedField(std::string_view field) {
+  std::string text;
+  text.reserve(field.size());
   for (char c : field) {
     if (c == '\t')
-      line += "%09";
+      text += "%09";
     else if (c == '\r')
-      line += "%0D";
+      text += "%0D";
     else if (c == '\n')
-      line += "%0A";
+      text += "%0A";
     else
-      line += c;
+      text += c;
   }
+  return text;
 }
-
-}  // namespace
 
 const char* FindingKindName(FindingKind kind) {
   switch (kind) {
@@ -141,17 +144,9 @@ const char* FindingKindName(FindingKind kind) {
 }
 
 std::string FindingLine(const CheckFinding& finding) {
-  std::string line;
-  AppendEscaped(line, finding.page);
-  line += '\t';
-  line += std::to_string(finding.line);
-  line += '\t';
-  line += FindingKindName(finding.kind);
-  line += '\t';
-  AppendEscaped(line, finding.written);
-  line += '\t';
-  AppendEscaped(line, finding.sentence);
-  return line;
+  return EscapedField(finding.page) + '\t' + std::to_string(finding.line) + '\t' +
+         FindingKindName(finding.kind) + '\t' + EscapedField(finding.written) + '\t' +
+         EscapedField(finding.sentence);
 }
 
 std::string FindingText(const CheckFinding& finding) {
@@ -331,7 +326,8 @@ class SiteCheck::Walk {
           sentence =
               "The Save Results component needs the server extensions: on a plain host "
               "visitors get an error and what they send is lost.";
-        Add(component.line, FindingKind::kComponent, component.written, std::move(sentence));
+        Add(component.line, FindingKind::kComponent, component.written, std::string(*title),
+            std::move(sentence));
       }
     }
     std::stable_sort(findings_.begin(), findings_.end(),
@@ -342,8 +338,10 @@ class SiteCheck::Walk {
     }
   }
 
-  void Add(std::int64_t line, FindingKind kind, const std::string& written, std::string sentence) {
-    findings_.push_back(CheckFinding{pagePath_, line, kind, written, std::move(sentence)});
+  void Add(std::int64_t line, FindingKind kind, const std::string& written, std::string target,
+           std::string sentence) {
+    findings_.push_back(
+        CheckFinding{pagePath_, line, kind, written, std::move(sentence), std::move(target)});
   }
 
   void JudgeReference(const PageReference& reference, const std::vector<std::string>& base,
@@ -354,11 +352,11 @@ class SiteCheck::Walk {
       case ReferenceForm::kNotFollowed:
         return;
       case ReferenceForm::kLocal:
-        Add(reference.line, FindingKind::kLocal, written,
+        Add(reference.line, FindingKind::kLocal, written, written,
             "Points at the author's own disk, which visitors cannot reach.");
         return;
       case ReferenceForm::kWebbotSelf:
-        Add(reference.line, FindingKind::kExtension, written,
+        Add(reference.line, FindingKind::kExtension, written, written,
             "The form posts to the server extensions, which a plain host does not have: what "
             "visitors send is lost.");
         return;
@@ -368,11 +366,12 @@ class SiteCheck::Walk {
     if (baseOffWeb) return;
     std::optional<std::vector<std::string>> resolved = ResolveReference(parsed, base);
     if (!resolved) {
-      Add(reference.line, FindingKind::kMissing, written, "No file of the web can have this name.");
+      Add(reference.line, FindingKind::kMissing, written, written,
+          "No file of the web can have this name.");
       return;
     }
     if (std::string program = ExtensionProgram(*resolved); !program.empty()) {
-      Add(reference.line, FindingKind::kExtension, written,
+      Add(reference.line, FindingKind::kExtension, written, program,
           program +
               " belongs to the server extensions, which a plain host does not have: "
               "visitors get an error.");
@@ -384,7 +383,8 @@ class SiteCheck::Walk {
       return;
     }
     if (lookup.outcome == WebLookup::Outcome::kMissing) {
-      Add(reference.line, FindingKind::kMissing, written, MissingSentence(parsed, *resolved));
+      Add(reference.line, FindingKind::kMissing, written, JoinPath(*resolved),
+          MissingSentence(parsed, *resolved));
       return;
     }
     JudgeTarget(reference, lookup);
@@ -397,7 +397,7 @@ class SiteCheck::Walk {
     const std::string path = JoinPath(real);
     for (std::size_t i = 0; i < folders; ++i) {
       if (!IsWalkedFolder(real[i])) {
-        Add(reference.line, FindingKind::kDropped, reference.written,
+        Add(reference.line, FindingKind::kDropped, reference.written, path,
             path + " lies in the folder " + real[i] +
                 ", which the conversion leaves out: it will be missing on the host.");
         return;
@@ -407,7 +407,7 @@ class SiteCheck::Walk {
       bool kept = !lookup.folder && check_.policy_.keepUsedFiles;
       for (std::size_t i = 0; kept && i < folders; ++i) kept = !IsPrivateFolder(real[i]);
       if (!kept) {
-        Add(reference.line, FindingKind::kDropped, reference.written,
+        Add(reference.line, FindingKind::kDropped, reference.written, path,
             path + " lies in the folder " + real[folders - 1] +
                 ", which the conversion leaves out: it will be missing on the host.");
         return;
@@ -415,12 +415,12 @@ class SiteCheck::Walk {
       check_.observer_->KeptFileUsed(path);
     }
     if (!lookup.folder && SkipListed(real.back())) {
-      Add(reference.line, FindingKind::kSkipped, reference.written,
+      Add(reference.line, FindingKind::kSkipped, reference.written, path,
           "The skip list leaves out " + real.back() + ", so it will be missing on the host.");
       return;
     }
     if (lookup.caseOnly) {
-      Add(reference.line, FindingKind::kCase, reference.written,
+      Add(reference.line, FindingKind::kCase, reference.written, path,
           "The web has " + path +
               ": the names differ in case, which a host that minds case does not forgive.");
     }
