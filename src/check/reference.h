@@ -9,8 +9,7 @@ namespace tarnwick {
 
 // What a reference in a page asks for, judged by its text alone.
 enum class ReferenceForm {
-  kNotFollowed,  // another site, mail, script, a fragment, the page itself, a path server code
-                 // builds
+  kNotFollowed,  // another site, mail, script, a fragment, the page itself, a server-built path
   kLocal,        // the author's own disk: file:, a drive letter, a network share
   kWebbotSelf,   // a form posting to the extensions' own handler
   kPath,         // a file or folder of the web
