@@ -294,6 +294,8 @@ TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
       {"--settings-dir", Root("no-such-folder"), Web()},
       {"--check", "--report", Web()},
       {"--check", Web(), Root("site")},
+      {"--summary", Web()},
+      {"--report", "--summary", Web()},
   };
   for (const auto& args : wrong) {
     Outcome outcome = Run(args);
@@ -302,7 +304,7 @@ TEST_F(CliTest, WrongArgumentsGiveTheUsageAndStatusTwo) {
     EXPECT_NE(outcome.err.find("tarnwick-convert"), std::string::npos) << outcome.err;
   }
   EXPECT_NE(Run({}).err.find("usage: tarnwick-convert [--settings-dir DIR] [--quiet] [--compare | "
-                             "--report | --check] SOURCE [DESTINATION]"),
+                             "--report | --check [--summary]] SOURCE [DESTINATION]"),
             std::string::npos);
 
   Outcome help = Run({"--help"});
@@ -401,12 +403,23 @@ TEST_F(CliTest, CheckPrintsOneLinePerFindingAndTellsByItsStatus) {
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find(Root("nowhere")), std::string::npos) << missing.err;
 
-  // --report prints the same findings after the report; they do not fail the conversion,
-  // which keeps the picture the page uses.
+  // One line per target: kind, target, pages, references, first page; the status as before.
+  WriteFile(Web("news/old.htm"), "<img src=\"../Images/Logo.gif\"><img src=\"/Images/Logo.gif\">");
+  Outcome summary = Convert({"--check", "--summary", Web()});
+  EXPECT_EQ(summary.status, 1) << summary.err;
+  EXPECT_EQ(summary.out, "case\timages/logo.gif\t2\t3\tnews/old.htm\n");
+
+  // --report prints the section after the report: its head with the targets, then the same
+  // lines as --check. They do not fail the conversion, which keeps the picture the page uses.
+  const Outcome again = Convert({"--check", Web()});
   Outcome report = Convert({"--report", Web(), Root("site")});
   EXPECT_EQ(report.status, 0) << report.err;
-  ASSERT_GT(report.out.size(), kept.out.size());
-  EXPECT_EQ(report.out.substr(report.out.size() - kept.out.size() - 1), "\n" + kept.out);
+  const std::string section =
+      "\n\n*** Site Check ***\n3 problems found that will break on a plain host.\ncase: 1 "
+      "target\n     images/logo.gif: 3 references on 2 pages, first news/old.htm\n\n" +
+      again.out;
+  ASSERT_GT(report.out.size(), section.size());
+  EXPECT_EQ(report.out.substr(report.out.size() - section.size()), section);
   EXPECT_TRUE(Exists(Root("site/_borders/bg.gif")));
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "report/check_section.h"
 #include "report/column_stops.h"
 #include "support/temp_dir.h"
 
@@ -272,6 +273,23 @@ TEST(ComparisonReportTest, DeletedSectionIsReadWholeAndValuedByLeadingNumbers) {
   EXPECT_EQ(ComparisonReport::NumericValue(" \t42x"), 42);
   EXPECT_EQ(ComparisonReport::NumericValue("12.5kb"), 12.5);
   EXPECT_EQ(ComparisonReport::NumericValue("x12"), 0);
+}
+
+TEST(CheckSectionTest, HeadingSentenceThenTheTargetsByKind) {
+  CheckResult result;
+  EXPECT_EQ(CheckSectionHead(result, {}),
+            (Lines{"*** Site Check ***", "Nothing found that will break on a plain host."}));
+  result.findings = 6;
+  const std::vector<TargetSummary> targets = {
+      {FindingKind::kMissing, "gone.htm", 2, 4, "a.htm"},
+      {FindingKind::kMissing, "x\ty.gif", 1, 1, "b/c.htm"},
+      {FindingKind::kComponent, "Hit Counter", 1, 1, "index.htm"},
+  };
+  EXPECT_EQ(CheckSectionHead(result, targets),
+            (Lines{"*** Site Check ***", "6 problems found that will break on a plain host.",
+                   "missing: 2 targets", "     gone.htm: 4 references on 2 pages, first a.htm",
+                   "     x%09y.gif: 1 reference on 1 page, first b/c.htm", "component: 1 target",
+                   "     Hit Counter: 1 reference on 1 page, first index.htm", ""}));
 }
 
 }  // namespace

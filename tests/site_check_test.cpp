@@ -6,6 +6,7 @@
 #include <set>
 
 #include "check/reference.h"
+#include "check/target_tally.h"
 #include "settings/settings_store.h"
 #include "support/failing_file_system.h"
 #include "support/new_user_options.h"
@@ -249,8 +250,132 @@ TEST_F(SiteCheckTest, StopsWhenAskedBetweenPages) {
   EXPECT_LT(result.pages, 12);
 }
 
+// A small web made for one case at a time.
+class SmallWebTest : public ::testing::Test {
+ protected:
+  void Put(const std::string& relative, const std::string& content) {
+    WriteFile(dir / ("web/" + relative), content);
+  }
+  Collector Check() {
+    Collector collector;
+    SiteCheck check(testing::NewUserOptions(), {}, &collector);
+    check.SetThreads(2);
+    EXPECT_TRUE(check.Run(dir / "web").errors.empty());
+    return collector;
+  }
+  TempDir dir;
+};
+
+TEST_F(SmallWebTest, ServerCodeInTheQueryLeavesThePathToJudge) {
+  Put("message_top.asp", "x");
+  Put("board.asp",
+      "<a href=\"Message_Top.asp?UID=<%= uid %>\">t</a>\n"
+      "<a href=\"message_top.asp?UID=<%= uid %>&amp;x=1\">ok</a>\n"
+      "<a href=\"<%= board %>/gone.asp?UID=1\">built</a> <a href=\"?UID=<%= uid %>\">me</a>\n"
+      "<img src=\"gone.gif#<%= n %>\">");
+  EXPECT_EQ(Check().found, (std::vector<std::string>{
+                               "board.asp|1|case|Message_Top.asp?UID=<%= uid %>",
+                               "board.asp|4|missing|gone.gif#<%= n %>",
+                           }));
+}
+
+// The parser re-opens an unclosed <a> or <font> in every paragraph that follows and splits a
+// <b> that a paragraph crosses; each copy has the attributes of the one in the source.
+TEST_F(SmallWebTest, EachReferenceOfTheSourceIsReportedOnce) {
+  Put("index.htm",
+      "<p><a href=\"gone.htm\">unclosed\n<p>two\n<p>three\n"
+      "<p><font style=\"background: url(none.gif)\">x<p>y<p>z\n"
+      "<b style=\"background: url(bold.gif)\"><p>crossed</b> out</p>\n"
+      "<img src=\"twice.gif\"><img src=\"twice.gif\">");
+  EXPECT_EQ(Check().found, (std::vector<std::string>{
+                               "index.htm|1|missing|gone.htm",
+                               "index.htm|4|missing|none.gif",
+                               "index.htm|5|missing|bold.gif",
+                               "index.htm|6|missing|twice.gif",
+                               "index.htm|6|missing|twice.gif",
+                           }));
+}
+
+TEST_F(SmallWebTest, ReadsTheRefreshAddressAndTheSrcsetCandidates) {
+  for (const char* file : {"here.htm", "pic.gif", "pic-2x.gif", "wide.jpg", "narrow.jpg"})
+    Put(file, "x");
+  Put("index.htm", Lines({"<meta http-equiv=\"Refresh\" content=\"5; URL=moved.htm\">",
+                          "<meta http-equiv=\"refresh\" content=\"0;url='Here.htm'\">",
+                          "<meta http-equiv=\"refresh\" content=\"30\"><meta name=\"keywords\" "
+                          "content=\"gone.htm\">",
+                          "<meta http-equiv=\"refresh\" content=\"3, url=http://example.com/\">",
+                          "<img src=\"pic.gif\" srcset=\"pic.gif 1x, Pic-2x.gif 2x,",
+                          "  data:image/png;base64,xx 3x, none-480.gif 480w\">",
+                          "<picture><source srcset=\"wide.jpg (min-width: 1px, 2px) , narrow.jpg,, "
+                          "small.jpg\"></picture>"}));
+  EXPECT_EQ(Check().found, (std::vector<std::string>{
+                               "index.htm|1|missing|moved.htm",
+                               "index.htm|2|case|Here.htm",
+                               "index.htm|5|case|Pic-2x.gif",
+                               "index.htm|6|missing|none-480.gif",
+                               "index.htm|7|missing|small.jpg",
+                           }));
+}
+
+TEST_F(SmallWebTest, MissingProgramsAndSiteAddressesAreSaidToBeWhatTheyAre) {
+  Put("cgi-bin/here.pl", "x");
+  Put("forms/order.htm",
+      Lines({"<form action=\"../cgi-bin/formmail.pl\" method=post></form>",
+             "<form action=\"/scripts/Order.CGI/thanks\"></form><img src=\"../cgi-bin/here.pl\">",
+             "<a href=\"www.example.com\">site</a> <a href=\"WWW.Example.com/page.htm\">p</a>",
+             "<a href=\"www.htm\">page</a> <a href=\"/www.example.com\">r</a>"}));
+  const Collector found = Check();
+  const std::string program = ": it is a program the host must provide, or visitors get an error.";
+  const std::string site = ": it looks like the address of another site without http:// in front.";
+  EXPECT_EQ(found.sentences, (std::vector<std::string>{
+                                 "There is no cgi-bin/formmail.pl in the web" + program,
+                                 "There is no scripts/Order.CGI/thanks in the web" + program,
+                                 "There is no forms/www.example.com in the web" + site,
+                                 "There is no forms/WWW.Example.com/page.htm in the web" + site,
+                                 "There is no forms/www.htm in the web.",
+                                 "There is no www.example.com in the web.",
+                             }));
+}
+
+// Navigation images shared by every page, and an image linked and shown on one line: one
+// target each, however many pages and references.
+TEST_F(SmallWebTest, FindingsAddUpByTarget) {
+  Put("images/nav.gif", "x");
+  const std::string nav = "<img src=\"/Images/Nav.gif\"><a href=\"/images/gone.gif\">";
+  Put("a.htm", nav + "<img src=\"../images/gone.gif\">");
+  Put("b/b.htm", nav + "<a href=\"../_private/x.htm\"><img src=\"/Images/nav.gif\"></a>");
+  Put("b/c.htm", "<a href=\"nav.gif\"><img src=\"nav.gif\"></a>\n<a href=\"/Images/Nav.gif\">");
+  Put("_private/x.htm", "x");
+  TargetTally tally;
+  class Adding : public CheckObserver {
+   public:
+    explicit Adding(TargetTally& tally) : tally_(tally) {}
+    void FindingFound(const CheckFinding& finding) override { tally_.Add(finding); }
+    TargetTally& tally_;
+  } adding(tally);
+  SiteCheck check(testing::NewUserOptions(), {}, &adding);
+  check.SetThreads(2);
+  EXPECT_EQ(check.Run(dir / "web").findings, 10);
+
+  std::vector<std::string> lines;
+  for (const TargetSummary& target : tally.Targets()) lines.push_back(TargetLine(target));
+  // Grouped by kind, then in the order first found; the case findings are one target, the
+  // file the web has.
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "dropped\t_private/x.htm\t1\t1\tb/b.htm",
+                       "missing\timages/gone.gif\t2\t3\ta.htm",
+                       "missing\tb/nav.gif\t1\t2\tb/c.htm",
+                       "case\timages/nav.gif\t3\t4\ta.htm",
+                   }));
+
+  CheckFinding odd{"x\ty.htm", 1, FindingKind::kLocal, "C:\\a", "S.", "C:\\a\nb"};
+  TargetTally one;
+  one.Add(odd);
+  EXPECT_EQ(TargetLine(one.Targets().at(0)), "local\tC:\\a%0Ab\t1\t1\tx%09y.htm");
+}
+
 TEST(FindingLineTest, FiveFieldsWhateverTheNamesHold) {
-  CheckFinding finding{"a\tb/c.htm", 12, FindingKind::kCase, "x\r\ny.gif", "Sentence."};
+  CheckFinding finding{"a\tb/c.htm", 12, FindingKind::kCase, "x\r\ny.gif", "Sentence.", "y.gif"};
   // The kinds' names are those of the fixture's findings above.
   EXPECT_EQ(FindingLine(finding), "a%09b/c.htm\t12\tcase\tx%0D%0Ay.gif\tSentence.");
 }
@@ -293,6 +418,12 @@ TEST(ReferenceTest, ReadAndResolvedAsABrowserDoes) {
       {"//cdn.example.com/x.js", "-"},
       {"", "-"},
       {"<?php echo $x ?>", "-"},
+      // Server code in the query or fragment leaves the path fixed; in the path it builds it.
+      {"Message_Top.asp?UID=<%= uid %>", "a/b/Message_Top.asp"},
+      {"x.php#<?= $part ?>", "a/b/x.php"},
+      {"?page=<%= n %>", "-"},
+      {"/images/<%= name %>.gif?x=1", "-"},
+      {"<%= folder %>/x.htm", "-"},
       {"file:x", "local"},
       {"c:x.htm", "local"},
       {"D:/web/x.htm", "local"},

@@ -42,7 +42,7 @@ std::vector<CssReference> CssReferences(std::string_view css) {
   auto add = [&](std::size_t start, std::string address) {
     lines += CountLineBreaks(css.substr(counted, start - counted));
     counted = start;
-    found.push_back(CssReference{lines, std::move(address)});
+    found.push_back(CssReference{lines, start, std::move(address)});
   };
   std::size_t i = 0;
   while (i < css.size()) {

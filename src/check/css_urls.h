@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@ namespace tarnwick {
 // One address in a style sheet: url(...) or @import "...".
 struct CssReference {
   std::int64_t lineBreaksBefore = 0;  // line breaks in the text before it
+  std::size_t offset = 0;             // where it starts in the text
   std::string address;
 };
 

@@ -2,9 +2,11 @@
 
 #include <gumbo.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <optional>
+#include <unordered_set>
 
 #include "base/text.h"
 #include "check/css_urls.h"
@@ -77,10 +79,10 @@ std::string ClassFile(std::string_view code) {
   return name + ".class";
 }
 
-void AddCss(PageLinks& links, std::string_view css, std::int64_t firstLine) {
+void AddCss(PageLinks& links, std::string_view css, const GumboSourcePosition& start) {
   for (CssReference& found : CssReferences(css)) {
-    links.references.push_back(
-        PageReference{firstLine + found.lineBreaksBefore, found.address, found.address});
+    links.references.push_back(PageReference{start.line + found.lineBreaksBefore, found.address,
+                                             found.address, start.offset + found.offset});
   }
 }
 
@@ -94,22 +96,98 @@ void ReadApplet(PageLinks& links, const GumboElement& element) {
   if (archive && *archive->value) {
     std::string first(archive->value);
     first = std::string(TrimBlanks(first.substr(0, first.find(','))));
-    links.references.push_back(
-        PageReference{archive->value_start.line, archive->value, base + first});
+    links.references.push_back(PageReference{archive->value_start.line, archive->value,
+                                             base + first, archive->value_start.offset});
   } else if (code && *code->value) {
-    links.references.push_back(
-        PageReference{code->value_start.line, code->value, base + ClassFile(code->value)});
+    links.references.push_back(PageReference{code->value_start.line, code->value,
+                                             base + ClassFile(code->value),
+                                             code->value_start.offset});
   }
+}
+
+// A reference that starts at `at` in an attribute's value.
+void AddFromValue(PageLinks& links, const GumboAttribute& attribute, std::size_t at,
+                  std::size_t length) {
+  const std::string_view value = attribute.value;
+  const std::string address(value.substr(at, length));
+  links.references.push_back(
+      PageReference{attribute.value_start.line + CountLineBreaks(value.substr(0, at)), address,
+                    address, attribute.value_start.offset + at});
+}
+
+// The candidates of srcset="a.jpg 1x, b.jpg 480w" as browsers split them: each address ends
+// at a blank, its descriptors at the next comma outside parentheses.
+void ReadSrcset(PageLinks& links, const GumboAttribute& attribute) {
+  const std::string_view value = attribute.value;
+  std::size_t i = 0;
+  while (i < value.size()) {
+    while (i < value.size() && (IsBlank(value[i]) || value[i] == ',')) ++i;
+    const std::size_t start = i;
+    while (i < value.size() && !IsBlank(value[i])) ++i;
+    std::size_t end = i;
+    if (end > start && value[end - 1] == ',') {
+      while (end > start && value[end - 1] == ',') --end;
+    } else {
+      for (bool inParentheses = false; i < value.size() && (inParentheses || value[i] != ',');
+           ++i) {
+        if (value[i] == '(') inParentheses = true;
+        if (value[i] == ')') inParentheses = false;
+      }
+    }
+    if (end > start) AddFromValue(links, attribute, start, end - start);
+  }
+}
+
+// <meta http-equiv="refresh" content="5; url=next.htm">: the address after the delay.
+void ReadRefresh(PageLinks& links, const GumboElement& element, const GumboAttribute& content) {
+  const GumboAttribute* equiv = gumbo_get_attribute(&element.attributes, "http-equiv");
+  if (!equiv || !EqualsNoCase(TrimBlanks(equiv->value), "refresh")) return;
+  const std::string_view value = content.value;
+  std::size_t i = 0;
+  auto skipBlanks = [&] {
+    while (i < value.size() && IsBlank(value[i])) ++i;
+  };
+  skipBlanks();
+  while (i < value.size() && ((value[i] >= '0' && value[i] <= '9') || value[i] == '.')) ++i;
+  skipBlanks();
+  if (i < value.size() && (value[i] == ';' || value[i] == ',')) ++i;
+  skipBlanks();
+  if (value.size() - i >= 3 && EqualsNoCase(value.substr(i, 3), "url")) {
+    std::size_t after = i + 3;
+    while (after < value.size() && IsBlank(value[after])) ++after;
+    if (after < value.size() && value[after] == '=') {
+      i = after + 1;
+      skipBlanks();
+    }
+  }
+  std::size_t end = value.size();
+  if (i < value.size() && (value[i] == '"' || value[i] == '\'')) {
+    const std::size_t close = value.find(value[i], i + 1);
+    if (close != std::string_view::npos) end = close;
+    ++i;
+  }
+  while (end > i && IsBlank(value[end - 1])) --end;
+  // No address: the page reloads itself.
+  if (end > i) AddFromValue(links, content, i, end - i);
 }
 
 void ReadElement(PageLinks& links, const GumboNode& node) {
   const GumboElement& element = node.v.element;
   if (element.tag == GUMBO_TAG_APPLET) ReadApplet(links, element);
+  const bool hasSrcset = element.tag == GUMBO_TAG_IMG || element.tag == GUMBO_TAG_SOURCE;
   for (unsigned i = 0; i < element.attributes.length; ++i) {
     const auto* attribute = static_cast<const GumboAttribute*>(element.attributes.data[i]);
     const std::string_view name = attribute->name;
     if (name == "style") {
-      AddCss(links, attribute->value, attribute->value_start.line);
+      AddCss(links, attribute->value, attribute->value_start);
+      continue;
+    }
+    if (hasSrcset && name == "srcset") {
+      ReadSrcset(links, *attribute);
+      continue;
+    }
+    if (element.tag == GUMBO_TAG_META && name == "content") {
+      ReadRefresh(links, element, *attribute);
       continue;
     }
     bool wanted = false;
@@ -119,17 +197,32 @@ void ReadElement(PageLinks& links, const GumboNode& node) {
       links.hasBase = true;
       links.base = attribute->value;
     }
-    links.references.push_back(
-        PageReference{attribute->value_start.line, attribute->value, attribute->value});
+    links.references.push_back(PageReference{attribute->value_start.line, attribute->value,
+                                             attribute->value, attribute->value_start.offset});
   }
   if (element.tag == GUMBO_TAG_STYLE) {
     for (unsigned i = 0; i < element.children.length; ++i) {
       const auto* child = static_cast<const GumboNode*>(element.children.data[i]);
       if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE ||
           child->type == GUMBO_NODE_CDATA)
-        AddCss(links, child->v.text.text, child->v.text.start_pos.line);
+        AddCss(links, child->v.text.text, child->v.text.start_pos);
     }
   }
+}
+
+// An element the parser re-opens (an unclosed <a> or <font> in each following paragraph) or
+// splits is a copy with the attributes of the one in the source.
+constexpr unsigned kCopiedElement =
+    GUMBO_INSERTION_RECONSTRUCTED_FORMATTING_ELEMENT | GUMBO_INSERTION_ADOPTION_AGENCY_CLONED;
+
+// Each reference of the source once, where it first came: copies carry its position.
+void DropCopies(std::vector<PageReference>& references) {
+  std::unordered_set<std::size_t> seen;
+  references.erase(std::remove_if(references.begin(), references.end(),
+                                  [&](const PageReference& reference) {
+                                    return !seen.insert(reference.position).second;
+                                  }),
+                   references.end());
 }
 
 }  // namespace
@@ -210,7 +303,7 @@ PageLinks PageReader::Read(std::string_view bytes, PageType type) {
   PageLinks links;
   const std::string_view text = Utf8PageText(bytes, converted_);
   if (type == PageType::kCss) {
-    AddCss(links, text, 1);
+    AddCss(links, text, GumboSourcePosition{1, 1, 0});
     return links;
   }
   if (type != PageType::kHtml) return links;
@@ -227,11 +320,13 @@ PageLinks PageReader::Read(std::string_view bytes, PageType type) {
   // Depth first in the page's order, without recursion: nesting can be as deep as a page
   // likes.
   std::vector<const GumboNode*> stack = {output->document};
+  bool copies = false;
   while (!stack.empty()) {
     const GumboNode* node = stack.back();
     stack.pop_back();
     const GumboVector* children = nullptr;
     if (node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE) {
+      copies = copies || (node->parse_flags & kCopiedElement) != 0;
       ReadElement(links, *node);
       children = &node->v.element.children;
     } else if (node->type == GUMBO_NODE_DOCUMENT) {
@@ -248,6 +343,7 @@ PageLinks PageReader::Read(std::string_view bytes, PageType type) {
   }
   // The tree lives in the arena: nothing to free one by one.
   arena_->Reset();
+  if (copies) DropCopies(links.references);
   return links;
 }
 

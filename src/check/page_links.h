@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,8 +15,9 @@ PageType PageTypeOf(std::string_view fileName);
 
 struct PageReference {
   std::int64_t line = 0;
-  std::string written;  // as the page has it
-  std::string target;   // what is followed; differs from written only for an applet's class
+  std::string written;       // as the page has it
+  std::string target;        // what is followed; differs from written only for an applet's class
+  std::size_t position = 0;  // where it starts in the page's text
 };
 
 // A component of the editor, kept in a comment (<!--webbot bot="..." ...-->).
@@ -26,7 +28,7 @@ struct PageComponent {
 };
 
 struct PageLinks {
-  std::vector<PageReference> references;  // in the page's order
+  std::vector<PageReference> references;  // in the page's order, each once
   std::vector<PageComponent> components;
   bool hasBase = false;  // a <base href> sets where relative references start
   std::string base;

@@ -1,5 +1,6 @@
 #include "check/reference.h"
 
+#include <algorithm>
 #include <array>
 
 #include "base/text.h"
@@ -68,9 +69,15 @@ ReferencePath ParseReference(std::string_view raw) {
   while (!t.empty() && static_cast<unsigned char>(t.back()) <= 0x20) t.remove_suffix(1);
   if (t.empty()) return Form(ReferenceForm::kNotFollowed);
 
-  // Built by the server's own code when the page is served: nothing to follow here.
-  if (t.find("<%") != std::string_view::npos || t.find("<?") != std::string_view::npos)
-    return Form(ReferenceForm::kNotFollowed);
+  // Server code ("<% %>", "<? ?>") is run when the page is served. Where it builds the path
+  // itself there is nothing to follow; in the query or the fragment it leaves the path fixed.
+  const std::size_t code = std::min(t.find("<%"), t.find("<?"));
+  if (code != std::string_view::npos) {
+    std::size_t cut = 0;
+    while (cut < code && t[cut] != '?' && t[cut] != '#') ++cut;
+    if (cut == code) return Form(ReferenceForm::kNotFollowed);
+    t = t.substr(0, cut);
+  }
   if (EqualsNoCase(t, "--WEBBOT-SELF--")) return Form(ReferenceForm::kWebbotSelf);
   if (t.size() >= 2 && IsSlash(t[0]) && IsSlash(t[1])) {
     // "\\server\share" is a network share of the author's; "//host/x" another site.

@@ -9,7 +9,7 @@ namespace tarnwick {
 
 // What a reference in a page asks for, judged by its text alone.
 enum class ReferenceForm {
-  kNotFollowed,  // another site, mail, script, a fragment, the page itself, server-side code
+  kNotFollowed,  // another site, mail, script, a fragment, the page itself, a server-built path
   kLocal,        // the author's own disk: file:, a drive letter, a network share
   kWebbotSelf,   // a form posting to the extensions' own handler
   kPath,         // a file or folder of the web
@@ -24,7 +24,8 @@ struct ReferencePath {
 };
 
 // Reads a reference as a browser would: blanks at the ends and tabs and line breaks inside
-// dropped, "\" taken as "/", query and fragment cut off, each segment percent-decoded.
+// dropped, "\" taken as "/", query and fragment cut off (server code in them with them),
+// each segment percent-decoded.
 ReferencePath ParseReference(std::string_view text);
 
 // The path from the web's root that the reference names, seen from a page whose references

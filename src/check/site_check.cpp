@@ -70,20 +70,58 @@ std::string JoinPath(const std::vector<std::string>& segments) {
   return JoinPath(segments, segments.size());
 }
 
-void AppendEscaped(std::string& line, std::string_view field) {
-  for (char c : field) {
-    if (c == '\t')
-      line += "%09";
-    else if (c == '\r')
-      line += "%0D";
-    else if (c == '\n')
-      line += "%0A";
-    else
-      line += c;
+bool EndsWithNoCase(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && EqualsNoCase(text.substr(text.size() - end.size()), end);
+}
+
+// A program that runs on the server: anything in cgi-bin, or a script or executable by its
+// name, also with a path after it ("form.pl/thanks").
+bool IsServerProgram(const std::vector<std::string>& segments) {
+  static constexpr std::array<std::string_view, 5> kProgramEndings = {".pl", ".cgi", ".exe", ".dll",
+                                                                      ".py"};
+  for (const std::string& segment : segments) {
+    if (EqualsNoCase(segment, "cgi-bin")) return true;
+    for (std::string_view ending : kProgramEndings)
+      if (EndsWithNoCase(segment, ending)) return true;
   }
+  return false;
+}
+
+// "www.example.com/x.htm" written without "http://" is taken from the page's folder.
+bool LooksLikeSiteAddress(const ReferencePath& reference) {
+  if (reference.fromRoot || reference.segments.empty()) return false;
+  const std::string& first = reference.segments.front();
+  return first.size() > 4 && EqualsNoCase(std::string_view(first).substr(0, 4), "www.") &&
+         first.find('.', 4) != std::string::npos;
+}
+
+std::string MissingSentence(const ReferencePath& reference,
+                            const std::vector<std::string>& resolved) {
+  std::string sentence = "There is no " + JoinPath(resolved) + " in the web";
+  if (IsServerProgram(resolved))
+    return sentence + ": it is a program the host must provide, or visitors get an error.";
+  if (LooksLikeSiteAddress(reference))
+    return sentence + ": it looks like the address of another site without http:// in front.";
+  return sentence + ".";
 }
 
 }  // namespace
+
+std::string EscapedField(std::string_view field) {
+  std::string text;
+  text.reserve(field.size());
+  for (char c : field) {
+    if (c == '\t')
+      text += "%09";
+    else if (c == '\r')
+      text += "%0D";
+    else if (c == '\n')
+      text += "%0A";
+    else
+      text += c;
+  }
+  return text;
+}
 
 const char* FindingKindName(FindingKind kind) {
   switch (kind) {
@@ -106,17 +144,9 @@ const char* FindingKindName(FindingKind kind) {
 }
 
 std::string FindingLine(const CheckFinding& finding) {
-  std::string line;
-  AppendEscaped(line, finding.page);
-  line += '\t';
-  line += std::to_string(finding.line);
-  line += '\t';
-  line += FindingKindName(finding.kind);
-  line += '\t';
-  AppendEscaped(line, finding.written);
-  line += '\t';
-  AppendEscaped(line, finding.sentence);
-  return line;
+  return EscapedField(finding.page) + '\t' + std::to_string(finding.line) + '\t' +
+         FindingKindName(finding.kind) + '\t' + EscapedField(finding.written) + '\t' +
+         EscapedField(finding.sentence);
 }
 
 std::string FindingText(const CheckFinding& finding) {
@@ -296,7 +326,8 @@ class SiteCheck::Walk {
           sentence =
               "The Save Results component needs the server extensions: on a plain host "
               "visitors get an error and what they send is lost.";
-        Add(component.line, FindingKind::kComponent, component.written, std::move(sentence));
+        Add(component.line, FindingKind::kComponent, component.written, std::string(*title),
+            std::move(sentence));
       }
     }
     std::stable_sort(findings_.begin(), findings_.end(),
@@ -307,8 +338,10 @@ class SiteCheck::Walk {
     }
   }
 
-  void Add(std::int64_t line, FindingKind kind, const std::string& written, std::string sentence) {
-    findings_.push_back(CheckFinding{pagePath_, line, kind, written, std::move(sentence)});
+  void Add(std::int64_t line, FindingKind kind, const std::string& written, std::string target,
+           std::string sentence) {
+    findings_.push_back(
+        CheckFinding{pagePath_, line, kind, written, std::move(sentence), std::move(target)});
   }
 
   void JudgeReference(const PageReference& reference, const std::vector<std::string>& base,
@@ -319,11 +352,11 @@ class SiteCheck::Walk {
       case ReferenceForm::kNotFollowed:
         return;
       case ReferenceForm::kLocal:
-        Add(reference.line, FindingKind::kLocal, written,
+        Add(reference.line, FindingKind::kLocal, written, written,
             "Points at the author's own disk, which visitors cannot reach.");
         return;
       case ReferenceForm::kWebbotSelf:
-        Add(reference.line, FindingKind::kExtension, written,
+        Add(reference.line, FindingKind::kExtension, written, written,
             "The form posts to the server extensions, which a plain host does not have: what "
             "visitors send is lost.");
         return;
@@ -333,11 +366,12 @@ class SiteCheck::Walk {
     if (baseOffWeb) return;
     std::optional<std::vector<std::string>> resolved = ResolveReference(parsed, base);
     if (!resolved) {
-      Add(reference.line, FindingKind::kMissing, written, "No file of the web can have this name.");
+      Add(reference.line, FindingKind::kMissing, written, written,
+          "No file of the web can have this name.");
       return;
     }
     if (std::string program = ExtensionProgram(*resolved); !program.empty()) {
-      Add(reference.line, FindingKind::kExtension, written,
+      Add(reference.line, FindingKind::kExtension, written, program,
           program +
               " belongs to the server extensions, which a plain host does not have: "
               "visitors get an error.");
@@ -349,8 +383,8 @@ class SiteCheck::Walk {
       return;
     }
     if (lookup.outcome == WebLookup::Outcome::kMissing) {
-      Add(reference.line, FindingKind::kMissing, written,
-          "There is no " + JoinPath(*resolved) + " in the web.");
+      Add(reference.line, FindingKind::kMissing, written, JoinPath(*resolved),
+          MissingSentence(parsed, *resolved));
       return;
     }
     JudgeTarget(reference, lookup);
@@ -363,7 +397,7 @@ class SiteCheck::Walk {
     const std::string path = JoinPath(real);
     for (std::size_t i = 0; i < folders; ++i) {
       if (!IsWalkedFolder(real[i])) {
-        Add(reference.line, FindingKind::kDropped, reference.written,
+        Add(reference.line, FindingKind::kDropped, reference.written, path,
             path + " lies in the folder " + real[i] +
                 ", which the conversion leaves out: it will be missing on the host.");
         return;
@@ -373,7 +407,7 @@ class SiteCheck::Walk {
       bool kept = !lookup.folder && check_.policy_.keepUsedFiles;
       for (std::size_t i = 0; kept && i < folders; ++i) kept = !IsPrivateFolder(real[i]);
       if (!kept) {
-        Add(reference.line, FindingKind::kDropped, reference.written,
+        Add(reference.line, FindingKind::kDropped, reference.written, path,
             path + " lies in the folder " + real[folders - 1] +
                 ", which the conversion leaves out: it will be missing on the host.");
         return;
@@ -381,12 +415,12 @@ class SiteCheck::Walk {
       check_.observer_->KeptFileUsed(path);
     }
     if (!lookup.folder && SkipListed(real.back())) {
-      Add(reference.line, FindingKind::kSkipped, reference.written,
+      Add(reference.line, FindingKind::kSkipped, reference.written, path,
           "The skip list leaves out " + real.back() + ", so it will be missing on the host.");
       return;
     }
     if (lookup.caseOnly) {
-      Add(reference.line, FindingKind::kCase, reference.written,
+      Add(reference.line, FindingKind::kCase, reference.written, path,
           "The web has " + path +
               ": the names differ in case, which a host that minds case does not forgive.");
     }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -30,10 +31,17 @@ struct CheckFinding {
   FindingKind kind = FindingKind::kMissing;
   std::string written;  // the reference or component as the page has it
   std::string sentence;
+  // What the finding is about, for adding findings up: the file or folder from the web's root
+  // (with the web's own names when it is there), the extensions' program, the component, or
+  // the reference as written when it names nothing in the web.
+  std::string target;
 };
 
-// The five fields separated by a tab. A tab or line break inside a field is written %09,
-// %0D or %0A, so that one finding is always one line of five fields.
+// A field of a line with a tab or line break written %09, %0D or %0A.
+std::string EscapedField(std::string_view field);
+
+// The five fields separated by a tab, each escaped, so that one finding is always one line of
+// five fields.
 std::string FindingLine(const CheckFinding& finding);
 
 // A finding as the window lists it: page, line number and kind, then the reference as

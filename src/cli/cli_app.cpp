@@ -11,10 +11,12 @@
 #include "base/path.h"
 #include "base/text.h"
 #include "check/site_check.h"
+#include "check/target_tally.h"
 #include "cli/status_line.h"
 #include "cli/terminal.h"
 #include "engine/conversion_run.h"
 #include "engine/source_memory.h"
+#include "report/check_section.h"
 #include "report/comparison_report.h"
 #include "settings/settings_store.h"
 #include "settings/skip_list.h"
@@ -53,6 +55,10 @@ const std::vector<Flag>& Flags() {
        "print what will break on a plain host, without converting:\n"
        "one line per finding: page, line, kind, reference, sentence",
        [](CliArguments& a, const std::string&) { a.check = true; }},
+      {"--summary", nullptr, nullptr,
+       "with --check: one line per target instead: kind, target,\n"
+       "number of pages, number of references, first page",
+       [](CliArguments& a, const std::string&) { a.summary = true; }},
       {"--help", "-h", nullptr, "show this help and exit",
        [](CliArguments& a, const std::string&) { a.help = true; }},
       {"--version", nullptr, nullptr, "show the version and exit",
@@ -81,28 +87,51 @@ void PrintReport(std::ostream& out, bool outIsTerminal, const std::string& sourc
   for (const std::string& line : lines) out << line << "\n";
 }
 
-// Prints each finding as it is found and each error on err; a run observer's status, yield
-// and interrupt carry over to the check.
+// What the check prints: one line per finding as it is found, one line per target at the
+// end, or the report's section (its head, then the findings' lines).
+enum class CheckOutput { kFindings, kTargets, kSection };
+
+// Prints or keeps what the check finds; a run observer's status, yield and interrupt carry
+// over to the check.
 class FindingPrinter : public CheckObserver {
  public:
-  FindingPrinter(std::ostream& out, RunObserver& status) : out_(out), status_(status) {}
-  void FindingFound(const CheckFinding& finding) override { out_ << FindingLine(finding) << "\n"; }
+  FindingPrinter(std::ostream& out, CheckOutput output, RunObserver& status)
+      : out_(out), output_(output), status_(status) {}
+  void FindingFound(const CheckFinding& finding) override {
+    if (output_ != CheckOutput::kFindings) tally_.Add(finding);
+    if (output_ == CheckOutput::kFindings) out_ << FindingLine(finding) << "\n";
+    if (output_ == CheckOutput::kSection) held_.push_back(FindingLine(finding));
+  }
   void StatusChanged(const std::string& text) override { status_.StatusChanged(text); }
   void Yield() override { status_.Yield(); }
   bool CancelRequested() override { return status_.CancelRequested(); }
 
+  // What waited for the end of the check.
+  void Finish(const CheckResult& result) {
+    if (output_ == CheckOutput::kTargets)
+      for (const TargetSummary& target : tally_.Targets()) out_ << TargetLine(target) << "\n";
+    if (output_ != CheckOutput::kSection) return;
+    out_ << "\n";
+    for (const std::string& line : CheckSectionHead(result, tally_.Targets())) out_ << line << "\n";
+    for (const std::string& line : held_) out_ << line << "\n";
+  }
+
  private:
   std::ostream& out_;
+  CheckOutput output_;
   RunObserver& status_;
+  TargetTally tally_;
+  std::vector<std::string> held_;
 };
 
-CheckResult PrintCheck(std::ostream& out, std::ostream& err, StatusLine& status,
+CheckResult PrintCheck(std::ostream& out, std::ostream& err, StatusLine& status, CheckOutput output,
                        const std::string& source, const Options& options,
                        const std::vector<std::string>& skipList) {
-  FindingPrinter printer(out, status);
+  FindingPrinter printer(out, output, status);
   SiteCheck check(options, skipList, &printer);
   CheckResult result = check.Run(source);
   status.Clear();
+  printer.Finish(result);
   if (result.refused) err << result.refusal << "\n";
   for (const CheckError& error : result.errors)
     err << kProgramName << ": cannot check " << error.path << ": " << error.reason << "\n";
@@ -124,7 +153,7 @@ void PrintSummary(std::ostream& out, const RunResult& result) {
 
 std::string UsageLine() {
   return std::string("usage: ") + kProgramName +
-         " [--settings-dir DIR] [--quiet] [--compare | --report | --check] SOURCE "
+         " [--settings-dir DIR] [--quiet] [--compare | --report | --check [--summary]] SOURCE "
          "[DESTINATION]";
 }
 
@@ -203,6 +232,10 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     parsed.error = "--compare, --report and --check cannot be combined";
     return parsed;
   }
+  if (parsed.arguments.summary && !parsed.arguments.check) {
+    parsed.error = "--summary goes with --check only";
+    return parsed;
+  }
   if (positional.empty()) {
     parsed.error = "missing SOURCE";
   } else if (positional.size() > 2) {
@@ -267,7 +300,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (arguments.check) {
     StatusLine status(err, errIsTerminal && !arguments.quiet, StandardErrorColumns());
     CatchInterrupt();
-    CheckResult result = PrintCheck(out, err, status, source, loaded.options, skipList);
+    CheckResult result = PrintCheck(
+        out, err, status, arguments.summary ? CheckOutput::kTargets : CheckOutput::kFindings,
+        source, loaded.options, skipList);
     if (result.cancelled) {
       err << kProgramName << ": interrupted; the check is incomplete\n";
       return kExitInterrupted;
@@ -311,7 +346,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (arguments.report) {
     PrintReport(out, outIsTerminal, source, destination);
     // The findings follow the report; they do not change how the conversion went.
-    if (!result.cancelled) PrintCheck(out, err, status, source, loaded.options, skipList);
+    if (!result.cancelled)
+      PrintCheck(out, err, status, CheckOutput::kSection, source, loaded.options, skipList);
   }
   if (result.cancelled) {
     err << kProgramName << ": interrupted; stopped after the file in progress\n";

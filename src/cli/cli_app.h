@@ -26,6 +26,7 @@ struct CliArguments {
   bool compare = false;  // print the comparison report instead of converting
   bool report = false;   // convert, then print the comparison report
   bool check = false;    // print what will break on a plain host instead of converting
+  bool summary = false;  // with check: one line per target instead of per finding
   std::string source;
   std::optional<std::string> destination;
 };
