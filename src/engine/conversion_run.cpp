@@ -90,7 +90,6 @@ void ConversionRun::Scan() {
   destRoot_ = StripTrailingSeparators(DestPath);
   unlistedSourceFolders_.clear();
   sweepStopped_ = false;
-
   writingStopped_ = false;
 
   FolderListing root;
