@@ -11,7 +11,9 @@ namespace tarnwick {
 
 void ConversionRun::CopyChangedFiles() {
   destRootFolder_ = OpenTarget(DestPath);
-  if (policy_.uploadsMade) uploadsRootFolder_ = OpenTarget(UploadsPath);
+  // Without uploads, one left by earlier runs is still held: a killed run's leftovers go.
+  uploadsRootFolder_ = policy_.uploadsMade ? OpenTarget(UploadsPath)
+                                           : fs_.OpenFolder(UploadsPath, nullptr);
   log_.Open(destRoot_, destRootFolder_, UploadsPath, uploadsRootFolder_, policy_.uploadsMade);
   log_.Switch(LogSection::kChanged);
   log_.StartRun(sourceRootFolder_.get());

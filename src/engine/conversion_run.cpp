@@ -180,6 +180,7 @@ bool ConversionRun::TargetsCurrent() {
   for (const auto& [path, held] :
        {std::pair(&destRoot_, &destRootFolder_), std::pair(&UploadsPath, &uploadsRootFolder_)}) {
     FileIdentity was, now;
+    if (held == &uploadsRootFolder_ && !policy_.uploadsMade) continue;  // nothing goes there
     if (!*held || !(*held)->HeldIdentity(was)) continue;
     if (!fs_.FolderIdentity(*path, now, nullptr) || !(now == was)) {
       StopWriting(*path);
