@@ -156,5 +156,31 @@ TEST_F(IniEditorTest, DeferredWritesLandTogetherAndKeepTheLayout) {
   EXPECT_EQ(other.ReadWholeSection().size(), 1001u);
 }
 
+#ifndef _WIN32
+// Windows: nobody can rename a folder the run holds, which its own tests show.
+TEST_F(IniEditorTest, AnEditorOnAHeldFolderKeepsToItsFileThere) {
+  WriteFile(dir / "logs/changes.ini", "[Changed]\r\nold=NEW Entry\r\n");
+  IniEditor held(SystemFileSystem().OpenFolder(dir / "logs", nullptr), "changes.ini");
+  held.IniFile = dir / "logs/changes.ini";  // names it in messages only
+  held.IniSection = "Changed";
+  EXPECT_EQ(held.ReadIniValue("old", ""), "NEW Entry");
+  // The folder moves and another takes its name: the editor still writes in the one held.
+  std::filesystem::rename(dir / "logs", dir / "moved");
+  WriteFile(dir / "logs/changes.ini", "[Changed]\r\nother=1\r\n");
+  EXPECT_EQ(held.WriteIniValue("new", "Size Changed"), 1);
+  EXPECT_EQ(held.WriteIniValue("old", "Date Changed"), 1);
+  EXPECT_EQ(ReadFile(dir / "moved/changes.ini"),
+            "[Changed]\r\nold=Date Changed\r\nnew=Size Changed\r\n");
+  EXPECT_EQ(ReadFile(dir / "logs/changes.ini"), "[Changed]\r\nother=1\r\n");
+  // Without its folder nothing is read or written, and the failure says why.
+  IniEditor none(nullptr, "changes.ini");
+  none.IniFile = dir / "none/changes.ini";
+  none.IniSection = "Changed";
+  EXPECT_EQ(none.ReadIniValue("old", "(missing)"), "(missing)");
+  EXPECT_EQ(none.WriteIniValue("old", "x"), 0);
+  EXPECT_FALSE(none.LastError().empty());
+}
+#endif
+
 }  // namespace
 }  // namespace tarnwick

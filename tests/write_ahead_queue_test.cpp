@@ -9,6 +9,7 @@ namespace tarnwick {
 namespace {
 
 using testing::Exists;
+using testing::MakeFolder;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
@@ -17,7 +18,11 @@ class WriteAheadQueueTest : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteFile(dir / "web/a.htm", "a");
-    log.Open(dir / "ftp", dir / "ftp-Uploads", false);
+    MakeFolder(dir / "ftp");
+    web = SystemFileSystem().OpenFolder(dir / "web", nullptr);
+    ftp = SystemFileSystem().OpenFolder(dir / "ftp", nullptr);
+    ASSERT_TRUE(web && ftp);
+    log.Open(dir / "ftp", ftp, dir / "ftp-Uploads", nullptr, false);
     log.Switch(LogSection::kChanged);
     log.DeferWrites(true);
     queue.Start();
@@ -26,8 +31,8 @@ class WriteAheadQueueTest : public ::testing::Test {
   // A logged copy of web/<name> that waits for its line.
   void AddLoggedCopy(const std::string& name) {
     ASSERT_TRUE(log.Write(LogKey(dir / ("web/" + name)), "NEW Entry"));
-    queue.AddCopy(
-        PendingAction{dir / ("web/" + name), dir / ("ftp/" + name), nullptr, nullptr, true});
+    queue.AddCopy(PendingAction{dir / ("web/" + name), dir / ("ftp/" + name), WebPath(), name, web,
+                                ftp, true});
   }
 
   bool LogOnDisk() const { return Exists(dir / "ftp/changes.ini"); }
@@ -35,7 +40,8 @@ class WriteAheadQueueTest : public ::testing::Test {
   TempDir dir;
   std::chrono::steady_clock::time_point now{};
   RunResult result;
-  ChangeLog log{SystemFileSystem(), result};
+  std::shared_ptr<Folder> web, ftp;
+  ChangeLog log{result};
   WriteAheadQueue queue{SystemFileSystem(), log, result, [this] { return now; }};
 };
 

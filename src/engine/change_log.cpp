@@ -30,8 +30,7 @@ std::string LogKey(const std::string& path) {
   return key;
 }
 
-ChangeLog::ChangeLog(FileSystem& fs, RunResult& result)
-    : fs_(fs), result_(result), dest_(fs), uploads_(fs) {}
+ChangeLog::ChangeLog(RunResult& result) : result_(result) {}
 
 bool ChangeLog::IsLogName(const std::string& name) { return LowerCase(name) == kLogName; }
 
@@ -39,31 +38,35 @@ bool ChangeLog::IsLeftover(const std::string& name) { return IsReplaceTempName(n
 
 std::string ChangeLog::ProbeName() { return ReplaceTempPrefix(kLogName) + "0"; }
 
-void ChangeLog::Open(const std::string& destRoot, const std::string& uploadsFolder,
+void ChangeLog::Open(const std::string& destRoot, std::shared_ptr<Folder> destFolder,
+                     const std::string& uploadsRoot, std::shared_ptr<Folder> uploadsFolder,
                      bool uploadsLogged) {
-  destRoot_ = destRoot;
-  uploadsFolder_ = uploadsFolder;
+  destFolder_ = std::move(destFolder);
+  uploadsFolder_ = std::move(uploadsFolder);
   uploadsLogged_ = uploadsLogged;
+  stopped_ = false;
+  dest_ = IniEditor(destFolder_, kLogName);
+  uploads_ = IniEditor(uploadsFolder_, kLogName);
   const WebPath log = WebPath().Join(kLogName);
   dest_.IniFile = log.NativeIn(destRoot);
-  uploads_.IniFile = log.NativeIn(uploadsFolder);
+  uploads_.IniFile = log.NativeIn(uploadsRoot);
 }
 
-void ChangeLog::StartRun(const std::string& sourceRoot) {
+void ChangeLog::StartRun(Folder* sourceFolder) {
   std::string error;
-  if (fs_.LookUp(dest_.IniFile) && !fs_.DeleteFile(dest_.IniFile, &error)) {
+  if (destFolder_ && destFolder_->LookUp(kLogName) && !destFolder_->DeleteFile(kLogName, &error)) {
     result_.Fail("delete", dest_.IniFile, error);
     // Emptied instead, the latest-run log still describes this run alone.
-    fs_.ReplaceFile(dest_.IniFile, std::string(), &error);
+    destFolder_->ReplaceFile(kLogName, std::string(), &error);
   }
-  for (const std::string& folder : {destRoot_, uploadsFolder_}) {
-    for (const std::string& name : ListFiles(fs_, folder)) {
+  for (Folder* folder : {destFolder_.get(), uploadsFolder_.get()}) {
+    FolderListing listing;
+    // Without the web's own folder nobody can tell a leftover from a file of the web.
+    if (!folder || !sourceFolder || !folder->List(listing, nullptr)) continue;
+    for (const std::string& name : listing.files) {
       if (!IsLeftover(name)) continue;
-      const WebPath file = WebPath().Join(name);
-      const std::string counterpart = file.NativeIn(sourceRoot);
-      if (fs_.LookUp(counterpart) || fs_.Inaccessible(counterpart, nullptr)) continue;
-      const std::string path = file.NativeIn(folder);
-      if (!fs_.DeleteFile(path, &error)) result_.Fail("delete", path, error);
+      if (sourceFolder->LookUp(name) || sourceFolder->Inaccessible(name, nullptr)) continue;
+      if (!folder->DeleteFile(name, &error)) result_.Fail("delete", folder->PathOf(name), error);
     }
   }
 }
@@ -75,17 +78,21 @@ void ChangeLog::Switch(LogSection section) {
 }
 
 bool ChangeLog::Write(const std::string& key, const std::string& value) {
+  if (stopped_) return false;
   bool ok = dest_.WriteIniValue(key, value) || Failed(dest_);
   if (uploadsLogged_ && !uploads_.WriteIniValue(key, value)) ok = Failed(uploads_);
   return ok;
 }
 
 void ChangeLog::DeferWrites(bool deferred) {
+  // Ending the deferral would put the waiting lines on disk.
+  if (stopped_) return;
   dest_.DeferWrites(deferred);
   uploads_.DeferWrites(deferred);
 }
 
 bool ChangeLog::Flush() {
+  if (stopped_) return false;
   bool ok = dest_.Flush() || Failed(dest_);
   if (!uploads_.Flush()) ok = Failed(uploads_);
   return ok;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "engine/run_result.h"
 #include "platform/file_system.h"
+#include "rules/ftp_web_names.h"
 #include "settings/ini_editor.h"
 
 namespace tarnwick {
@@ -21,7 +23,7 @@ enum class LogSection { kChanged, kDeleted };
 // written in the same section; whatever cannot be written is a failure of the run.
 class ChangeLog {
  public:
-  ChangeLog(FileSystem& fs, RunResult& result);
+  explicit ChangeLog(RunResult& result);
 
   // The log's name, in any letter case: what the run never copies, deletes or sweeps.
   static bool IsLogName(const std::string& name);
@@ -32,12 +34,18 @@ class ChangeLog {
   // A name of the leftovers' kind in the FTP web, for a probe that a killed run may leave.
   static std::string ProbeName();
 
-  // Points both logs at their files in destRoot and uploadsFolder.
-  void Open(const std::string& destRoot, const std::string& uploadsFolder, bool uploadsLogged);
+  // Points both logs at their files in the folders the run holds, destFolder at destRoot and
+  // uploadsFolder at uploadsRoot (a null folder could not be opened; its paths name it).
+  void Open(const std::string& destRoot, std::shared_ptr<Folder> destFolder,
+            const std::string& uploadsRoot, std::shared_ptr<Folder> uploadsFolder,
+            bool uploadsLogged);
   // The latest-run log starts empty, and the leftovers of killed runs go from both folders,
-  // unless the web has a file of that name, which is then copied like any other.
-  void StartRun(const std::string& sourceRoot);
+  // unless the web (held at sourceFolder) has a file of that name, which is then copied like
+  // any other.
+  void StartRun(Folder* sourceFolder);
   void Switch(LogSection section);
+  // Nothing more is written, not even what waits: the folders the logs are in were replaced.
+  void Stop() { stopped_ = true; }
 
   // True when the line went into every log it belongs in.
   bool Write(const std::string& key, const std::string& value);
@@ -49,13 +57,13 @@ class ChangeLog {
  private:
   bool Failed(IniEditor& log);
 
-  FileSystem& fs_;
   RunResult& result_;
-  IniEditor dest_;
-  IniEditor uploads_;
-  std::string destRoot_;
-  std::string uploadsFolder_;
+  std::shared_ptr<Folder> destFolder_;
+  std::shared_ptr<Folder> uploadsFolder_;
+  IniEditor dest_{nullptr, kLogName};
+  IniEditor uploads_{nullptr, kLogName};
   bool uploadsLogged_ = false;
+  bool stopped_ = false;
 };
 
 }  // namespace tarnwick

@@ -10,23 +10,23 @@
 namespace tarnwick {
 
 void ConversionRun::CopyChangedFiles() {
-  log_.Open(destRoot_, UploadsPath, policy_.uploadsMade);
+  destRootFolder_ = OpenTarget(DestPath);
+  // Without uploads, one left by earlier runs is still held: a killed run's leftovers go.
+  uploadsRootFolder_ = policy_.uploadsMade ? OpenTarget(UploadsPath)
+                                           : fs_.OpenFolder(UploadsPath, nullptr);
+  log_.Open(destRoot_, destRootFolder_, UploadsPath, uploadsRootFolder_, policy_.uploadsMade);
   log_.Switch(LogSection::kChanged);
-  std::string error;
-  if (!fs_.CreateFolder(DestPath, &error)) result_.Fail("create folder", DestPath, error);
-  if (policy_.uploadsMade && !fs_.CreateFolder(UploadsPath, &error))
-    result_.Fail("create folder", UploadsPath, error);
-  log_.StartRun(sourceRoot_);
+  log_.StartRun(sourceRootFolder_.get());
   // The probe has a log leftover's name, so that a run killed right then leaves nothing new.
   destTimeStep_ = 1;
-  if (policy_.compareDate)
-    destTimeStep_ = fs_.WriteTimeStep(WebPath().Join(ChangeLog::ProbeName()).NativeIn(destRoot_));
+  if (policy_.compareDate && destRootFolder_)
+    destTimeStep_ = destRootFolder_->WriteTimeStep(ChangeLog::ProbeName());
 
   StartCopies();
   const std::size_t n = WorkList.size();
   const std::string total = " of " + std::to_string(n) + " files.";
   for (std::size_t i = 0; i < n; ++i) {
-    if (Cancelled()) break;
+    if (Stopped()) break;
     ProcessEntry(i);
     queue_.MaybeFlush();
     Status("Copying >>> " + std::to_string(i + 1) + total);
@@ -34,17 +34,33 @@ void ConversionRun::CopyChangedFiles() {
   }
   queue_.Flush();
   log_.DeferWrites(false);
-  destChain_.Reset(destRoot_);
-  uploadsChain_.Reset(UploadsPath);
-  sourceFolder_.reset();
+  ReleaseChains();
+}
+
+// A root of the FTP web's side, made when missing and held for the rest of the run.
+std::shared_ptr<Folder> ConversionRun::OpenTarget(const std::string& path) {
+  std::string error;
+  std::shared_ptr<Folder> folder;
+  if (fs_.CreateFolder(path, &error))
+    folder = fs_.OpenFolder(StripTrailingSeparators(path), &error);
+  if (!folder) result_.Fail("create folder", path, error);
+  return folder;
 }
 
 void ConversionRun::StartCopies() {
   log_.DeferWrites(true);
   queue_.Start();
-  destChain_.Reset(destRoot_);
-  uploadsChain_.Reset(UploadsPath);
+  queue_.SetRoots(sourceRootFolder_, destRootFolder_);
+  ReleaseChains();
+}
+
+// Lets go of every folder held below the roots.
+void ConversionRun::ReleaseChains() {
+  destChain_.Reset(destRootFolder_);
+  uploadsChain_.Reset(uploadsRootFolder_);
+  sourceTree_.Release();
   sourceFolder_.reset();
+  sourceFolderKnown_ = false;
 }
 
 void ConversionRun::ProcessEntry(std::size_t index) {
@@ -55,13 +71,15 @@ void ConversionRun::ProcessEntry(std::size_t index) {
   if (policy_.skipListApplies && SkipListed(files.name)) return;
 
   files.sourceFolder = SourceFolder(files.folder);
+  if (!files.sourceFolder) return;
   files.destFolder = destChain_.Last();
   std::optional<FindEntry> source = LookUpSource(files);
   if (!source) return;
   std::optional<FindEntry> target;
   if (!LookUpTarget(files, target)) return;
 
-  PendingAction copy{files.source, files.dest, files.sourceFolder, files.destFolder, !target};
+  PendingAction copy{files.source,      files.dest,       files.folder, files.name,
+                     files.sourceFolder, files.destFolder, !target};
   const char* finding = Finding(*source, target);
   if (!finding) {
     queue_.CopyNow(copy);
@@ -102,7 +120,7 @@ bool ConversionRun::LookUpTarget(const EntryFiles& files, std::optional<FindEntr
   if (!destChain_.MadeLast()) target = files.destFolder->LookUp(files.name);
   if (target && target->IsFolder()) {
     // The web has a page where it had a folder of that name: the folder's copy makes way.
-    if (!RemoveFtpFolder(files.dest)) return false;
+    if (!RemoveFtpFolder(files.destFolder, files.name)) return false;
     target.reset();
   }
   return true;
@@ -127,8 +145,8 @@ bool ConversionRun::CopyIntoUploads(const EntryFiles& files) {
                                                                  uploadsChain_.MadeLast(), &error);
   bool blocked = chain == ChainOutcome::kBlocked;
   if (!copied && made) {
-    if (queue_.SourceVanished(files.source)) return false;
-    std::optional<FindEntry> there = fs_.LookUp(uploadsFile);
+    if (WriteAheadQueue::SourceVanished(*files.sourceFolder, files.name)) return false;
+    std::optional<FindEntry> there = uploadsChain_.Last()->LookUp(files.name);
     blocked = there && there->IsFolder();
   }
   if (blocked) {
@@ -141,7 +159,8 @@ bool ConversionRun::CopyIntoUploads(const EntryFiles& files) {
     return true;
   }
   if (copied) return true;
-  if (made) queue_.CopyFailed(files.source, uploadsFile, error);
+  if (made)
+    queue_.CopyFailed(files.sourceFolder.get(), files.name, files.source, uploadsFile, error);
   // Leaving the FTP web copy as it was keeps the change visible to the next run.
   result_.Fail("copy", files.dest, "not updated, so that the next run retries the uploads copy");
   return false;
@@ -159,10 +178,14 @@ void ConversionRun::LogAndCopy(PendingAction copy, const char* finding) {
 }
 
 std::shared_ptr<Folder> ConversionRun::SourceFolder(const WebPath& relative) {
-  if (!sourceFolder_ || !(sourceFolderRelative_ == relative)) {
-    sourceFolder_ = OpenFolderOrPath(fs_, relative.NativeIn(sourceRoot_));
-    sourceFolderRelative_ = relative;
-  }
+  if (sourceFolderKnown_ && sourceFolderRelative_ == relative) return sourceFolder_;
+  sourceFolderKnown_ = true;
+  sourceFolderRelative_ = relative;
+  std::string error;
+  bool absent = false;
+  sourceFolder_ = sourceTree_.Open(relative, &error, &absent);
+  // A folder gone since the scan took its files with it: nothing to copy or report.
+  if (!sourceFolder_ && !absent) result_.Fail("read folder", relative.NativeIn(sourceRoot_), error);
   return sourceFolder_;
 }
 
@@ -172,87 +195,103 @@ bool ConversionRun::SkipListed(const std::string& fileName) const {
   return std::find(skipList_.begin(), skipList_.end(), lowered) != skipList_.end();
 }
 
-bool ConversionRun::ReplaceFtpFileWithFolder(const std::string& path) {
-  if (ChangeLog::IsLogName(std::string(BaseName(path)))) {
+bool ConversionRun::ReplaceFtpFileWithFolder(const std::shared_ptr<Folder>& parent,
+                                             const std::string& name) {
+  const std::string path = parent->PathOf(name);
+  if (ChangeLog::IsLogName(name)) {
     result_.Fail("create folder", path,
                  "a change log of that name is in the way; those are never deleted");
     return false;
   }
+  std::optional<FindEntry> file = parent->LookUp(name);
+  HeldTree tree(parent);
+  if (!RemoveFromFtpWebNow(tree, {DoomedFile{WebPath().Join(name), file ? FileSizeOf(*file) : 0}}))
+    return false;
   std::string error;
-  if (!RemoveFromFtpWebNow({path})) return false;
-  if (!fs_.CreateFolder(path, &error)) {
+  bool made = false;
+  if (!parent->CreateFolder(name, made, &error)) {
     result_.Fail("create folder", path, error);
     return false;
   }
   return true;
 }
 
-bool ConversionRun::RemoveFtpFolder(const std::string& path) {
+bool ConversionRun::RemoveFtpFolder(const std::shared_ptr<Folder>& parent,
+                                    const std::string& name) {
   // Everything in it goes, or nothing: its files are logged as deleted first, like the
-  // sweep's. Change logs and dot-folders are never the program's to delete.
-  const std::string makeWay = "the folder " + path + " must make way for a page of that name, ";
-  std::vector<std::string> folders{path};
-  std::vector<WebPath> inside{WebPath()};  // the folders below path
-  std::vector<std::string> files;
+  // sweep's. Change logs and dot-folders are never the program's to delete. Each folder is
+  // opened from the one above it, starting at parent, and only one chain of them is held.
+  const std::string makeWay =
+      "the folder " + parent->PathOf(name) + " must make way for a page of that name, ";
+  HeldTree tree(parent);
+  std::vector<WebPath> folders{WebPath().Join(name)};
+  std::vector<DoomedFile> files;
   for (std::size_t i = 0; i < folders.size(); ++i) {
+    const std::string folderPath = folders[i].NativeIn(parent->Path());
     FolderListing listing;
     std::string error;
-    if (!fs_.ReadFolder(folders[i], listing, &error)) {
-      result_.Fail("read folder", folders[i], error);
+    std::shared_ptr<Folder> folder = tree.Open(folders[i], &error);
+    if (!folder || !folder->List(listing, &error)) {
+      result_.Fail("read folder", folderPath, error);
       return false;
     }
-    for (const std::string& name : listing.files) {
-      files.push_back(inside[i].Join(name).NativeIn(path));
-      if (ChangeLog::IsLogName(name)) {
-        result_.Fail("delete", files.back(), makeWay + "but change logs are never deleted");
+    for (const std::string& file : listing.files) {
+      std::optional<FindEntry> entry = folder->LookUp(file);
+      files.push_back(DoomedFile{folders[i].Join(file), entry ? FileSizeOf(*entry) : 0});
+      if (ChangeLog::IsLogName(file)) {
+        result_.Fail("delete", folder->PathOf(file), makeWay + "but change logs are never deleted");
         return false;
       }
     }
-    for (const std::string& name : listing.folders) {
-      inside.push_back(inside[i].Join(name));
-      folders.push_back(inside.back().NativeIn(path));
-      if (name[0] == '.') {
-        result_.Fail("delete", folders.back(),
+    for (const std::string& sub : listing.folders) {
+      folders.push_back(folders[i].Join(sub));
+      if (sub[0] == '.') {
+        result_.Fail("delete", folder->PathOf(sub),
                      makeWay + "but folders whose names begin with \".\" are never deleted");
         return false;
       }
     }
   }
-  if (!RemoveFromFtpWebNow(files)) return false;
+  if (!RemoveFromFtpWebNow(tree, files)) return false;
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
     std::string error;
-    if (!fs_.DeleteFolder(*it, &error)) {
-      result_.Fail("delete", *it, error);
+    std::shared_ptr<Folder> holder = tree.Open(it->Parent(), &error);
+    if (!holder || !holder->DeleteFolder(std::string(it->Name()), &error)) {
+      result_.Fail("delete", it->NativeIn(parent->Path()), error);
       return false;
     }
   }
   return true;
 }
 
-bool ConversionRun::LogDeleted(const std::string& path) {
+bool ConversionRun::LogDeleted(const std::string& path, std::int64_t size) {
   // A deleted file's line holds its size.
-  std::optional<FindEntry> entry = fs_.LookUp(path);
-  return log_.Write(LogKey(path), std::to_string(entry ? FileSizeOf(*entry) : 0));
+  return log_.Write(LogKey(path), std::to_string(size));
 }
 
-bool ConversionRun::RemoveFromFtpWebNow(const std::vector<std::string>& paths) {
-  result_.deletedFound += static_cast<std::int64_t>(paths.size());
-  if (policy_.reportDeleted && !paths.empty()) {
+bool ConversionRun::RemoveFromFtpWebNow(HeldTree& tree, const std::vector<DoomedFile>& files) {
+  const std::string base = tree.Root()->Path();
+  result_.deletedFound += static_cast<std::int64_t>(files.size());
+  if (policy_.reportDeleted && !files.empty()) {
     // Logged as the sweep logs them, and on disk before anything goes.
     log_.Switch(LogSection::kDeleted);
     bool logged = true;
-    for (const std::string& path : paths) logged = LogDeleted(path) && logged;
+    for (const DoomedFile& file : files)
+      logged = LogDeleted(file.file.NativeIn(base), file.size) && logged;
     log_.Switch(LogSection::kChanged);
     if (!queue_.Flush() || !logged) {
-      for (const std::string& path : paths)
-        result_.Fail("delete", path, "withheld because the change log could not be written");
+      if (writingStopped_) return false;
+      for (const DoomedFile& file : files)
+        result_.Fail("delete", file.file.NativeIn(base),
+                     "withheld because the change log could not be written");
       return false;
     }
   }
-  for (const std::string& path : paths) {
+  for (const DoomedFile& file : files) {
     std::string error;
-    if (!fs_.DeleteFile(path, &error)) {
-      result_.Fail("delete", path, error);
+    std::shared_ptr<Folder> holder = tree.Open(file.file.Parent(), &error);
+    if (!holder || !holder->DeleteFile(std::string(file.file.Name()), &error)) {
+      result_.Fail("delete", file.file.NativeIn(base), error);
       return false;
     }
     ++result_.deleted;

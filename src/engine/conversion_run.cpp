@@ -13,16 +13,19 @@ ConversionRun::ConversionRun(const Options& options, std::vector<std::string> sk
     : policy_(options),
       observer_(observer ? observer : &nullObserver_),
       fs_(fs),
-      log_(fs, result_),
+      log_(result_),
       queue_(fs, log_, result_),
-      destChain_(fs, result_,
-                 [this](const std::string& path) { return ReplaceFtpFileWithFolder(path); }),
-      uploadsChain_(fs, result_) {
+      destChain_(result_,
+                 [this](const std::shared_ptr<Folder>& parent, const std::string& name) {
+                   return ReplaceFtpFileWithFolder(parent, name);
+                 }),
+      uploadsChain_(result_) {
   for (std::string& item : skipList) skipList_.push_back(LowerCase(item));
-  // The copies waiting for their log lines go by their paths when the FTP web they were
-  // to go into has been replaced.
-  destChain_.OnBaseReplaced([this] { queue_.DropHeldTargets(); });
-  queue_.CheckTargetsWith([this] { return destChain_.BaseIsCurrent(); });
+  // An FTP web or uploads folder that another folder has replaced gets nothing more: neither
+  // the folder moved away, which the user no longer sees there, nor what took its place.
+  // Every entry's FTP web folder is made first, so that chain asks for both.
+  destChain_.CheckBaseWith([this] { return TargetsCurrent(); });
+  queue_.CheckTargetsWith([this] { return TargetsCurrent(); });
 }
 
 Refusal ConversionRun::CheckFolders(const std::string& source, const std::string& destination,
@@ -50,9 +53,11 @@ RunResult ConversionRun::Run(const std::string& source, const std::string& desti
   if (result_.refusal) return result_;
 
   Scan();
-  if (Cancelled()) return result_;
-  CopyChangedFiles();
-  if (!result_.cancelled && policy_.sweepWanted) SweepDeletedFiles();
+  if (!Cancelled()) {
+    CopyChangedFiles();
+    if (!Stopped() && policy_.sweepWanted) SweepDeletedFiles();
+  }
+  ReleaseFolders();
   return result_;
 }
 
@@ -85,17 +90,24 @@ void ConversionRun::Scan() {
   destRoot_ = StripTrailingSeparators(DestPath);
   unlistedSourceFolders_.clear();
   sweepStopped_ = false;
+  writingStopped_ = false;
 
   FolderListing root;
   std::string error;
-  sourceRootListed_ = fs_.ReadFolder(sourceRoot_, root, &error);
+  sourceRootFolder_ = fs_.OpenFolder(sourceRoot_, &error);
+  sourceRootListed_ = sourceRootFolder_ && sourceRootFolder_->List(root, &error);
+  // The sweep asks the web's path whether it still names the folder held.
+  if (FileIdentity held; sourceRootFolder_ && sourceRootFolder_->HeldIdentity(held))
+    sourceIdentity_ = held;
+  sourceTree_.Reset(sourceRootFolder_);
   if (!sourceRootListed_) {
     result_.Fail("read folder", sourceRoot_, error);
   } else {
     AddEntries(WebPath(), root.files);
     WalkSubfolders(
-        sourceRoot_, WebPath(), root,
-        [this](const std::string& name, const WebPath& relative, const FolderListing& child) {
+        *sourceRootFolder_, WebPath(), root,
+        [this](const std::string& name, const WebPath& relative, const FolderListing& child,
+               const std::shared_ptr<Folder>&) {
           if (IsExcludedFolder(name)) return;
           AddEntries(relative, child.files);
           ++FolderCount;
@@ -129,26 +141,62 @@ void ConversionRun::AddEntry(const WebPath& relative, const std::string& name) {
   observer_->EntryAdded(WorkList.back());
 }
 
-void ConversionRun::WalkSubfolders(const std::string& root, const WebPath& relative,
+void ConversionRun::WalkSubfolders(Folder& folder, const WebPath& relative,
                                    const FolderListing& listing, const FolderVisit& visit,
                                    bool source) {
   // One read per folder serves both the handling of its files and the walk of its
-  // sub-folders. Folders whose names begin with "." are neither handled nor entered.
+  // sub-folders. Folders whose names begin with "." are neither handled nor entered; each is
+  // opened from the one above it, so a link or a mount put in the way is never entered.
   for (const std::string& name : listing.folders) {
     if (!IsWalkedFolder(name)) continue;
-    if (Cancelled()) return;
+    if (Stopped()) return;
     const WebPath childRelative = relative.Join(name);
-    const std::string path = childRelative.NativeIn(root);
     FolderListing child;
     std::string error;
-    if (!fs_.ReadFolder(path, child, &error)) {
-      result_.Fail("read folder", path, error);
+    std::shared_ptr<Folder> opened = folder.OpenFolder(name, &error);
+    if (!opened || !opened->List(child, &error)) {
+      result_.Fail("read folder", folder.PathOf(name), error);
       if (source) unlistedSourceFolders_.insert(childRelative.Key());
       continue;
     }
-    visit(name, childRelative, child);
-    WalkSubfolders(root, childRelative, child, visit, source);
+    visit(name, childRelative, child, opened);
+    WalkSubfolders(*opened, childRelative, child, visit, source);
   }
+}
+
+// Nothing stays held once the run is over.
+void ConversionRun::ReleaseFolders() {
+  sourceRootFolder_.reset();
+  destRootFolder_.reset();
+  uploadsRootFolder_.reset();
+  ReleaseChains();
+  sourceTree_.Reset(nullptr);
+  queue_.SetRoots(nullptr, nullptr);
+  log_.Open(destRoot_, nullptr, UploadsPath, nullptr, false);
+}
+
+bool ConversionRun::TargetsCurrent() {
+  if (writingStopped_) return false;
+  for (const auto& [path, held] :
+       {std::pair(&destRoot_, &destRootFolder_), std::pair(&UploadsPath, &uploadsRootFolder_)}) {
+    FileIdentity was, now;
+    if (held == &uploadsRootFolder_ && !policy_.uploadsMade) continue;  // nothing goes there
+    if (!*held || !(*held)->HeldIdentity(was)) continue;
+    if (!fs_.FolderIdentity(*path, now, nullptr) || !(now == was)) {
+      StopWriting(*path);
+      return false;
+    }
+  }
+  return true;
+}
+
+void ConversionRun::StopWriting(const std::string& path) {
+  if (writingStopped_) return;
+  writingStopped_ = true;
+  log_.Stop();
+  result_.Fail("check", path,
+               "this folder has gone or another folder has taken its place during the run; the "
+               "run stopped and wrote nothing more");
 }
 
 void ConversionRun::AddKeptFiles() {

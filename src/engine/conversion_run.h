@@ -12,6 +12,7 @@
 #include "engine/change_log.h"
 #include "engine/folder_chain.h"
 #include "engine/folder_check.h"
+#include "engine/held_tree.h"
 #include "engine/run_result.h"
 #include "engine/write_ahead_queue.h"
 #include "platform/file_system.h"
@@ -84,14 +85,22 @@ class ConversionRun {
   void AddEntries(const WebPath& relative, const std::vector<std::string>& files);
   void AddEntry(const WebPath& relative, const std::string& name);
   void AddKeptFiles();
-  using FolderVisit = std::function<void(const std::string& name, const WebPath& relative,
-                                         const FolderListing& listing)>;
-  void WalkSubfolders(const std::string& root, const WebPath& relative,
-                      const FolderListing& listing, const FolderVisit& visit, bool source);
+  using FolderVisit =
+      std::function<void(const std::string& name, const WebPath& relative,
+                         const FolderListing& listing, const std::shared_ptr<Folder>& folder)>;
+  void WalkSubfolders(Folder& folder, const WebPath& relative, const FolderListing& listing,
+                      const FolderVisit& visit, bool source);
+  // Whether the FTP web and the uploads folder held are still the folders their paths name;
+  // when one is not, the run stops writing.
+  bool TargetsCurrent();
+  void StopWriting(const std::string& path);
+  bool Stopped() { return writingStopped_ || Cancelled(); }
 
   // copy
   void CopyChangedFiles();
   void StartCopies();
+  void ReleaseChains();
+  void ReleaseFolders();
   void ProcessEntry(std::size_t index);
   bool EntryAt(std::size_t index, EntryFiles& files) const;
   std::optional<FindEntry> LookUpSource(const EntryFiles& files);
@@ -101,21 +110,30 @@ class ConversionRun {
   void LogAndCopy(PendingAction copy, const char* finding);
   std::shared_ptr<Folder> SourceFolder(const WebPath& relative);
   bool SkipListed(const std::string& fileName) const;
-  bool ReplaceFtpFileWithFolder(const std::string& path);
-  bool RemoveFtpFolder(const std::string& path);
-  bool RemoveFromFtpWebNow(const std::vector<std::string>& paths);
-  bool LogDeleted(const std::string& path);
+  std::shared_ptr<Folder> OpenTarget(const std::string& path);
+  bool ReplaceFtpFileWithFolder(const std::shared_ptr<Folder>& parent, const std::string& name);
+  bool RemoveFtpFolder(const std::shared_ptr<Folder>& parent, const std::string& name);
+  // A file of the FTP web to remove now, by its path below a folder held, with its size.
+  struct DoomedFile {
+    WebPath file;
+    std::int64_t size = 0;
+  };
+  bool RemoveFromFtpWebNow(HeldTree& tree, const std::vector<DoomedFile>& files);
+  bool LogDeleted(const std::string& path, std::int64_t size);
 
   // sweep
   void SweepDeletedFiles();
   bool SourceStillThere();
   bool SourceFolderListed(const WebPath& relative) const;
   bool NoLongerKept(const WebPath& relative, const std::string& name) const;
-  void SweepFiles(const WebPath& relative, const std::vector<std::string>& files);
+  void SweepFiles(const WebPath& relative, const std::vector<std::string>& files,
+                  const std::shared_ptr<Folder>& folder);
   std::vector<const std::string*> GoneFiles(const WebPath& relative,
                                             const std::vector<std::string>& files,
-                                            const std::shared_ptr<Folder>& source);
-  void SweepGone(const WebPath& relative, const std::vector<const std::string*>& gone);
+                                            const std::shared_ptr<Folder>& source,
+                                            bool sourceAbsent, const std::string& sourceError);
+  void SweepGone(const WebPath& relative, const std::vector<const std::string*>& gone,
+                 const std::shared_ptr<Folder>& folder);
 
   void Status(const std::string& text);
   void Yield();
@@ -146,9 +164,18 @@ class ConversionRun {
   WriteAheadQueue queue_;
   // The step in which the FTP web's file system keeps write times (1: exactly).
   std::int64_t destTimeStep_ = 1;
+  // The three roots, held from when they are first needed to the run's end; everything in
+  // them is reached from these.
+  std::shared_ptr<Folder> sourceRootFolder_;
+  std::shared_ptr<Folder> destRootFolder_;
+  std::shared_ptr<Folder> uploadsRootFolder_;
+  bool writingStopped_ = false;
   FolderChain destChain_;
   FolderChain uploadsChain_;
+  HeldTree sourceTree_;
+  // The source folder of the entries in hand: opened (or failed) once for all of them.
   std::shared_ptr<Folder> sourceFolder_;
+  bool sourceFolderKnown_ = false;
   WebPath sourceFolderRelative_;
 };
 

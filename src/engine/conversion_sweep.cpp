@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/conversion_run.h"
+#include "rules/file_compare.h"
 #include "rules/web_folders.h"
 
 namespace tarnwick {
@@ -13,18 +14,18 @@ void ConversionRun::SweepDeletedFiles() {
   // Without a listing of the web's own folder (its failure is listed already), or with the web
   // gone, every file of the FTP web would look deleted.
   if (!sourceRootListed_ || !SourceStillThere()) return;
-  log_.Open(destRoot_, UploadsPath, policy_.uploadsMade);
   log_.Switch(LogSection::kDeleted);
   log_.DeferWrites(true);
   queue_.Start();
   FolderListing root;
-  std::string error;
-  if (fs_.ReadFolder(destRoot_, root, &error)) {
-    SweepFiles(WebPath(), root.files);
+  std::string error = "the folder could not be opened";
+  if (destRootFolder_ && destRootFolder_->List(root, &error)) {
+    SweepFiles(WebPath(), root.files, destRootFolder_);
     WalkSubfolders(
-        destRoot_, WebPath(), root,
-        [this](const std::string&, const WebPath& relative, const FolderListing& child) {
-          SweepFiles(relative, child.files);
+        *destRootFolder_, WebPath(), root,
+        [this](const std::string&, const WebPath& relative, const FolderListing& child,
+               const std::shared_ptr<Folder>& folder) {
+          SweepFiles(relative, child.files, folder);
         },
         false);
   } else {
@@ -32,6 +33,7 @@ void ConversionRun::SweepDeletedFiles() {
   }
   queue_.Flush();
   log_.DeferWrites(false);
+  sourceTree_.Release();
 }
 
 bool ConversionRun::SourceStillThere() {
@@ -65,16 +67,18 @@ bool ConversionRun::NoLongerKept(const WebPath& relative, const std::string& nam
   return !std::binary_search(kept_.files.begin(), kept_.files.end(), relative.Join(name).Slashed());
 }
 
-void ConversionRun::SweepFiles(const WebPath& relative, const std::vector<std::string>& files) {
-  if (sweepStopped_) return;
-  std::shared_ptr<Folder> source =
-      files.empty() ? nullptr : OpenFolderOrPath(fs_, relative.NativeIn(sourceRoot_));
-  const std::vector<const std::string*> gone = GoneFiles(relative, files, source);
-  FileIdentity held;
+void ConversionRun::SweepFiles(const WebPath& relative, const std::vector<std::string>& files,
+                               const std::shared_ptr<Folder>& folder) {
+  // Nothing is deleted from an FTP web that another folder has replaced.
+  if (sweepStopped_ || files.empty() || !TargetsCurrent()) return;
+  std::string error;
+  bool absent = false;
+  const std::shared_ptr<Folder> source = sourceTree_.Open(relative, &error, &absent);
+  const std::vector<const std::string*> gone = GoneFiles(relative, files, source, absent, error);
   if (gone.empty()) {
     // A folder held open is still looked at when the web has moved away from under it: that
-    // must be heard of as with the look-ups by path, which would have found nothing.
-    if (source && source->HeldIdentity(held)) SourceStillThere();
+    // must be heard of, as the web's files are no longer where the user sees them.
+    if (source) SourceStillThere();
     return;
   }
   if (!SourceFolderListed(relative)) {
@@ -85,31 +89,35 @@ void ConversionRun::SweepFiles(const WebPath& relative, const std::vector<std::s
   }
   // The look-ups found nothing; that counts only if the web is still the one listed.
   if (!SourceStillThere()) return;
-  SweepGone(relative, gone);
+  SweepGone(relative, gone, folder);
 }
 
 std::vector<const std::string*> ConversionRun::GoneFiles(const WebPath& relative,
                                                          const std::vector<std::string>& files,
-                                                         const std::shared_ptr<Folder>& source) {
+                                                         const std::shared_ptr<Folder>& source,
+                                                         bool sourceAbsent,
+                                                         const std::string& sourceError) {
   std::vector<const std::string*> gone;
-  // Where the source folder is held, one read of it answers for every file it lists; only the
-  // others are looked up one by one.
+  // One read of the source folder answers for every file it lists; only the others are
+  // looked up one by one.
   std::vector<std::string> listed;
-  FileIdentity held;
-  if (source && source->HeldIdentity(held)) {
-    FolderListing listing;
-    if (fs_.ReadFolder(source->Path(), listing, nullptr)) listed = std::move(listing.files);
-    std::sort(listed.begin(), listed.end());
-  }
+  if (FolderListing listing; source && source->List(listing, nullptr))
+    listed = std::move(listing.files);
+  std::sort(listed.begin(), listed.end());
   for (const std::string& name : files) {
     if (Cancelled()) break;
     // The run's own latest-run log has no source counterpart and is no deleted file.
     if (relative.IsRoot() && (ChangeLog::IsLogName(name) || ChangeLog::IsLeftover(name))) continue;
     const bool isListed = std::binary_search(listed.begin(), listed.end(), name);
     std::optional<FindEntry> counterpart;
-    if (!isListed) counterpart = source->LookUp(name);
-    std::string reason;
-    if (!isListed && !counterpart && source->Inaccessible(name, &reason)) {
+    std::string reason = sourceError;
+    // A source folder that cannot be opened may well hold the file.
+    bool unknown = !source && !sourceAbsent;
+    if (!isListed && source) {
+      counterpart = source->LookUp(name);
+      unknown = !counterpart && source->Inaccessible(name, &reason);
+    }
+    if (!isListed && unknown) {
       // A source file that cannot be examined may well be there: never sweep on a guess.
       result_.Fail("check", relative.Join(name).NativeIn(sourceRoot_), reason);
     } else if ((!isListed && (!counterpart || counterpart->IsFolder())) ||
@@ -121,20 +129,26 @@ std::vector<const std::string*> ConversionRun::GoneFiles(const WebPath& relative
   return gone;
 }
 
-void ConversionRun::SweepGone(const WebPath& relative,
-                              const std::vector<const std::string*>& gone) {
+void ConversionRun::SweepGone(const WebPath& relative, const std::vector<const std::string*>& gone,
+                              const std::shared_ptr<Folder>& folder) {
   for (const std::string* name : gone) {
-    const std::string destFile = relative.Join(*name).NativeIn(destRoot_);
+    if (writingStopped_) return;
+    const std::string destFile = folder->PathOf(*name);
     ++result_.deletedFound;
-    const bool logged = !policy_.reportDeleted || LogDeleted(destFile);
+    bool logged = true;
+    if (policy_.reportDeleted) {
+      std::optional<FindEntry> entry = folder->LookUp(*name);
+      logged = LogDeleted(destFile, entry ? FileSizeOf(*entry) : 0);
+    }
     if (policy_.removeDeleted && !ChangeLog::IsLogName(*name)) {
       // The size is logged before the file goes, and the file goes only once it is logged.
+      PendingAction deletion{std::string(), destFile, relative, *name, nullptr, folder, false};
       if (!logged)
         result_.Fail("delete", destFile, "withheld because the change log could not be written");
       else if (policy_.reportDeleted)
-        queue_.AddDeletion(destFile);
+        queue_.AddDeletion(std::move(deletion));
       else
-        queue_.DeleteNow(destFile);
+        queue_.DeleteNow(deletion);
     }
     queue_.MaybeFlush();
   }

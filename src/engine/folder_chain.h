@@ -11,45 +11,40 @@
 
 namespace tarnwick {
 
-// The folder at path, held open where the file system can; one that cannot be held is named
-// by its path, so everything in it fails or succeeds as it would by itself.
-std::shared_ptr<Folder> OpenFolderOrPath(FileSystem& fs, const std::string& path);
-
 enum class ChainOutcome { kMade, kFailed, kBlocked };
 
-// The folders of a path below a base folder (the FTP web or its uploads folder), made where
-// missing and held open, each entered from the one above it. Entries come folder by folder,
-// so the last chain is remembered: its folders are made once for every file in them, and a
-// folder that cannot be made is reported once.
+// The folders of a path below a base folder (the FTP web or its uploads folder, held by the
+// run), made where missing and held open, each entered from the one above it. Entries come
+// folder by folder, so the last chain is remembered: its folders are made once for every file
+// in them, and a folder that cannot be made is reported once.
 class FolderChain {
  public:
-  // Makes way for a folder where a file of that path is in the way; without it, such a file
-  // stays and the chain is blocked.
-  using ReplaceFile = std::function<bool(const std::string& path)>;
+  // Makes way for a folder where a file name of parent is in the way; without it, such a
+  // file stays and the chain is blocked.
+  using ReplaceFile =
+      std::function<bool(const std::shared_ptr<Folder>& parent, const std::string& name)>;
 
-  FolderChain(FileSystem& fs, RunResult& result, ReplaceFile replaceFile = nullptr);
+  explicit FolderChain(RunResult& result, ReplaceFile replaceFile = nullptr);
 
-  // Forgets every folder held and takes base for the chains to come.
-  void Reset(const std::string& base);
-  // Told when the base held open is no longer the folder base names.
-  void OnBaseReplaced(std::function<void()> notify) { onBaseReplaced_ = std::move(notify); }
+  // Forgets every folder held and takes base for the chains to come (null: it could not be
+  // opened, a failure the caller has listed).
+  void Reset(std::shared_ptr<Folder> base);
+  // Asked before each new chain whether the base held may still be written; when not, no
+  // chain is made (the asker lists why).
+  void CheckBaseWith(std::function<bool()> baseCurrent) { baseCurrent_ = std::move(baseCurrent); }
 
   ChainOutcome Ensure(const WebPath& relative);
   // The last folder of the chain made; only after Ensure answered kMade.
   const std::shared_ptr<Folder>& Last() const { return chain_.back(); }
   // Whether that folder was made by the last Ensure itself, so that nothing can be in it.
   bool MadeLast() const { return made_; }
-  // Whether the chain's first folder is held open and still the one base names.
-  bool BaseIsCurrent() const;
 
  private:
   ChainOutcome Fail(const std::string& path, const std::string& error);
 
-  FileSystem& fs_;
   RunResult& result_;
   ReplaceFile replaceFile_;
-  std::function<void()> onBaseReplaced_;
-  std::string base_;
+  std::function<bool()> baseCurrent_;
   bool valid_ = false;
   WebPath relative_;
   ChainOutcome outcome_ = ChainOutcome::kFailed;

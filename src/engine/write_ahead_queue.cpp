@@ -8,7 +8,8 @@ namespace {
 
 constexpr std::size_t kMaxPendingActions = 256;
 constexpr auto kMaxPendingTime = std::chrono::milliseconds(250);
-// Folders the waiting copies may hold open between two flushes.
+// Folders the waiting actions may hold open between two flushes; as many again may be opened
+// for the deletions of one flush.
 constexpr std::size_t kMaxHeldFolders = 64;
 
 }  // namespace
@@ -16,27 +17,32 @@ constexpr std::size_t kMaxHeldFolders = 64;
 WriteAheadQueue::WriteAheadQueue(FileSystem& fs, ChangeLog& log, RunResult& result, Clock clock)
     : fs_(fs), log_(log), result_(result), clock_(std::move(clock)) {}
 
+void WriteAheadQueue::SetRoots(std::shared_ptr<Folder> source, std::shared_ptr<Folder> dest) {
+  sourceTree_.Reset(std::move(source));
+  destTree_.Reset(std::move(dest));
+}
+
 void WriteAheadQueue::Start() { lastFlush_ = clock_(); }
 
-void WriteAheadQueue::AddCopy(PendingAction copy) {
-  // The folders the copies keep open are few.
-  if (pending_.empty() || pending_.back().toFolder != copy.toFolder) {
-    if (heldFolders_ >= kMaxHeldFolders) {
-      copy.fromFolder.reset();
-      copy.toFolder.reset();
-    } else {
-      ++heldFolders_;
-    }
+void WriteAheadQueue::Hold(PendingAction& action) {
+  // Actions come folder by folder: a new target folder is one more held.
+  if (pending_.empty() || pending_.back().folder != action.folder) ++heldFolders_;
+  if (heldFolders_ > kMaxHeldFolders) {
+    action.fromFolder.reset();
+    action.toFolder.reset();
   }
+}
+
+void WriteAheadQueue::AddCopy(PendingAction copy) {
+  Hold(copy);
   pending_.push_back(std::move(copy));
 }
 
-void WriteAheadQueue::AddDeletion(const std::string& path) {
-  pending_.push_back(PendingAction{std::string(), path, nullptr, nullptr, false});
-}
-
-void WriteAheadQueue::DropHeldTargets() {
-  for (PendingAction& action : pending_) action.toFolder.reset();
+void WriteAheadQueue::AddDeletion(PendingAction deletion) {
+  deletion.from.clear();
+  deletion.fromFolder.reset();
+  Hold(deletion);
+  pending_.push_back(std::move(deletion));
 }
 
 void WriteAheadQueue::MaybeFlush() {
@@ -54,95 +60,118 @@ void WriteAheadQueue::MaybeFlush() {
 
 bool WriteAheadQueue::Flush() {
   lastFlush_ = clock_();
-  const bool ok = log_.Flush();
   std::vector<PendingAction> actions;
   actions.swap(pending_);
   heldFolders_ = 0;
-  // An FTP web put in the place of the one these folders are in gets the copies by their
-  // paths, as if no folder had been held.
-  const bool held = std::any_of(actions.begin(), actions.end(),
-                                [](const PendingAction& action) { return action.toFolder; });
-  if (held && !(targetsCurrent_ && targetsCurrent_()))
-    for (PendingAction& action : actions) action.toFolder.reset();
-  std::vector<std::string> deletions;
-  for (const PendingAction& action : actions) {
+  // Nothing goes into an FTP web that another folder has replaced, not even the log lines.
+  if (targetsCurrent_ && !targetsCurrent_()) return false;
+  const bool ok = log_.Flush();
+  std::vector<PendingAction*> deletions;
+  std::size_t reopened = 0;  // folders opened again for the deletions gathered
+  for (PendingAction& action : actions) {
     if (!ok) {
       // Without its log line the change would be forgotten; the next run finds it again.
       result_.Fail(action.from.empty() ? "delete" : "copy", action.to,
                    "withheld because the change log could not be written");
-    } else if (action.from.empty()) {
-      deletions.push_back(action.to);
-    } else {
+      continue;
+    }
+    const bool held = action.toFolder != nullptr;
+    if (!Reopen(action)) continue;
+    if (!action.from.empty()) {
       CopyNow(action);
+      action = PendingAction();  // lets its folders go
+      continue;
+    }
+    if (!held && (deletions.empty() || deletions.back()->folder != action.folder)) ++reopened;
+    deletions.push_back(&action);
+    if (reopened == kMaxHeldFolders) {
+      DeleteAll(deletions);
+      reopened = 0;
     }
   }
   DeleteAll(deletions);
+  sourceTree_.Release();
+  destTree_.Release();
   return ok;
+}
+
+bool WriteAheadQueue::Reopen(PendingAction& action) {
+  std::string error;
+  if (!action.toFolder) {
+    action.toFolder = destTree_.Open(action.folder, &error);
+    if (!action.toFolder) {
+      result_.Fail(action.from.empty() ? "delete" : "copy", action.to, error);
+      return false;
+    }
+  }
+  if (action.from.empty() || action.fromFolder) return true;
+  bool absent = false;
+  action.fromFolder = sourceTree_.Open(action.folder, &error, &absent);
+  // A source folder that has gone took the file with it: as a file that vanished, unsaid.
+  if (!action.fromFolder && !absent) result_.Fail("copy", action.from, error);
+  return action.fromFolder != nullptr;
 }
 
 void WriteAheadQueue::CopyNow(const PendingAction& action) {
   std::string error;
-  bool copied;
-  if (action.fromFolder && action.toFolder) {
-    const std::string name = action.to.substr(action.toFolder->Path().size() + 1);
-    copied = action.toFolder->CopyFileFrom(*action.fromFolder, name, action.expectNew, &error);
-  } else {
-    copied = fs_.CopyFile(action.from, action.to, &error);
-  }
-  if (copied)
+  if (action.toFolder->CopyFileFrom(*action.fromFolder, action.name, action.expectNew, &error))
     ++result_.copied;
   else
-    CopyFailed(action.from, action.to, error);
+    CopyFailed(action.fromFolder.get(), action.name, action.from, action.to, error);
 }
 
-bool WriteAheadQueue::SourceVanished(const std::string& sourceFile) {
-  return !fs_.LookUp(sourceFile) && !fs_.Inaccessible(sourceFile, nullptr);
+bool WriteAheadQueue::SourceVanished(Folder& folder, const std::string& name) {
+  return !folder.LookUp(name) && !folder.Inaccessible(name, nullptr);
 }
 
-void WriteAheadQueue::CopyFailed(const std::string& from, const std::string& to,
+void WriteAheadQueue::CopyFailed(Folder* from, const std::string& name,
+                                 const std::string& fromPath, const std::string& to,
                                  const std::string& error) {
   // A source file that vanished since its look-up is neither copied nor reported, like one
   // that vanished since the scan. One that cannot be read is named itself.
-  if (SourceVanished(from)) return;
+  if (from && SourceVanished(*from, name)) return;
   std::string reason;
-  if (fs_.Inaccessible(from, &reason))
-    result_.Fail("copy", from, reason);
+  if (from && from->Inaccessible(name, &reason))
+    result_.Fail("copy", fromPath, reason);
   else
     result_.Fail("copy", to, error);
 }
 
-void WriteAheadQueue::DeleteNow(const std::string& path) {
+void WriteAheadQueue::DeleteNow(const PendingAction& action) {
   std::string error;
-  if (fs_.DeleteFile(path, &error))
+  if (action.toFolder->DeleteFile(action.name, &error))
     ++result_.deleted;
   else
-    result_.Fail("delete", path, error);
+    result_.Fail("delete", action.to, error);
 }
 
-void WriteAheadQueue::DeleteAll(const std::vector<std::string>& paths) {
+void WriteAheadQueue::DeleteAll(std::vector<PendingAction*>& deletions) {
   constexpr std::size_t kThreads = 4;
-  if (paths.size() < 2 * kThreads || !fs_.ConcurrentDeletes()) {
-    for (const std::string& path : paths) DeleteNow(path);
-    return;
-  }
-  // Side by side; the results are taken in order afterwards on this thread.
-  std::vector<std::string> errors(paths.size());
-  std::vector<char> done(paths.size(), 0);
-  {
-    std::vector<std::jthread> workers;
-    for (std::size_t t = 0; t < kThreads; ++t) {
-      workers.emplace_back([&, t] {
-        for (std::size_t i = t; i < paths.size(); i += kThreads)
-          done[i] = fs_.DeleteFile(paths[i], &errors[i]) ? 1 : 0;
-      });
+  const std::size_t n = deletions.size();
+  if (n < 2 * kThreads || !fs_.ConcurrentDeletes()) {
+    for (const PendingAction* action : deletions) DeleteNow(*action);
+  } else {
+    // Side by side; the results are taken in order afterwards on this thread.
+    std::vector<std::string> errors(n);
+    std::vector<char> done(n, 0);
+    {
+      std::vector<std::jthread> workers;
+      for (std::size_t t = 0; t < kThreads; ++t) {
+        workers.emplace_back([&, t] {
+          for (std::size_t i = t; i < n; i += kThreads)
+            done[i] = deletions[i]->toFolder->DeleteFile(deletions[i]->name, &errors[i]) ? 1 : 0;
+        });
+      }
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      if (done[i])
+        ++result_.deleted;
+      else
+        result_.Fail("delete", deletions[i]->to, errors[i]);
     }
   }
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    if (done[i])
-      ++result_.deleted;
-    else
-      result_.Fail("delete", paths[i], errors[i]);
-  }
+  for (PendingAction* action : deletions) action->toFolder.reset();
+  deletions.clear();
 }
 
 }  // namespace tarnwick

@@ -7,18 +7,22 @@
 #include <string>
 #include <vector>
 
+#include "base/web_path.h"
 #include "engine/change_log.h"
+#include "engine/held_tree.h"
 #include "engine/run_result.h"
 #include "platform/file_system.h"
 
 namespace tarnwick {
 
-// A copy into the FTP web, or a deletion from it (no source).
+// A copy from the web into the FTP web, or a deletion from the FTP web (no source).
 struct PendingAction {
-  std::string from;  // empty for a deletion
-  std::string to;
-  // For a copy, the folders of both files when they are still held, and whether the target
-  // was missing when it was looked at.
+  std::string from;  // the source file's path, for messages; empty for a deletion
+  std::string to;    // the FTP web file's path, for messages
+  WebPath folder;    // the folder of the file, the same in both trees
+  std::string name;  // the file's name in it
+  // The folders of both files, held; one that waits without them has them opened again from
+  // the roots when it is done. expectNew: the target was missing when it was looked at.
   std::shared_ptr<Folder> fromFolder;
   std::shared_ptr<Folder> toFolder;
   bool expectNew = false;
@@ -34,8 +38,11 @@ class WriteAheadQueue {
   WriteAheadQueue(FileSystem& fs, ChangeLog& log, RunResult& result,
                   Clock clock = &std::chrono::steady_clock::now);
 
-  // Whether the copies' held target folders are still in the FTP web; when not, they go by
-  // their paths.
+  // The roots of the web and of the FTP web that the run holds, from which the folders of the
+  // actions that waited without them are opened again.
+  void SetRoots(std::shared_ptr<Folder> source, std::shared_ptr<Folder> dest);
+  // Asked before every flush whether the FTP web held is still the folder its path names;
+  // when not, neither the log lines nor what waited for them are written.
   void CheckTargetsWith(std::function<bool()> targetsCurrent) {
     targetsCurrent_ = std::move(targetsCurrent);
   }
@@ -43,24 +50,28 @@ class WriteAheadQueue {
   // The time the lines may wait is counted from here.
   void Start();
   void AddCopy(PendingAction copy);
-  void AddDeletion(const std::string& path);
+  void AddDeletion(PendingAction deletion);
   // Flushes when enough waits, or has waited long enough.
   void MaybeFlush();
   // Writes the log lines, then does what waited for them; false when a log failed, and
   // then nothing waiting is done.
   bool Flush();
-  // The waiting copies go by their paths: their target folders were replaced.
-  void DropHeldTargets();
 
   // Done at once, with their failures named as the run names them.
   void CopyNow(const PendingAction& action);
-  void DeleteNow(const std::string& path);
-  void CopyFailed(const std::string& from, const std::string& to, const std::string& error);
+  void DeleteNow(const PendingAction& action);
+  void CopyFailed(Folder* from, const std::string& name, const std::string& fromPath,
+                  const std::string& to, const std::string& error);
   // True for a source file that has gone (not one that cannot be examined).
-  bool SourceVanished(const std::string& sourceFile);
+  static bool SourceVanished(Folder& folder, const std::string& name);
 
  private:
-  void DeleteAll(const std::vector<std::string>& paths);
+  void Hold(PendingAction& action);
+  // Opens the folders the action waited without; false when it cannot be done (listed, or
+  // left unsaid for a source folder that has gone).
+  bool Reopen(PendingAction& action);
+  // Deletes what was gathered and lets go of its folders.
+  void DeleteAll(std::vector<PendingAction*>& deletions);
 
   FileSystem& fs_;
   ChangeLog& log_;
@@ -68,9 +79,11 @@ class WriteAheadQueue {
   Clock clock_;
   std::function<bool()> targetsCurrent_;
   std::vector<PendingAction> pending_;
-  // How many folders the pending copies hold open; past a limit they go by their paths, so
-  // that a run through many small folders never runs out of descriptors.
+  // How many folders the waiting actions hold; past a limit they wait without, so that a run
+  // through many small folders never runs out of descriptors.
   std::size_t heldFolders_ = 0;
+  HeldTree sourceTree_;
+  HeldTree destTree_;
   std::chrono::steady_clock::time_point lastFlush_;
 };
 

@@ -24,7 +24,49 @@ bool HasLineBreak(std::string_view text) {
 
 }  // namespace
 
-IniEditor::IniEditor(FileSystem& fs) : fs_(fs) {}
+IniEditor::IniEditor(FileSystem& fs) : fs_(&fs) {}
+
+IniEditor::IniEditor(std::shared_ptr<Folder> folder, std::string fileName)
+    : folder_(std::move(folder)), fileName_(std::move(fileName)) {}
+
+namespace {
+
+constexpr const char* kNoFolder = "the folder that holds it could not be opened";
+
+}  // namespace
+
+std::optional<FindEntry> IniEditor::LookUpFile(const std::string& path) {
+  if (fs_) return fs_->LookUp(path);
+  return folder_ ? folder_->LookUp(fileName_) : std::nullopt;
+}
+
+bool IniEditor::ReadFile(const std::string& path, std::string& content, std::string* error) {
+  content.clear();
+  if (fs_) return fs_->ReadTextFile(path, content, error);
+  if (folder_) return folder_->ReadTextFile(fileName_, content, error);
+  if (error) *error = kNoFolder;
+  return false;
+}
+
+bool IniEditor::FileInaccessible(const std::string& path, std::string* reason) {
+  if (fs_) return fs_->Inaccessible(path, reason);
+  return folder_ && folder_->Inaccessible(fileName_, reason);
+}
+
+bool IniEditor::ReplaceWhole(const std::string& path, const std::string& content,
+                             std::string* error) {
+  if (fs_) return fs_->ReplaceFile(path, content, error);
+  if (folder_) return folder_->ReplaceFile(fileName_, content, error);
+  if (error) *error = kNoFolder;
+  return false;
+}
+
+bool IniEditor::Append(const std::string& path, const std::string& content, std::string* error) {
+  if (fs_) return fs_->AppendToFile(path, content, error);
+  if (folder_) return folder_->AppendToFile(fileName_, content, error);
+  if (error) *error = kNoFolder;
+  return false;
+}
 
 namespace {
 
@@ -46,11 +88,11 @@ void IniEditor::Load(Document& doc, const std::string& path) {
   doc.sections.emplace_back();  // the lines before the first header
   std::string content;
   std::string error;
-  if (!fs_.ReadTextFile(path, content, &error)) {
+  if (!ReadFile(path, content, &error)) {
     // A file that is there but cannot be read is not an empty one: writing into it would
     // replace everything it holds with the one new key.
     std::string reason;
-    if (fs_.Inaccessible(path, &reason)) {
+    if (FileInaccessible(path, &reason)) {
       doc.unreadable = true;
       doc.readError = "cannot read the file: " + (reason.empty() ? error : reason);
     }
@@ -60,7 +102,7 @@ void IniEditor::Load(Document& doc, const std::string& path) {
   // A byte-order mark from an editor is no part of the first line.
   content.erase(0, content.size() - WithoutUtf8Mark(content).size());
   // Without a look-up the size stays unknown, so the next use reads the file afresh.
-  if (std::optional<FindEntry> entry = fs_.LookUp(path)) {
+  if (std::optional<FindEntry> entry = LookUpFile(path)) {
     doc.size = static_cast<std::int64_t>(entry->size);
     doc.writeTime = entry->lastWriteTime;
   }
@@ -103,7 +145,7 @@ IniEditor::Document& IniEditor::Current() {
   Document& doc = documents_[IniFile];
   // Pending writes are newer than the file; otherwise check the file has not been changed.
   if (doc.dirty) return doc;
-  std::optional<FindEntry> entry = fs_.LookUp(IniFile);
+  std::optional<FindEntry> entry = LookUpFile(IniFile);
   if (!doc.loaded) {
     Load(doc, IniFile);
   } else if (!entry || entry->IsFolder()) {
@@ -233,12 +275,12 @@ std::string IniEditor::Serialize(const Document& doc) {
 bool IniEditor::Persist(Document& doc, const std::string& path) {
   if (!doc.dirty) return true;
   std::string error;
-  bool ok = doc.rewriteNeeded || !doc.exists ? fs_.ReplaceFile(path, Serialize(doc), &error)
-                                             : fs_.AppendToFile(path, doc.pendingAppend, &error);
+  bool ok = doc.rewriteNeeded || !doc.exists ? ReplaceWhole(path, Serialize(doc), &error)
+                                             : Append(path, doc.pendingAppend, &error);
   doc.dirty = false;
   doc.rewriteNeeded = false;
   doc.pendingAppend.clear();
-  std::optional<FindEntry> entry = ok ? fs_.LookUp(path) : std::nullopt;
+  std::optional<FindEntry> entry = ok ? LookUpFile(path) : std::nullopt;
   if (!entry) {
     // What is on disk is unknown now: read it afresh next time.
     doc.loaded = false;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -25,6 +26,10 @@ namespace tarnwick {
 class IniEditor {
  public:
   explicit IniEditor(FileSystem& fs = SystemFileSystem());
+  // An editor of the one file fileName in folder, whatever IniFile says: IniFile then only
+  // names it in messages. A null folder is one that could not be opened: nothing can be read
+  // or written there.
+  IniEditor(std::shared_ptr<Folder> folder, std::string fileName);
 
   std::string IniFile;
   std::string IniSection;
@@ -101,7 +106,16 @@ class IniEditor {
   // The first line of the key in the section, by the current matching; npos when absent.
   std::size_t FindKey(const Section& section, std::string_view key) const;
 
-  FileSystem& fs_;
+  // Where the file is: by its path, or by its name in a folder held.
+  std::optional<FindEntry> LookUpFile(const std::string& path);
+  bool ReadFile(const std::string& path, std::string& content, std::string* error);
+  bool FileInaccessible(const std::string& path, std::string* reason);
+  bool ReplaceWhole(const std::string& path, const std::string& content, std::string* error);
+  bool Append(const std::string& path, const std::string& content, std::string* error);
+
+  FileSystem* fs_ = nullptr;
+  std::shared_ptr<Folder> folder_;
+  std::string fileName_;
   std::map<std::string, Document> documents_;
   bool deferred_ = false;
   bool exactKeys_ = false;
