@@ -337,12 +337,13 @@ TEST_F(SmallWebTest, MissingProgramsAndSiteAddressesAreSaidToBeWhatTheyAre) {
                              }));
 }
 
-// A component is named by its bot setting wherever that stands among the others; "url(" is an
-// address only where no name runs into it, a letter beyond ASCII included.
+// A component is named by its bot setting wherever that stands among the others, and a comment
+// without one is none; "url(" is an address only where no name runs into it, a letter beyond
+// ASCII included.
 TEST_F(SmallWebTest, TheBotSettingNamesTheComponentAndUrlMustStartAName) {
   Put("index.htm",
       "<!--webbot U-File=\"_private/x.csv\" BOT=\"SaveResults\" -->\n"
-      "<!--webbot S-Type=\"HitCounter\" bot=\"Include\" -->");
+      "<!--webbot S-Type=\"HitCounter\" i-checksum=\"1\" -->");
   Put("style.css",
       "h1 { x: myurl(a.gif) }\nh2 { x: \xC3\x80url(b.gif) \xC3\xA9url(c.gif) }\n"
       "h3 { background: url(d.gif) }");
