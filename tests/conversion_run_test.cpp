@@ -476,6 +476,18 @@ TEST_F(ConversionRunTest, FailedIdentitiesAndHoldsRefuseTheRunBeforeAnythingIsWr
   }
 }
 
+// A folder that is there but cannot be opened might hold anything: a destination in it is not
+// taken for one that does not exist yet.
+TEST_F(ConversionRunTest, ADestinationInAFolderThatCannotBeOpenedIsUncheckable) {
+  MakeFolder(dir / "Held");
+  testing::FailingFileSystem failing;
+  failing.FailWhen(testing::FsOp::kOpenFolder, dir / "Held");
+  EXPECT_EQ(ConversionRun::CheckFolders(src, dir / "Held/Web-FTP", failing).kind,
+            RefusalKind::kUncheckable);
+  EXPECT_EQ(ConversionRun::CheckFolders(src, dir / "None/Web-FTP", failing).kind,
+            RefusalKind::kDestinationParentMissing);
+}
+
 TEST_F(ConversionRunTest, ASourceThatGoesAwayDuringTheRunSweepsNothingMore) {
   Put("index.htm", "i");
   Put("gone.htm", "g");

@@ -9,8 +9,10 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "platform/file_system.h"
+#include "platform/forwarding_folder.h"
 #include "platform/posix_folder.h"
 #include "support/failing_file_system.h"
 #include "support/temp_dir.h"
@@ -21,8 +23,10 @@ namespace {
 
 using testing::Exists;
 using testing::ReadFile;
+using testing::SetWriteTime;
 using testing::TempDir;
 using testing::WriteFile;
+using testing::WriteTimeOf;
 namespace fs = std::filesystem;
 
 // Every test runs with the kernel's refusal of links and mounts and with the check the layer
@@ -177,6 +181,124 @@ INSTANTIATE_TEST_SUITE_P(Resolve, FolderTest, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return info.param ? std::string("Kernel") : std::string("OwnCheck");
                          });
+
+// The attributes as the old enumeration gave them: normal only when no other bit is set.
+TEST(FolderEntryTest, AttributesTellFoldersReadOnlyAndHiddenEntries) {
+  TempDir dir;
+  WriteFile(dir / "web/plain.htm", "p");
+  WriteFile(dir / "web/locked.htm", "l");
+  WriteFile(dir / "web/.hidden", "h");
+  WriteFile(dir / "web/.frozen/x.htm", "x");
+  fs::create_directories(dir / "web/sub");
+  fs::permissions(dir / "web/locked.htm", fs::perms::owner_write, fs::perm_options::remove);
+  fs::permissions(dir / "web/.frozen", fs::perms::owner_write, fs::perm_options::remove);
+  std::unique_ptr<Folder> web = SystemFileSystem().OpenFolder(dir / "web", nullptr);
+  ASSERT_TRUE(web);
+  const std::pair<const char*, std::uint32_t> cases[] = {
+      {"plain.htm", kAttrNormal},
+      {"locked.htm", kAttrReadOnly},
+      {".hidden", kAttrHidden},
+      {"sub", kAttrDirectory},
+      {".frozen", kAttrDirectory | kAttrReadOnly | kAttrHidden},
+  };
+  for (const auto& [name, attributes] : cases) {
+    std::optional<FindEntry> entry = web->LookUp(name);
+    ASSERT_TRUE(entry) << name;
+    EXPECT_EQ(entry->attributes, attributes) << name;
+  }
+  fs::permissions(dir / "web/.frozen", fs::perms::owner_write, fs::perm_options::add);
+}
+
+// A source changed after it was opened for the copy: the copy fails, and keeps the time from
+// before the change, so that the next run sees the source newer and copies it again.
+TEST(FolderCopyTest, ASourceChangedWhileItIsCopiedFailsTheCopy) {
+  class ChangedWhenOpened : public ForwardingFolder {
+   public:
+    ChangedWhenOpened(std::unique_ptr<Folder> inner, std::function<void()> change)
+        : ForwardingFolder(std::move(inner)), change_(std::move(change)) {}
+    bool OpenForCopy(const std::string& name, OpenedFile& file, std::string* error) override {
+      const bool opened = inner_->OpenForCopy(name, file, error);
+      if (opened) change_();
+      return opened;
+    }
+    std::function<void()> change_;
+  };
+  TempDir dir;
+  const std::string source = dir / "web/page.htm";
+  fs::create_directories(dir / "ftp");
+  std::unique_ptr<Folder> ftp = SystemFileSystem().OpenFolder(dir / "ftp", nullptr);
+  ASSERT_TRUE(ftp);
+  // Grown at the end, and rewritten in place to the same size with a new time.
+  const std::function<void()> changes[] = {[&] { WriteFile(source, "page, longer"); },
+                                           [&] {
+                                             WriteFile(source, "PAGE");
+                                             SetWriteTime(source, 3000);
+                                           }};
+  for (bool expectNew : {true, false}) {
+    for (const std::function<void()>& change : changes) {
+      WriteFile(source, "page");
+      SetWriteTime(source, 2000);
+      ChangedWhenOpened web(SystemFileSystem().OpenFolder(dir / "web", nullptr), change);
+      std::string error;
+      EXPECT_FALSE(ftp->CopyFileFrom(web, "page.htm", expectNew, &error));
+      EXPECT_EQ(error, "the file changed while it was copied");
+      if (Exists(dir / "ftp/page.htm")) {
+        EXPECT_EQ(WriteTimeOf(dir / "ftp/page.htm"), 2000);
+        fs::remove(dir / "ftp/page.htm");
+      }
+      EXPECT_NE(WriteTimeOf(source), 2000);
+    }
+  }
+}
+
+// A held folder that was removed has no place for a new file, even for the administrator.
+TEST(FolderCopyTest, ACopyIntoAFolderRemovedWhileHeldFailsAndSaysWhy) {
+  TempDir dir;
+  WriteFile(dir / "web/page.htm", "page");
+  fs::create_directories(dir / "ftp/sub");
+  std::unique_ptr<Folder> web = SystemFileSystem().OpenFolder(dir / "web", nullptr);
+  std::unique_ptr<Folder> sub = SystemFileSystem().OpenFolder(dir / "ftp/sub", nullptr);
+  ASSERT_TRUE(web && sub);
+  fs::remove(dir / "ftp/sub");
+  for (bool expectNew : {true, false}) {
+    std::string error;
+    EXPECT_FALSE(sub->CopyFileFrom(*web, "page.htm", expectNew, &error)) << expectNew;
+    EXPECT_EQ(error, std::strerror(ENOENT)) << expectNew;
+  }
+  EXPECT_FALSE(Exists(dir / "ftp/sub"));
+}
+
+// A file whose reading fails (the process's own memory reads as an I/O error at its start)
+// is reported at once, not read again and again.
+TEST(FolderReadTest, AReadThatFailsIsReported) {
+  pid_t child = ::fork();
+  if (child == 0) {
+    ::alarm(10);  // a read retried for ever ends here
+    std::string content, error;
+    const bool read = SystemFileSystem().ReadTextFile("/proc/self/mem", content, &error);
+    ::_exit(!read && error == std::strerror(EIO) ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the read did not end";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// The folder that holds a path cannot be opened: nothing is there only when that folder is
+// missing or is a file.
+TEST(FolderFaultTest, APathInAFolderThatCannotBeOpenedIsInaccessible) {
+  TempDir dir;
+  WriteFile(dir / "held/x.htm", "x");
+  WriteFile(dir / "file", "f");
+  testing::FailingFileSystem failing;
+  failing.FailWhen(testing::FsOp::kOpenFolder, dir / "held");
+  std::string reason;
+  EXPECT_TRUE(failing.Inaccessible(dir / "held/x.htm", &reason));
+  EXPECT_EQ(reason, "injected failure");
+  EXPECT_TRUE(failing.Inaccessible(dir / "held/deeper/x.htm", nullptr));
+  EXPECT_FALSE(failing.Inaccessible(dir / "missing/x.htm", nullptr));
+  EXPECT_FALSE(failing.Inaccessible(dir / "file/x.htm", nullptr));
+}
 
 // Faults reach the held folders a double hands out, on either side of a copy.
 TEST(FolderFaultTest, RulesStrikeInHeldFoldersByTheirComposedPaths) {

@@ -337,6 +337,22 @@ TEST_F(SmallWebTest, MissingProgramsAndSiteAddressesAreSaidToBeWhatTheyAre) {
                              }));
 }
 
+// A component is named by its bot setting wherever that stands among the others, and a comment
+// without one is none; "url(" is an address only where no name runs into it, a letter beyond
+// ASCII included.
+TEST_F(SmallWebTest, TheBotSettingNamesTheComponentAndUrlMustStartAName) {
+  Put("index.htm",
+      "<!--webbot U-File=\"_private/x.csv\" BOT=\"SaveResults\" -->\n"
+      "<!--webbot S-Type=\"HitCounter\" i-checksum=\"1\" -->");
+  Put("style.css",
+      "h1 { x: myurl(a.gif) }\nh2 { x: \xC3\x80url(b.gif) \xC3\xA9url(c.gif) }\n"
+      "h3 { background: url(d.gif) }");
+  EXPECT_EQ(Check().found, (std::vector<std::string>{
+                               "index.htm|1|component|BOT=\"SaveResults\"",
+                               "style.css|3|missing|d.gif",
+                           }));
+}
+
 // Navigation images shared by every page, and an image linked and shown on one line: one
 // target each, however many pages and references.
 TEST_F(SmallWebTest, FindingsAddUpByTarget) {
