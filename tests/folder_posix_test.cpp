@@ -64,6 +64,13 @@ TEST_P(FolderTest, ASubfolderIsNeverOpenedThroughALink) {
     EXPECT_FALSE(web->OpenFolder(name, &error)) << name;
     EXPECT_EQ(error, "a link or other entry is in the way") << name;
   }
+  // Nothing but one entry's name: the kernel's resolution and the fallback agree on that.
+  WriteFile(dir / "web/moved/deeper/page.htm", "page");
+  for (const char* name : {"..", ".", "", "moved/deeper"}) {
+    error.clear();
+    EXPECT_FALSE(web->OpenFolder(name, &error)) << name;
+    EXPECT_EQ(error, "not a name of an entry of the folder") << name;
+  }
   error.clear();
   EXPECT_FALSE(web->OpenFolder("missing", &error));
   EXPECT_EQ(error, std::strerror(ENOENT));

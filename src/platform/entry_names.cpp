@@ -1,5 +1,7 @@
 #include "platform/entry_names.h"
 
+#include <algorithm>
+
 #include <random>
 
 #include "base/path.h"
@@ -78,6 +80,11 @@ bool IsReplaceTempName(const std::string& name, const std::string& fileName) {
   for (std::size_t i = prefix.size(); i < name.size(); ++i)
     if (name[i] < '0' || name[i] > '9') return false;
   return true;
+}
+
+bool IsEntryName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return std::none_of(name.begin(), name.end(), IsPathSeparator);
 }
 
 }  // namespace tarnwick

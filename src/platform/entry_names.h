@@ -14,6 +14,10 @@ std::string HolderPathOf(const std::string& path);
 // folder and name joined by one separator (none after a root's, or after a bare drive).
 std::string JoinEntry(const std::string& folder, const std::string& name);
 
+// Whether name is one entry of a folder: not empty, not "." or "..", no separator. Anything
+// else would lead a folder's operation out of it.
+bool IsEntryName(const std::string& name);
+
 // How one attempt to make a file under a temporary name went.
 enum class TempAttempt { kMade, kTaken, kFailed };
 

@@ -184,6 +184,10 @@ bool PosixFolder::CreateFolder(const std::string& name, bool& made, std::string*
 }
 
 std::unique_ptr<Folder> PosixFolder::OpenFolder(const std::string& name, std::string* error) {
+  if (!IsEntryName(name)) {
+    SetError(error, "not a name of an entry of the folder");
+    return nullptr;
+  }
   int fd = OpenSubfolder(fd_.get(), name);
   if (fd < 0) {
     // A link to a folder put in the way would carry the copies out of the FTP web; a mount

@@ -6,6 +6,7 @@
 #include "platform/win32_folder.h"
 
 #include "base/text.h"
+#include "platform/entry_names.h"
 #include "platform/file_system.h"
 #include "platform/win32_copy.h"
 #include "platform/win32_text_file.h"
@@ -193,6 +194,10 @@ bool Win32Folder::CreateFolder(const std::string& name, bool& made, std::string*
 }
 
 std::unique_ptr<Folder> Win32Folder::OpenFolder(const std::string& name, std::string* error) {
+  if (!IsEntryName(name)) {
+    SetError(error, "not a name of an entry of the folder");
+    return nullptr;
+  }
   std::unique_ptr<Folder> folder = Open(PathOf(name), true, error);
   FileIdentity inner, outer;
   // A folder on another volume can only be reached through a reparse point, refused above;
