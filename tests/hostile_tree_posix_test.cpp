@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -249,6 +250,43 @@ TEST_F(HostileTreeTest, EntriesPutInFoldersTheRunHasJustMadeAreNeverWrittenThrou
       EXPECT_EQ(ReadFile(Join(folder, name)), name);
     }
   }
+}
+
+TEST_F(HostileTreeTest, AnFtpWebOrUploadsFolderThatCannotBeWrittenRefusesTheRunBeforeTheScan) {
+  if (const std::string problem = testing::PermissionProblem(); !problem.empty())
+    GTEST_SKIP() << problem;
+  for (int i = 0; i < 12; ++i) Put("page" + std::to_string(i) + ".htm", "page");
+  AsOrdinaryUser(dir.path(), [&] {
+    struct Case {
+      const char* locked;  // made read-only
+      const char* named;   // the folder the message names
+    };
+    for (const Case& c : {Case{"", "FTP web"}, Case{"Web-FTP", "FTP web"},
+                          Case{"Web-FTP-Uploads", "uploads folder"}}) {
+      SCOPED_TRACE(c.locked);
+      fs::remove_all(dst);
+      fs::remove_all(up);
+      if (*c.locked) MakeFolder(Join(dir.path(), c.locked));
+      chmod(*c.locked ? Join(dir.path(), c.locked).c_str() : dir.path().c_str(), 0555);
+      RunResult result = Convert();
+      chmod(*c.locked ? Join(dir.path(), c.locked).c_str() : dir.path().c_str(), 0755);
+      // One refusal that says why, not a failure per file; nothing was copied anywhere.
+      EXPECT_EQ(result.refusal.kind, RefusalKind::kUnwritable);
+      EXPECT_NE(result.refusal.message.find(std::string("The ") + c.named), std::string::npos)
+          << result.refusal.message;
+      EXPECT_NE(result.refusal.message.find(std::strerror(EACCES)), std::string::npos)
+          << result.refusal.message;
+      EXPECT_TRUE(result.failures.empty());
+      EXPECT_EQ(result.entries, 0);
+      EXPECT_FALSE(Exists(Join(dst, "page0.htm")));
+      EXPECT_FALSE(Exists(Join(dst, ".changes.ini.tmp0")));
+    }
+    // Where both may be written, the same web converts, and the probe leaves nothing behind.
+    RunResult result = Convert();
+    EXPECT_FALSE(result.refusal) << result.refusal.message;
+    EXPECT_EQ(result.copied, 12);
+    EXPECT_EQ(Snapshot(dst).size(), 13u);  // the pages and the latest-run log
+  });
 }
 
 TEST_F(HostileTreeTest, FoldersWithoutAccessAreReportedAndTheirCopiesKept) {

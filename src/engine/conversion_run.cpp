@@ -50,6 +50,7 @@ RunResult ConversionRun::Run(const std::string& source, const std::string& desti
   if (!result_.refusal && !fs_.FolderIdentity(source, sourceIdentity_, &error))
     result_.refusal = Refusal{RefusalKind::kSourceMissing, "The FrontPage web \"" + source +
                                                                "\" cannot be read: " + error + "."};
+  if (!result_.refusal) result_.refusal = CheckWritable();
   if (result_.refusal) return result_;
 
   Scan();
@@ -76,6 +77,31 @@ Refusal ConversionRun::HoldFolders(std::vector<FolderLock>& locks) {
                          "\" or its uploads folder. Please wait until it has finished, then "
                          "start again."};
     if (outcome == LockOutcome::kTaken) locks.push_back(std::move(lock));
+  }
+  return Refusal{};
+}
+
+// A folder that may not be written would fail every file of the web, one by one, after the
+// whole scan: it is found before, by writing a probe of a log leftover's name (so that a run
+// killed right then leaves nothing that the next run does not clear).
+Refusal ConversionRun::CheckWritable() {
+  for (const std::string* folder : {&DestPath, &UploadsPath}) {
+    if (folder == &UploadsPath && !policy_.uploadsMade) continue;
+    std::string error;
+    std::unique_ptr<Folder> held;
+    if (fs_.CreateFolder(*folder, &error))
+      held = fs_.OpenFolder(StripTrailingSeparators(*folder), &error);
+    const std::string probe = ChangeLog::ProbeName();
+    // A file of that name (a leftover, or the web's own) answers nothing; the run goes ahead.
+    if (held && held->LookUp(probe)) continue;
+    if (held && held->AppendToFile(probe, std::string(), &error)) {
+      held->DeleteFile(probe, nullptr);
+      continue;
+    }
+    const std::string what = folder == &DestPath ? "The FTP web \"" : "The uploads folder \"";
+    return Refusal{RefusalKind::kUnwritable,
+                   what + *folder + "\" cannot be made or written: " + error +
+                       ". Nothing was converted; please choose a destination you may write to."};
   }
   return Refusal{};
 }

@@ -81,6 +81,7 @@ class ConversionRun {
 
   // scan
   Refusal HoldFolders(std::vector<FolderLock>& locks);
+  Refusal CheckWritable();
   void Scan();
   void AddEntries(const WebPath& relative, const std::vector<std::string>& files);
   void AddEntry(const WebPath& relative, const std::string& name);

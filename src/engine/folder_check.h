@@ -24,7 +24,8 @@ enum class RefusalKind {
   kDestinationIsWeb,  // the destination holds FrontPage folders
   kUploadsFolder,     // the source or the destination is an FTP web's uploads folder
   kBusy,              // another run holds the FTP web or its uploads folder
-  kUncheckable        // the folders could not be told apart
+  kUncheckable,       // the folders could not be told apart
+  kUnwritable         // the FTP web or its uploads folder cannot be made or written
 };
 
 struct Refusal {
