@@ -652,11 +652,10 @@ TEST_F(ConversionRunTest, FolderThatCannotBeCreatedIsReportedNotForEachFile) {
     EXPECT_EQ(result.failures[0].path, testing::Join(dst, "page"));
   }
 
-  // A destination that is a file is kept, and the run says why it copied nothing there.
+  // A destination that is a file is kept, and the run is refused before it scans.
   WriteFile(dir / "file-ftp", "mine");
   result = ConversionRun(testing::NewUserOptions(), {}).Run(src, dir / "file-ftp");
-  ASSERT_TRUE(result.Finished());
-  EXPECT_EQ(result.failures.at(0).operation, "create folder");
+  EXPECT_EQ(result.refusal.kind, RefusalKind::kUnwritable);
   EXPECT_EQ(ReadFile(dir / "file-ftp"), "mine");
 }
 
