@@ -761,6 +761,9 @@ TEST_F(ConversionRunTest, AFileAndAFolderThatSwapNamesAreGotPast) {
   const std::string latest = ReadFile(DestLog());
   for (const char* gone : {"x=6", "y/in.htm=4", "y/deep/d.htm=4"})
     EXPECT_NE(latest.find(testing::Join(dst, gone)), std::string::npos) << gone;
+  // What changed comes first, though a folder made way before the first change was logged.
+  EXPECT_NE(latest.find("[Deleted]"), std::string::npos);
+  EXPECT_LT(latest.find("[Changed]"), latest.find("[Deleted]")) << latest;
   // The uploads folder keeps what earlier runs put there; both changes are still logged, and
   // named once as failures.
   EXPECT_EQ(ReadFile(testing::Join(up, "x")), "page x");

@@ -35,6 +35,23 @@ class IniEditorTest : public ::testing::Test {
   IniEditor ini{fs};
 };
 
+TEST_F(IniEditorTest, ASectionPlacedBeforeAnotherTakesItsKeysAlongAndLaterKeysFollowIt) {
+  WriteFile(ini.IniFile, "; top\r\n[A]\r\na=1\r\n[B]\r\nb=2\r\n[C]\r\nc=3\r\n");
+  ini.IniSection = "c";
+  ASSERT_TRUE(ini.PlaceSectionBefore("b"));
+  EXPECT_EQ(ReadFile(ini.IniFile), "; top\r\n[A]\r\na=1\r\n[C]\r\nc=3\r\n[B]\r\nb=2\r\n");
+  // Already before it, or either missing: nothing changes.
+  ASSERT_TRUE(ini.PlaceSectionBefore("B"));
+  ini.IniSection = "Missing";
+  ASSERT_TRUE(ini.PlaceSectionBefore("A"));
+  ini.IniSection = "C";
+  ASSERT_TRUE(ini.WriteIniValue("d", "4"));
+  EXPECT_EQ(ReadFile(ini.IniFile),
+            "; top\r\n[A]\r\na=1\r\n[C]\r\nc=3\r\nd=4\r\n[B]\r\nb=2\r\n");
+  ini.IniSection = "B";
+  EXPECT_EQ(ini.ReadIniValue("b", ""), "2");
+}
+
 TEST_F(IniEditorTest, MissingFileSectionOrKeyGivesDefault) {
   EXPECT_EQ(ini.ReadIniValue("CompareDate", "1"), "1");
   WriteFile(ini.IniFile, "[Other]\r\nCompareDate=0\r\n");

@@ -50,6 +50,8 @@ void ChangeLog::Open(const std::string& destRoot, std::shared_ptr<Folder> destFo
   const WebPath log = WebPath().Join(kLogName);
   dest_.IniFile = log.NativeIn(destRoot);
   uploads_.IniFile = log.NativeIn(uploadsRoot);
+  changedLogged_ = false;
+  deletedFirst_ = false;
 }
 
 void ChangeLog::StartRun(Folder* sourceFolder) {
@@ -72,6 +74,7 @@ void ChangeLog::StartRun(Folder* sourceFolder) {
 }
 
 void ChangeLog::Switch(LogSection section) {
+  section_ = section;
   const char* name = section == LogSection::kChanged ? "Changed" : "Deleted";
   dest_.IniSection = name;
   uploads_.IniSection = name;
@@ -80,6 +83,12 @@ void ChangeLog::Switch(LogSection section) {
 bool ChangeLog::Write(const std::string& key, const std::string& value) {
   if (stopped_) return false;
   bool ok = dest_.WriteIniValue(key, value) || Failed(dest_);
+  if (section_ == LogSection::kDeleted) {
+    deletedFirst_ = deletedFirst_ || !changedLogged_;
+  } else if (!changedLogged_) {
+    changedLogged_ = true;
+    if (deletedFirst_ && !dest_.PlaceSectionBefore("Deleted")) ok = Failed(dest_);
+  }
   if (uploadsLogged_ && !uploads_.WriteIniValue(key, value)) ok = Failed(uploads_);
   return ok;
 }

@@ -64,6 +64,11 @@ class ChangeLog {
   IniEditor uploads_{nullptr, kLogName};
   bool uploadsLogged_ = false;
   bool stopped_ = false;
+  // The latest-run log lists what changed before what was deleted, also when a folder made
+  // way for a page before the run's first change was logged.
+  LogSection section_ = LogSection::kChanged;
+  bool changedLogged_ = false;
+  bool deletedFirst_ = false;
 };
 
 }  // namespace tarnwick

@@ -258,6 +258,26 @@ std::int16_t IniEditor::WriteIniValue(const std::string& key, const std::string&
   return Persist(doc, IniFile) ? 1 : 0;
 }
 
+bool IniEditor::PlaceSectionBefore(const std::string& other) {
+  Document& doc = Current();
+  auto moved = doc.sectionIndex.find(LowerCase(TrimBlanks(IniSection)));
+  auto before = doc.sectionIndex.find(LowerCase(TrimBlanks(other)));
+  if (moved == doc.sectionIndex.end() || before == doc.sectionIndex.end() ||
+      moved->second < before->second)
+    return true;
+  const auto from = static_cast<std::ptrdiff_t>(moved->second);
+  const auto to = static_cast<std::ptrdiff_t>(before->second);
+  std::rotate(doc.sections.begin() + to, doc.sections.begin() + from,
+              doc.sections.begin() + from + 1);
+  doc.sectionIndex.clear();
+  for (std::size_t i = 0; i < doc.sections.size(); ++i)
+    doc.sectionIndex.emplace(doc.sections[i].name, i);
+  doc.dirty = true;
+  doc.rewriteNeeded = true;
+  if (deferred_) return true;
+  return Persist(doc, IniFile);
+}
+
 std::string IniEditor::Serialize(const Document& doc) {
   std::string out;
   bool first = true;

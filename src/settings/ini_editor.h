@@ -51,6 +51,10 @@ class IniEditor {
   // not part of it when it is read back. A file that exists but cannot be read is refused.
   std::int16_t WriteIniValue(const std::string& key, const std::string& value);
 
+  // Moves the section IniSection, with its keys, to just before the section other when it
+  // stands after it; nothing else changes. Written like any other change.
+  bool PlaceSectionBefore(const std::string& other);
+
   // From now on key names match only when they are spelled alike, capitals included, so that
   // two keys differing only in case are two keys. Files and sections still match without
   // regard to case; a key that differs in case from a stored one is added after the last key.
