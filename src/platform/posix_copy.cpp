@@ -102,15 +102,7 @@ bool WriteCopy(const OpenedFile& in, mode_t mode, int out, std::string* error, b
 bool CopyUnderTempName(const OpenedFile& in, mode_t mode, int dir, const std::string& name,
                        std::string* error) {
   std::string temp;
-  int fd = -1;
-  MakeUnderTempName(
-      name,
-      [&](const std::string& candidate) {
-        fd = ::openat(dir, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0) return TempAttempt::kMade;
-        return errno == EEXIST ? TempAttempt::kTaken : TempAttempt::kFailed;
-      },
-      temp);
+  const int fd = CreateTempBeside(dir, name, mode, temp);
   if (fd < 0) {
     SetError(error, errno);
     return false;

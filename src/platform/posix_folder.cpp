@@ -279,15 +279,7 @@ bool PosixFolder::ReplaceFile(const std::string& name, const std::string& conten
                               std::string* error) {
   if (ReadOnlyTarget(name, error)) return false;
   std::string temp;
-  int fd = -1;
-  MakeUnderTempName(
-      name,
-      [&](const std::string& candidate) {
-        fd = ::openat(fd_.get(), candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) return TempAttempt::kMade;
-        return errno == EEXIST ? TempAttempt::kTaken : TempAttempt::kFailed;
-      },
-      temp);
+  const int fd = posix::CreateTempBeside(fd_.get(), name, 0666, temp);
   if (fd < 0) {
     SetError(error, errno);
     return false;

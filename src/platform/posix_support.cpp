@@ -2,6 +2,8 @@
 
 #include "platform/posix_support.h"
 
+#include "platform/entry_names.h"
+
 namespace tarnwick::posix {
 
 FindEntry EntryFromStat(const struct stat& st, std::string name) {
@@ -29,6 +31,19 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     size -= static_cast<std::size_t>(n);
   }
   return true;
+}
+
+int CreateTempBeside(int dir, const std::string& name, mode_t mode, std::string& temp) {
+  int fd = -1;
+  MakeUnderTempName(
+      name,
+      [&](const std::string& candidate) {
+        fd = ::openat(dir, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) return TempAttempt::kMade;
+        return errno == EEXIST ? TempAttempt::kTaken : TempAttempt::kFailed;
+      },
+      temp);
+  return fd;
 }
 
 }  // namespace tarnwick::posix

@@ -50,6 +50,10 @@ FindEntry EntryFromStat(const struct stat& st, std::string name);
 // Writes all of data, going on after interruptions.
 bool WriteAll(int fd, const char* data, std::size_t size);
 
+// A new file of the folder dir under a temporary name beside name (ReplaceTempPrefix and digits),
+// made with mode; its descriptor, with its name in temp, or -1 with errno set.
+int CreateTempBeside(int dir, const std::string& name, mode_t mode, std::string& temp);
+
 // A descriptor that only names a folder: it needs no right to read the folder, only to pass
 // through the folders above it.
 #ifdef O_PATH
