@@ -93,4 +93,9 @@ std::vector<std::string> ListFiles(FileSystem& fs, const std::string& folder);
 // path itself when it is no link, or when the chain loops or cannot be read.
 std::string FollowFileLinks(const std::string& path);
 
+// Why the file at path cannot be read whole although an entry of that name is there (a folder,
+// no access, a link that leads nowhere or round in a loop, a read error); empty when it reads
+// or when nothing at all is there.
+std::string UnreadableFileReason(FileSystem& fs, const std::string& path);
+
 }  // namespace tarnwick
