@@ -823,6 +823,23 @@ TEST_F(ConversionRunTest, TheWebsOwnChangesIniAndNamesLikeTheProgramsTemporaryOn
   }
 }
 
+TEST_F(ConversionRunTest, AFolderNamedLikeTheChangeLogAtTheWebsTopIsLeftOut) {
+  Put("changes.ini/notes.htm", "n");
+  Put("page.htm", "p");
+  Put("sub/changes.ini/deep.htm", "d");  // below the top it stands in no log's place
+  for (int round = 0; round < 2; ++round) {
+    RunResult run = Convert();
+    EXPECT_TRUE(run.failures.empty()) << run.failures[0].path << ": " << run.failures[0].reason;
+    ASSERT_EQ(run.notices.size(), 1u) << "round " << round;
+    EXPECT_NE(run.notices[0].find(SrcFile("changes.ini")), std::string::npos);
+    EXPECT_EQ(run.entries, 2);
+  }
+  EXPECT_EQ(ReadFile(testing::Join(dst, "page.htm")), "p");
+  EXPECT_EQ(ReadFile(testing::Join(up, "sub/changes.ini/deep.htm")), "d");
+  EXPECT_FALSE(Exists(testing::Join(dst, "changes.ini/notes.htm")));
+  EXPECT_NE(ReadFile(UploadsLog()).find(SrcFile("page.htm") + "=NEW Entry"), std::string::npos);
+}
+
 TEST_F(ConversionRunTest, CancelStopsAfterTheFileInProgress) {
   for (int i = 0; i < 10; ++i) Put("f" + std::to_string(i) + ".htm", "x");
   Convert();

@@ -176,6 +176,15 @@ void ConversionRun::WalkSubfolders(Folder& folder, const WebPath& relative,
   for (const std::string& name : listing.folders) {
     if (!IsWalkedFolder(name)) continue;
     if (Stopped()) return;
+    if (source && relative.IsRoot() && ChangeLog::IsLogName(name)) {
+      // Its copy would stand where the FTP web and its uploads folder write their change
+      // logs, and every run would fail on it.
+      result_.notices.push_back("The web's own folder " +
+                                relative.Join(name).NativeIn(sourceRoot_) +
+                                " is not copied: the FTP web and its uploads folder keep their "
+                                "change logs under that name.");
+      continue;
+    }
     const WebPath childRelative = relative.Join(name);
     FolderListing child;
     std::string error;
