@@ -257,6 +257,34 @@ TEST_F(CliTest, ARunOnAnFtpWebThatAnotherRunHoldsIsRefusedAtOnce) {
   EXPECT_EQ(ReadFile(Root("site/new.htm")), "new");
 }
 
+// Servers often start programs with a soft limit of 128 descriptors; a web of many folders must
+// still convert whole, with the limit raised, and within it where it cannot be raised.
+TEST_F(CliTest, AWebOfManyFoldersConvertsUnderALowDescriptorLimit) {
+  if (std::system("sh -c 'ulimit -S -n 128 && test \"$(ulimit -S -n)\" = 128' 2>/dev/null") != 0)
+    GTEST_SKIP() << "the shell cannot lower its descriptor limit here";
+  // 300 folders: 30 side by side, each the top of a chain of 10.
+  for (int side = 0; side < 30; ++side) {
+    std::string folder = "many/s" + std::to_string(side);
+    for (int depth = 0; depth < 10; ++depth) {
+      WriteFile(Web(folder + "/p.htm"), folder);
+      folder += "/d" + std::to_string(depth);
+    }
+  }
+  // The soft limit alone, then the hard one too, so that nothing can be raised.
+  const std::string script =
+      "ulimit -S -n 128 && " + Command(Quote(Web()) + " " + Quote(Root("site1")), "1") +
+      "; ulimit -n 128 && " + Command(Quote(Web()) + " " + Quote(Root("site2")), "2");
+  ASSERT_EQ(std::system(("sh -c " + Quote(script) + " >/dev/null").c_str()), 0);
+  for (const std::string n : {"1", "2"}) {
+    EXPECT_EQ(ReadFile(io_ / ("status" + n)), "0\n") << ReadFile(io_ / ("err" + n)).substr(0, 2000);
+    EXPECT_EQ(ReadFile(io_ / ("err" + n)), "");
+    const std::string site = Root("site" + n);
+    EXPECT_EQ(ReadFile(site + "/many/s29/d0/d1/d2/d3/d4/d5/d6/d7/d8/p.htm"),
+              "many/s29/d0/d1/d2/d3/d4/d5/d6/d7/d8");
+    EXPECT_EQ(ReadFile(site + "-Uploads/many/s0/p.htm"), "many/s0");
+  }
+}
+
 TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {
   if (const std::string problem = testing::BindMountProblem(); !problem.empty())
     GTEST_SKIP() << problem;
