@@ -408,6 +408,50 @@ TEST_F(ConversionRunTest, FrontPageWebsAndUploadsFoldersAreNoDestinations) {
   EXPECT_EQ(ReadFile(UploadsLog()), log);
 }
 
+TEST_F(ConversionRunTest, OnlyAnFtpWebsUploadsFolderIsRefusedAsOne) {
+  // A FrontPage web whose name ends in "-Uploads" beside an unrelated folder is a web.
+  const std::string summer = dir / "Summer", web = dir / "Summer-Uploads";
+  MakeFolder(summer);
+  WriteFile(testing::Join(web, "_vti_pvt/service.cnf"), "cnf");
+  WriteFile(testing::Join(web, "index.htm"), "i");
+  EXPECT_EQ(ConversionRun::CheckFolders(web, dir / "Summer-FTP").kind, RefusalKind::kNone);
+  // Where a change log tells of an FTP web beside it or in it, it stays refused.
+  for (const std::string& log :
+       {testing::Join(summer, "changes.ini"), testing::Join(web, "changes.ini")}) {
+    WriteFile(log, "[Changed]\r\n");
+    EXPECT_EQ(ConversionRun::CheckFolders(web, dir / "Summer-FTP").kind,
+              RefusalKind::kUploadsFolder)
+        << log;
+    std::filesystem::remove(PathFromText(log));
+  }
+  // An uploads folder that is no FrontPage web needs no log to be one.
+  MakeFolder(dir / "Plain-Uploads");
+  MakeFolder(dir / "Plain");
+  EXPECT_EQ(ConversionRun::CheckFolders(dir / "Plain-Uploads", dst).kind,
+            RefusalKind::kUploadsFolder);
+}
+
+TEST_F(ConversionRunTest, TheRootAsDestinationIsRefusedAsHoldingTheWeb) {
+  const std::string root = std::filesystem::path(PathFromText(src)).root_path().string();
+  const Refusal refusal = ConversionRun::CheckFolders(src, root);
+  EXPECT_EQ(refusal.kind, RefusalKind::kNested) << refusal.message;
+  EXPECT_NE(refusal.message.find("lies inside the destination"), std::string::npos);
+}
+
+TEST_F(ConversionRunTest, ABusyRefusalTakesAwayOnlyTheEmptyFolderItMade) {
+  Put("a.htm", "a");
+  MakeFolder(up);
+  FolderLock held;
+  ASSERT_EQ(SystemFileSystem().LockFolder(up, held, nullptr), LockOutcome::kTaken);
+  ConversionRun run(testing::NewUserOptions(), {});
+  EXPECT_EQ(run.Run(src, dst).refusal.kind, RefusalKind::kBusy);
+  EXPECT_FALSE(Exists(dst));
+  EXPECT_TRUE(Exists(up));
+  MakeFolder(dst);  // the user's own
+  EXPECT_EQ(run.Run(src, dst).refusal.kind, RefusalKind::kBusy);
+  EXPECT_TRUE(Exists(dst));
+}
+
 // Calls an action once, when a status starting with the given text first shows, or at the
 // given count of yields after it.
 class ActingObserver : public RunObserver {

@@ -61,11 +61,13 @@ bool FileSystem::Inaccessible(const std::string& path, std::string* reason) {
   return Inaccessible(above, reason);
 }
 
-bool FileSystem::CreateFolder(const std::string& path, std::string* error) {
+bool FileSystem::CreateFolder(const std::string& path, std::string* error, bool* made) {
   std::string name;
-  bool made = false;
+  bool madeHere = false;
   std::unique_ptr<Folder> holder = HolderOf(path, name, error);
-  return holder && holder->CreateFolder(name, made, error);
+  const bool there = holder && holder->CreateFolder(name, madeHere, error);
+  if (made != nullptr) *made = madeHere;
+  return there;
 }
 
 bool FileSystem::CopyFile(const std::string& from, const std::string& to, std::string* error) {

@@ -56,8 +56,9 @@ class FileSystem {
   bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error);
   std::optional<FindEntry> LookUp(const std::string& path);
   bool Inaccessible(const std::string& path, std::string* reason);
-  // Creates the last folder of path. True when the folder exists afterwards.
-  bool CreateFolder(const std::string& path, std::string* error);
+  // Creates the last folder of path. True when the folder exists afterwards; made, when given,
+  // tells whether this very call made it.
+  bool CreateFolder(const std::string& path, std::string* error, bool* made = nullptr);
   bool CopyFile(const std::string& from, const std::string& to, std::string* error);
   bool DeleteFile(const std::string& path, std::string* error);
   bool DeleteFolder(const std::string& path, std::string* error);
