@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -176,6 +177,53 @@ TEST_F(CliTest, RefusedRunsChangeNothing) {
 }
 
 #ifndef _WIN32
+// Defaults in place of settings.db would delete what the user keeps in the FTP web; an empty
+// list in place of extras.db would upload what the user keeps off the host.
+TEST_F(CliTest, AnOptionFileThatIsThereButCannotBeReadRefusesTheRun) {
+  WriteFile(Web("secret.htm"), "secret");
+  WriteFile(Root("site/mine.htm"), "kept on purpose");
+  const std::string kSettings[] = {"settings.db", "extras.db"};
+  for (const std::string& name : kSettings) {
+    const std::string file = testing::Join(Settings(), name);
+    const auto entry = PathFromText(file);
+    const std::function<void()> kinds[] = {
+        [&] { std::filesystem::create_symlink("gone.db", entry); },
+        [&] { std::filesystem::create_symlink(name, entry); },  // a loop
+        [&] { testing::MakeFolder(file); },
+        [&] {
+          WriteFile(file, "[Main]\r\nKillDeleted=0\r\n");
+          std::filesystem::permissions(entry, std::filesystem::perms::none);
+        },
+    };
+    for (std::size_t kind = 0; kind < std::size(kinds); ++kind) {
+      if (name == "extras.db") WriteFile(testing::Join(Settings(), "settings.db"), "[Main]\r\n");
+      kinds[kind]();
+      if (kind == 3 && ::access(file.c_str(), R_OK) == 0) {
+        std::filesystem::remove(entry);  // the administrator reads it all the same
+        continue;
+      }
+      Outcome refused = Convert({Web(), Root("site")});
+      EXPECT_EQ(refused.status, 2) << name << " kind " << kind;
+      EXPECT_EQ(
+          refused.err.rfind("tarnwick-convert: The " +
+                                std::string(name == "extras.db" ? "skip list" : "settings file") +
+                                " \"" + file + "\" exists but cannot be read (",
+                            0),
+          0u)
+          << refused.err;
+      EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1) << refused.err;
+      EXPECT_EQ(ReadFile(Root("site/mine.htm")), "kept on purpose") << name << " kind " << kind;
+      EXPECT_FALSE(Exists(Root("site/secret.htm"))) << name << " kind " << kind;
+      std::filesystem::remove_all(entry);
+    }
+  }
+  // Missing, both give the defaults and an empty skip list.
+  std::filesystem::remove(PathFromText(testing::Join(Settings(), "settings.db")));
+  EXPECT_EQ(Convert({Web(), Root("site")}).status, 0);
+  EXPECT_TRUE(Exists(Root("site/secret.htm")));
+  EXPECT_FALSE(Exists(Root("site/mine.htm")));
+}
+
 // The uploads folder's hold is the engine's test; here the holder is another process, killed
 // while it holds the FTP web: nothing is left behind that blocks the next run.
 TEST_F(CliTest, ARunOnAnFtpWebThatAnotherRunHoldsIsRefusedAtOnce) {
@@ -207,6 +255,34 @@ TEST_F(CliTest, ARunOnAnFtpWebThatAnotherRunHoldsIsRefusedAtOnce) {
   Outcome after = Convert({Web(), Root("site")});
   EXPECT_EQ(after.status, 0) << after.err;
   EXPECT_EQ(ReadFile(Root("site/new.htm")), "new");
+}
+
+// Servers often start programs with a soft limit of 128 descriptors; a web of many folders must
+// still convert whole, with the limit raised, and within it where it cannot be raised.
+TEST_F(CliTest, AWebOfManyFoldersConvertsUnderALowDescriptorLimit) {
+  if (std::system("sh -c 'ulimit -S -n 128 && test \"$(ulimit -S -n)\" = 128' 2>/dev/null") != 0)
+    GTEST_SKIP() << "the shell cannot lower its descriptor limit here";
+  // 300 folders: 30 side by side, each the top of a chain of 10.
+  for (int side = 0; side < 30; ++side) {
+    std::string folder = "many/s" + std::to_string(side);
+    for (int depth = 0; depth < 10; ++depth) {
+      WriteFile(Web(folder + "/p.htm"), folder);
+      folder += "/d" + std::to_string(depth);
+    }
+  }
+  // The soft limit alone, then the hard one too, so that nothing can be raised.
+  const std::string script =
+      "ulimit -S -n 128 && " + Command(Quote(Web()) + " " + Quote(Root("site1")), "1") +
+      "; ulimit -n 128 && " + Command(Quote(Web()) + " " + Quote(Root("site2")), "2");
+  ASSERT_EQ(std::system(("sh -c " + Quote(script) + " >/dev/null").c_str()), 0);
+  for (const std::string n : {"1", "2"}) {
+    EXPECT_EQ(ReadFile(io_ / ("status" + n)), "0\n") << ReadFile(io_ / ("err" + n)).substr(0, 2000);
+    EXPECT_EQ(ReadFile(io_ / ("err" + n)), "");
+    const std::string site = Root("site" + n);
+    EXPECT_EQ(ReadFile(site + "/many/s29/d0/d1/d2/d3/d4/d5/d6/d7/d8/p.htm"),
+              "many/s29/d0/d1/d2/d3/d4/d5/d6/d7/d8");
+    EXPECT_EQ(ReadFile(site + "-Uploads/many/s0/p.htm"), "many/s0");
+  }
 }
 
 TEST_F(CliTest, AWebSeenThroughABindMountIsStillTheWeb) {

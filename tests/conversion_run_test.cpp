@@ -408,6 +408,50 @@ TEST_F(ConversionRunTest, FrontPageWebsAndUploadsFoldersAreNoDestinations) {
   EXPECT_EQ(ReadFile(UploadsLog()), log);
 }
 
+TEST_F(ConversionRunTest, OnlyAnFtpWebsUploadsFolderIsRefusedAsOne) {
+  // A FrontPage web whose name ends in "-Uploads" beside an unrelated folder is a web.
+  const std::string summer = dir / "Summer", web = dir / "Summer-Uploads";
+  MakeFolder(summer);
+  WriteFile(testing::Join(web, "_vti_pvt/service.cnf"), "cnf");
+  WriteFile(testing::Join(web, "index.htm"), "i");
+  EXPECT_EQ(ConversionRun::CheckFolders(web, dir / "Summer-FTP").kind, RefusalKind::kNone);
+  // Where a change log tells of an FTP web beside it or in it, it stays refused.
+  for (const std::string& log :
+       {testing::Join(summer, "changes.ini"), testing::Join(web, "changes.ini")}) {
+    WriteFile(log, "[Changed]\r\n");
+    EXPECT_EQ(ConversionRun::CheckFolders(web, dir / "Summer-FTP").kind,
+              RefusalKind::kUploadsFolder)
+        << log;
+    std::filesystem::remove(PathFromText(log));
+  }
+  // An uploads folder that is no FrontPage web needs no log to be one.
+  MakeFolder(dir / "Plain-Uploads");
+  MakeFolder(dir / "Plain");
+  EXPECT_EQ(ConversionRun::CheckFolders(dir / "Plain-Uploads", dst).kind,
+            RefusalKind::kUploadsFolder);
+}
+
+TEST_F(ConversionRunTest, TheRootAsDestinationIsRefusedAsHoldingTheWeb) {
+  const std::string root = std::filesystem::path(PathFromText(src)).root_path().string();
+  const Refusal refusal = ConversionRun::CheckFolders(src, root);
+  EXPECT_EQ(refusal.kind, RefusalKind::kNested) << refusal.message;
+  EXPECT_NE(refusal.message.find("lies inside the destination"), std::string::npos);
+}
+
+TEST_F(ConversionRunTest, ABusyRefusalTakesAwayOnlyTheEmptyFolderItMade) {
+  Put("a.htm", "a");
+  MakeFolder(up);
+  FolderLock held;
+  ASSERT_EQ(SystemFileSystem().LockFolder(up, held, nullptr), LockOutcome::kTaken);
+  ConversionRun run(testing::NewUserOptions(), {});
+  EXPECT_EQ(run.Run(src, dst).refusal.kind, RefusalKind::kBusy);
+  EXPECT_FALSE(Exists(dst));
+  EXPECT_TRUE(Exists(up));
+  MakeFolder(dst);  // the user's own
+  EXPECT_EQ(run.Run(src, dst).refusal.kind, RefusalKind::kBusy);
+  EXPECT_TRUE(Exists(dst));
+}
+
 // Calls an action once, when a status starting with the given text first shows, or at the
 // given count of yields after it.
 class ActingObserver : public RunObserver {
@@ -821,6 +865,23 @@ TEST_F(ConversionRunTest, TheWebsOwnChangesIniAndNamesLikeTheProgramsTemporaryOn
     for (const std::string& name : lookAlikes)
       EXPECT_EQ(ReadFile(testing::Join(folder, name)), "the web's") << folder << " " << name;
   }
+}
+
+TEST_F(ConversionRunTest, AFolderNamedLikeTheChangeLogAtTheWebsTopIsLeftOut) {
+  Put("changes.ini/notes.htm", "n");
+  Put("page.htm", "p");
+  Put("sub/changes.ini/deep.htm", "d");  // below the top it stands in no log's place
+  for (int round = 0; round < 2; ++round) {
+    RunResult run = Convert();
+    EXPECT_TRUE(run.failures.empty()) << run.failures[0].path << ": " << run.failures[0].reason;
+    ASSERT_EQ(run.notices.size(), 1u) << "round " << round;
+    EXPECT_NE(run.notices[0].find(SrcFile("changes.ini")), std::string::npos);
+    EXPECT_EQ(run.entries, 2);
+  }
+  EXPECT_EQ(ReadFile(testing::Join(dst, "page.htm")), "p");
+  EXPECT_EQ(ReadFile(testing::Join(up, "sub/changes.ini/deep.htm")), "d");
+  EXPECT_FALSE(Exists(testing::Join(dst, "changes.ini/notes.htm")));
+  EXPECT_NE(ReadFile(UploadsLog()).find(SrcFile("page.htm") + "=NEW Entry"), std::string::npos);
 }
 
 TEST_F(ConversionRunTest, CancelStopsAfterTheFileInProgress) {

@@ -284,6 +284,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   const std::string settingsFile = SettingsFilePath(settingsDir);
 
   LoadedOptions loaded = LoadOptions(settingsFile);
+  if (loaded.problem.empty()) loaded.problem = OptionFilesProblem(settingsDir);
   if (!loaded.problem.empty()) {
     // The defaults in its place would delete what the user keeps in the FTP web on purpose.
     err << kProgramName << ": " << PrintableText(loaded.problem) << "\n";

@@ -4,6 +4,7 @@
 
 #include "cli/cli_app.h"
 #include "cli/terminal.h"
+#include "platform/open_file_limit.h"
 
 #ifdef _WIN32
 #include "platform/windows_api.h"
@@ -11,6 +12,7 @@
 #endif
 
 int main(int argc, char** argv) {
+  tarnwick::RaiseOpenFileLimit();
 #ifdef _WIN32
   // The narrow arguments are in the ANSI code page and lose names it cannot hold; the core
   // takes UTF-8, so the wide command line is read instead.

@@ -66,16 +66,24 @@ Refusal ConversionRun::HoldFolders(std::vector<FolderLock>& locks) {
   // A folder that does not exist yet cannot be held, so the ones this run will make anyway
   // are made first. One that cannot be made, or a file system without such locks, is run
   // without the hold; its failures show in the run as before.
+  std::vector<const std::string*> made;
   for (const std::string* folder : {&DestPath, &UploadsPath}) {
-    if (folder == &DestPath || policy_.uploadsMade) fs_.CreateFolder(*folder, nullptr);
+    bool madeHere = false;
+    if (folder == &DestPath || policy_.uploadsMade) fs_.CreateFolder(*folder, nullptr, &madeHere);
+    if (madeHere) made.push_back(folder);
     FolderLock lock;
     std::string error;
     LockOutcome outcome = fs_.LockFolder(*folder, lock, &error);
-    if (outcome == LockOutcome::kBusy)
+    if (outcome == LockOutcome::kBusy) {
+      // A refused run leaves nothing: what it made is taken away again, while still empty
+      // (let go first: Windows deletes no folder that is held open).
+      locks.clear();
+      for (auto it = made.rbegin(); it != made.rend(); ++it) fs_.DeleteFolder(**it, nullptr);
       return Refusal{RefusalKind::kBusy,
                      "Another conversion is running on the FTP web \"" + DestPath +
                          "\" or its uploads folder. Please wait until it has finished, then "
                          "start again."};
+    }
     if (outcome == LockOutcome::kTaken) locks.push_back(std::move(lock));
   }
   return Refusal{};
@@ -176,6 +184,15 @@ void ConversionRun::WalkSubfolders(Folder& folder, const WebPath& relative,
   for (const std::string& name : listing.folders) {
     if (!IsWalkedFolder(name)) continue;
     if (Stopped()) return;
+    if (source && relative.IsRoot() && ChangeLog::IsLogName(name)) {
+      // Its copy would stand where the FTP web and its uploads folder write their change
+      // logs, and every run would fail on it.
+      result_.notices.push_back("The web's own folder " +
+                                relative.Join(name).NativeIn(sourceRoot_) +
+                                " is not copied: the FTP web and its uploads folder keep their "
+                                "change logs under that name.");
+      continue;
+    }
     const WebPath childRelative = relative.Join(name);
     FolderListing child;
     std::string error;

@@ -66,7 +66,9 @@ Refusal FolderCheck::WalkDestination() {
   }
   if (destIsFolder_ && destChain_.front() == sourceId_)
     return Refuse(RefusalKind::kSameFolders, kSameFoldersMessage);
-  if (EndsWithSeparator(destination_))
+  // A root ends with its separator and has no other name: it is refused as the folder that
+  // holds the web.
+  if (EndsWithSeparator(destination_) && StripTrailingSeparators(destination_) != destination_)
     return Refuse(RefusalKind::kUploadsInsideDestination,
                   "The destination \"" + destination_ +
                       "\" ends with a folder separator, so its uploads folder would lie inside "
@@ -147,7 +149,9 @@ bool FolderCheck::FolderOrParentChain(const std::string& folder, std::vector<Fil
 }
 
 // The FTP web whose uploads folder this is: the name ends in the uploads suffix and the
-// folder without that ending exists beside it. Empty when it is none.
+// folder without that ending exists beside it. A FrontPage web of such a name is one only where
+// a change log at the top of either folder tells of an FTP web, for no run puts a "_vti" or
+// "_private" folder with files of its own into an uploads folder. Empty when it is none.
 std::string FolderCheck::UploadsFolderOwner(const std::string& folder) {
   const std::string text = StripTrailingSeparators(folder);
   const std::string suffix = kUploadsSuffix;
@@ -158,8 +162,14 @@ std::string FolderCheck::UploadsFolderOwner(const std::string& folder) {
   if (IsPathSeparator(owner.back())) return std::string();
   std::optional<FindEntry> entry = fs_.LookUp(owner);
   FileIdentity identity;
-  if ((entry && entry->IsFolder()) || fs_.FolderIdentity(owner, identity, nullptr)) return owner;
-  return std::string();
+  if (!(entry && entry->IsFolder()) && !fs_.FolderIdentity(owner, identity, nullptr))
+    return std::string();
+  const auto holdsLog = [this](const std::string& folder) {
+    return fs_.LookUp(AddBackslash(folder) + kLogName) ||
+           fs_.Inaccessible(AddBackslash(folder) + kLogName, nullptr);
+  };
+  if (!FrontPageFolderIn(text).empty() && !holdsLog(owner) && !holdsLog(text)) return std::string();
+  return owner;
 }
 
 // A folder at the top of a folder holding the extensions' own data ("_vti", "_private") with

@@ -3,19 +3,30 @@
 #include <algorithm>
 #include <thread>
 
+#include "platform/open_file_limit.h"
+
 namespace tarnwick {
 namespace {
 
 constexpr std::size_t kMaxPendingActions = 256;
 constexpr auto kMaxPendingTime = std::chrono::milliseconds(250);
-// Folders the waiting actions may hold open between two flushes; as many again may be opened
-// for the deletions of one flush.
-constexpr std::size_t kMaxHeldFolders = 64;
+// Folders the waiting actions may hold open between two flushes, each with its source folder
+// beside it; as many again may be opened for the deletions of one flush. Fewer where the
+// process may open few descriptors: the run's other folders, logs and copies need some 64.
+std::size_t MaxHeldFolders() {
+  constexpr std::size_t kOthers = 64;
+  const std::size_t limit = OpenFileLimit();
+  return std::clamp<std::size_t>(limit > kOthers ? (limit - kOthers) / 3 : 0, 4, 64);
+}
 
 }  // namespace
 
 WriteAheadQueue::WriteAheadQueue(FileSystem& fs, ChangeLog& log, RunResult& result, Clock clock)
-    : fs_(fs), log_(log), result_(result), clock_(std::move(clock)) {}
+    : fs_(fs),
+      log_(log),
+      result_(result),
+      clock_(std::move(clock)),
+      maxHeldFolders_(MaxHeldFolders()) {}
 
 void WriteAheadQueue::SetRoots(std::shared_ptr<Folder> source, std::shared_ptr<Folder> dest) {
   sourceTree_.Reset(std::move(source));
@@ -27,7 +38,7 @@ void WriteAheadQueue::Start() { lastFlush_ = clock_(); }
 void WriteAheadQueue::Hold(PendingAction& action) {
   // Actions come folder by folder: a new target folder is one more held.
   if (pending_.empty() || pending_.back().folder != action.folder) ++heldFolders_;
-  if (heldFolders_ > kMaxHeldFolders) {
+  if (heldFolders_ > maxHeldFolders_) {
     action.fromFolder.reset();
     action.toFolder.reset();
   }
@@ -84,7 +95,7 @@ bool WriteAheadQueue::Flush() {
     }
     if (!held && (deletions.empty() || deletions.back()->folder != action.folder)) ++reopened;
     deletions.push_back(&action);
-    if (reopened == kMaxHeldFolders) {
+    if (reopened == maxHeldFolders_) {
       DeleteAll(deletions);
       reopened = 0;
     }

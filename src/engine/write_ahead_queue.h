@@ -82,6 +82,7 @@ class WriteAheadQueue {
   // How many folders the waiting actions hold; past a limit they wait without, so that a run
   // through many small folders never runs out of descriptors.
   std::size_t heldFolders_ = 0;
+  const std::size_t maxHeldFolders_;
   HeldTree sourceTree_;
   HeldTree destTree_;
   std::chrono::steady_clock::time_point lastFlush_;

@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include <system_error>
+
 #include "platform/entry_names.h"
 
 namespace tarnwick {
@@ -59,11 +61,13 @@ bool FileSystem::Inaccessible(const std::string& path, std::string* reason) {
   return Inaccessible(above, reason);
 }
 
-bool FileSystem::CreateFolder(const std::string& path, std::string* error) {
+bool FileSystem::CreateFolder(const std::string& path, std::string* error, bool* made) {
   std::string name;
-  bool made = false;
+  bool madeHere = false;
   std::unique_ptr<Folder> holder = HolderOf(path, name, error);
-  return holder && holder->CreateFolder(name, made, error);
+  const bool there = holder && holder->CreateFolder(name, madeHere, error);
+  if (made != nullptr) *made = madeHere;
+  return there;
 }
 
 bool FileSystem::CopyFile(const std::string& from, const std::string& to, std::string* error) {
@@ -110,6 +114,27 @@ bool FileSystem::AppendToFile(const std::string& path, const std::string& conten
   std::string name;
   std::unique_ptr<Folder> holder = HolderOf(path, name, error);
   return holder && holder->AppendToFile(name, content, error);
+}
+
+std::string UnreadableFileReason(FileSystem& fs, const std::string& path) {
+  std::string reason;
+  std::optional<FindEntry> entry = fs.LookUp(path);
+  if (entry && entry->IsFolder()) return "it is a folder";
+  if (entry) {
+    std::string content;
+    return fs.ReadTextFile(path, content, &reason) ? std::string() : reason;
+  }
+  if (fs.Inaccessible(path, &reason)) return reason;
+  // Nothing usable, yet maybe an entry: a link that leads nowhere is not a missing file.
+  std::error_code error;
+  const std::filesystem::path entryPath = PathFromText(path);
+  if (!std::filesystem::exists(std::filesystem::symlink_status(entryPath, error)))
+    return std::string();
+  static_cast<void>(std::filesystem::status(entryPath, error));
+  if (!error || error == std::errc::no_such_file_or_directory ||
+      error == std::errc::not_a_directory)
+    return "it is a link that leads nowhere";
+  return error.message();
 }
 
 std::vector<std::string> ListFiles(FileSystem& fs, const std::string& folder) {

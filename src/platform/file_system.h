@@ -56,8 +56,9 @@ class FileSystem {
   bool ReadFolder(const std::string& folder, FolderListing& listing, std::string* error);
   std::optional<FindEntry> LookUp(const std::string& path);
   bool Inaccessible(const std::string& path, std::string* reason);
-  // Creates the last folder of path. True when the folder exists afterwards.
-  bool CreateFolder(const std::string& path, std::string* error);
+  // Creates the last folder of path. True when the folder exists afterwards; made, when given,
+  // tells whether this very call made it.
+  bool CreateFolder(const std::string& path, std::string* error, bool* made = nullptr);
   bool CopyFile(const std::string& from, const std::string& to, std::string* error);
   bool DeleteFile(const std::string& path, std::string* error);
   bool DeleteFolder(const std::string& path, std::string* error);
@@ -92,5 +93,10 @@ std::vector<std::string> ListFiles(FileSystem& fs, const std::string& folder);
 // The file a chain of symbolic links at path leads to (its path, which need not exist yet);
 // path itself when it is no link, or when the chain loops or cannot be read.
 std::string FollowFileLinks(const std::string& path);
+
+// Why the file at path cannot be read whole although an entry of that name is there (a folder,
+// no access, a link that leads nowhere or round in a loop, a read error); empty when it reads
+// or when nothing at all is there.
+std::string UnreadableFileReason(FileSystem& fs, const std::string& path);
 
 }  // namespace tarnwick

@@ -8,6 +8,7 @@
 #include "base/path.h"
 #include "base/text.h"
 #include "platform/program_folder.h"
+#include "settings/skip_list.h"
 
 namespace tarnwick {
 
@@ -77,22 +78,21 @@ std::string SettingsFilePath(const std::string& folder) {
 }
 
 std::string SettingsFileProblem(const std::string& settingsFile, FileSystem& fs) {
-  std::string reason;
-  std::optional<FindEntry> entry = fs.LookUp(settingsFile);
-  if (entry && entry->IsFolder()) {
-    reason = "it is a folder";
-  } else if (entry) {
-    std::string content;
-    if (fs.ReadTextFile(settingsFile, content, &reason)) return std::string();
-  } else if (!fs.Inaccessible(settingsFile, &reason)) {
-    return std::string();  // missing: the defaults are meant
-  }
+  const std::string reason = UnreadableFileReason(fs, settingsFile);
+  if (reason.empty()) return std::string();  // readable, or missing: the defaults are meant
   return "The settings file \"" + settingsFile + "\" exists but cannot be read (" + reason +
          "). Make it readable, or remove it to start again from the default options.";
 }
 
 std::string SkipListFilePath(const std::string& folder) {
   return AddBackslash(folder) + "extras.db";
+}
+
+std::string OptionFilesProblem(const std::string& folder, FileSystem& fs) {
+  // The entry itself, not the file its links lead to: a link to nothing is no missing file.
+  std::string problem = SettingsFileProblem(AddBackslash(folder) + "settings.db", fs);
+  if (problem.empty()) problem = SkipListProblem(SkipListFilePath(folder), fs);
+  return problem;
 }
 
 std::optional<std::int16_t> ParseOptionState(const std::string& text) {

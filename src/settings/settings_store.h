@@ -41,6 +41,12 @@ struct LoadedOptions {
 std::string SettingsFileProblem(const std::string& settingsFile,
                                 FileSystem& fs = SystemFileSystem());
 
+// Why a run may not take the options of a folder: its settings.db or extras.db is there (a
+// link that leads nowhere or round in a loop counts) but cannot be read, and the defaults or an
+// empty skip list in its place would delete or upload what the user keeps. Empty when both can
+// be read or are missing.
+std::string OptionFilesProblem(const std::string& folder, FileSystem& fs = SystemFileSystem());
+
 // Section "Main" of settings.db; a missing file or key gives the defaults: every option on
 // except starting the FTP client.
 LoadedOptions LoadOptions(const std::string& settingsFile, FileSystem& fs = SystemFileSystem());

@@ -31,4 +31,11 @@ std::vector<std::string> LoadSkipList(const std::string& skipListFile, FileSyste
   return ParseSkipList(content);
 }
 
+std::string SkipListProblem(const std::string& skipListFile, FileSystem& fs) {
+  const std::string reason = UnreadableFileReason(fs, skipListFile);
+  if (reason.empty()) return std::string();  // readable, or missing: nothing is skipped
+  return "The skip list \"" + skipListFile + "\" exists but cannot be read (" + reason +
+         "). Make it readable, or remove it to skip no files.";
+}
+
 }  // namespace tarnwick

@@ -14,4 +14,8 @@ std::vector<std::string> ParseSkipList(const std::string& content);
 std::vector<std::string> LoadSkipList(const std::string& skipListFile,
                                       FileSystem& fs = SystemFileSystem());
 
+// Why an extras.db that exists cannot be used (a folder, no access, a link that leads nowhere),
+// as a message for the user; empty when it can be read or is missing.
+std::string SkipListProblem(const std::string& skipListFile, FileSystem& fs = SystemFileSystem());
+
 }  // namespace tarnwick

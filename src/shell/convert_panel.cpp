@@ -286,7 +286,7 @@ void ConvertPanel::ShowFailures(const RunResult& result) {
 bool ConvertPanel::SettingsUsable() {
   // The defaults in place of unreadable settings would delete what the user keeps in the FTP
   // web on purpose.
-  std::string problem = SettingsFileProblem(ToStd(SettingsFile()));
+  std::string problem = OptionFilesProblem(ToStd(programFolder_));
   if (problem.empty() && !settingsProblem_.empty())
     problem =
         "The settings file could not be read when Tarnwick started, so the options in "

@@ -1,9 +1,11 @@
 #include <QApplication>
 
+#include "platform/open_file_limit.h"
 #include "shell/main_module.h"
 #include "shell/shell_services.h"
 
 int main(int argc, char** argv) {
+  tarnwick::RaiseOpenFileLimit();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarnwick"));
   // Lets the desktop match the window with its menu entry and icon.
