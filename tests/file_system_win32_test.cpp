@@ -101,8 +101,8 @@ TEST(Win32FileSystemTest, DriveRootIsAFolderWithItsSeparator) {
   // A destination directly on a drive root has the root as its existing parent.
   TempDir dir;
   WriteFile(dir / "web/a.htm", "a");
-  EXPECT_EQ(ConversionRun::CheckFolders(dir / "web", "C:\\").kind,
-            RefusalKind::kUploadsInsideDestination);
+  // The drive itself holds the web: no separator can be taken off a root.
+  EXPECT_EQ(ConversionRun::CheckFolders(dir / "web", "C:\\").kind, RefusalKind::kNested);
   EXPECT_NE(ConversionRun::CheckFolders(dir / "web", "C:\\tarnwick-no-such-web-FTP").kind,
             RefusalKind::kDestinationParentMissing);
 }
