@@ -33,12 +33,13 @@ ComparePanel::ComparePanel(ShellServices& services, const Options& options,
       title_(this, QStringLiteral("lblCompareTitle"), QStringLiteral("Compare"), 24, 18) {
   setObjectName(QStringLiteral("picCompare"));
 
-  cmdCompare = new QPushButton(QStringLiteral("Compare"), this);
+  cmdCompare = new QPushButton(QStringLiteral("C&ompare"), this);
   cmdCompare->setObjectName(QStringLiteral("cmdCompare"));
   cmdCompare->setMinimumWidth(96);
   connect(cmdCompare, &QPushButton::clicked, this, [this] { emit CompareRequested(); });
 
   lstCompare = new CompareList(QStringLiteral("lstCompare"), this);
+  lstCompare->setAccessibleName(QStringLiteral("Comparison report"));
   connect(lstCompare, &QAbstractItemView::clicked, this, [this] { lstCompare_Click(); });
 
   auto* hint = new QLabel(

@@ -68,18 +68,23 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
   txtConvertFrom->setMaxVisibleItems(10);
   txtConvertFrom->lineEdit()->setPlaceholderText(QStringLiteral("The FrontPage web to convert"));
   txtConvertFrom->installEventFilter(this);
+  txtConvertFrom->setAccessibleName(QStringLiteral("FrontPage web"));
+  txtConvertFrom->lineEdit()->setAccessibleName(txtConvertFrom->accessibleName());
 
   txtConvertTo = new QLineEdit(this);
   txtConvertTo->setObjectName(QStringLiteral("txtConvertTo"));
   txtConvertTo->setPlaceholderText(QStringLiteral("The FTP web to create or refresh"));
+  txtConvertTo->setAccessibleName(QStringLiteral("FTP web"));
 
   drvConvert = new QComboBox(this);
   drvConvert->setObjectName(QStringLiteral("drvConvert"));
+  drvConvert->setAccessibleName(QStringLiteral("Drive"));
   FillDrives();
   connect(drvConvert, &QComboBox::activated, this, [this](int) { drvConvert_Change(); });
 
   dirConvert = new FolderList(QStringLiteral("dirConvert"), this);
   dirConvert->setMinimumHeight(120);
+  dirConvert->setAccessibleName(QStringLiteral("Folders"));
   {
     // The browser starts in the home folder without proposing anything.
     const QSignalBlocker blocker(dirConvert);
@@ -94,9 +99,10 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
   imgConvert->setAlignment(Qt::AlignCenter);
   imgConvert->setCursor(Qt::PointingHandCursor);
   imgConvert->setToolTip(QStringLiteral("Start Converting"));
+  imgConvert->setAccessibleName(imgConvert->toolTip());
   connect(imgConvert, &ClickableLabel::Clicked, this, [this] { cmdConvertStart_Click(); });
 
-  cmdConvertStart = new QPushButton(QStringLiteral("Start Converting NOW !!!"), this);
+  cmdConvertStart = new QPushButton(QStringLiteral("&Start Converting NOW !!!"), this);
   cmdConvertStart->setObjectName(QStringLiteral("cmdConvertStart"));
   cmdConvertStart->setMinimumHeight(34);
   cmdConvertStart->setDefault(true);
@@ -118,11 +124,12 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
   lstConvertResults->setUniformItemSizes(true);
   lstConvertResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstConvertResults->setLayoutMode(QListView::SinglePass);
+  lstConvertResults->setAccessibleName(QStringLiteral("Work list"));
 
   auto* fields = new QFormLayout;
   fields->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  fields->addRow(QStringLiteral("FrontPage web:"), txtConvertFrom);
-  fields->addRow(QStringLiteral("FTP web:"), txtConvertTo);
+  fields->addRow(QStringLiteral("&FrontPage web:"), txtConvertFrom);
+  fields->addRow(QStringLiteral("FTP &web:"), txtConvertTo);
 
   auto* browser = new QVBoxLayout;
   browser->setSpacing(4);

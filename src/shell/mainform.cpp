@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
@@ -120,6 +121,16 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
   MainTimer->setObjectName(QStringLiteral("MainTimer"));
   MainTimer->setInterval(kMainTimerIntervalMs);
   connect(MainTimer, &QTimer::timeout, this, [this] { MainTimer_Timer(); });
+
+  // The panels from the keyboard, as the strip lists them; F1 is Help wherever the focus is.
+  for (int index = 0; index < QuickMenu::kItemCount; ++index) {
+    const int number = QuickMenu::ShortcutNumber(index);
+    const QKeySequence keys = number == 0 ? QKeySequence(Qt::Key_F1)
+                                          : QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + number));
+    auto* shortcut = new QShortcut(keys, this);
+    connect(shortcut, &QShortcut::activated, this,
+            [this, index] { SelectQuickMenuItem(static_cast<std::int16_t>(index)); });
+  }
 
   resize(780, 540);
   setMinimumSize(640, Twips(QuickMenu::kStripHeightTwips));

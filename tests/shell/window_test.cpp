@@ -322,6 +322,133 @@ class WindowTest : public QObject {
     QVERIFY(selector->isVisible());
   }
 
+  // The keyboard alone reaches every panel, every item of the strip and every option.
+  void keyboardReachesPanelsItemsAndOptions() {
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* source = Find<QComboBox>(&form, "txtConvertFrom");
+    QCOMPARE(QApplication::focusWidget(), source);
+
+    // Ctrl+1 to Ctrl+6 as the strip lists the panels; F1 is Help and changes no panel.
+    const std::pair<Qt::Key, const char*> shortcuts[] = {
+        {Qt::Key_3, "picSettings"}, {Qt::Key_5, "picFeedback"}, {Qt::Key_6, "picDonation"},
+        {Qt::Key_4, "picAbout"},    {Qt::Key_2, "picCompare"},  {Qt::Key_1, "picConvert"}};
+    for (const auto& [key, panel] : shortcuts) {
+      QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+      QCOMPARE(VisiblePanels(&form), QString::fromLatin1(panel));
+    }
+    QCOMPARE(form.compareBuilds, 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    QCOMPARE(services_.urls.size(), 1);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picConvert"));
+
+    // Back from the source field: the strip's last item, Donate. The arrows go along the
+    // strip as it stands, Enter and Space choose; Help opens its page and leaves the panel.
+    source->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), Item(&form, 5));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), Item(&form, 6));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picFeedback"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+    QCOMPARE(QApplication::focusWidget(), Item(&form, 0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), Item(&form, 5));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCOMPARE(QApplication::focusWidget(), Item(&form, 3));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(services_.urls.size(), 2);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picFeedback"));
+    // An item that cannot be chosen now (Compare during a run) is passed over.
+    Find<QuickMenu>(&form, "OutlookBar")->SetItemEnabled(1, false);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), Item(&form, 0));
+    Find<QuickMenu>(&form, "OutlookBar")->SetItemEnabled(1, true);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picSettings"));
+
+    // A link label takes the focus by Tab and opens its page with Enter.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_4, Qt::ControlModifier);
+    auto* website = Find<QLabel>(&form, "lblWebsite");
+    for (int i = 0; i < 20 && QApplication::focusWidget() != website; ++i)
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), website);
+    QTest::keyClick(website, Qt::Key_Return);
+    QCOMPARE(services_.urls.last(), QString::fromLatin1(tarnwick::kMakerHomePage));
+
+    // Alt and the underlined letter: a field takes the focus, an option is switched.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_1, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), Find(&form, "txtConvertTo"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), source);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_3, Qt::ControlModifier);
+    const std::int16_t before = Saved().KeepUsedFiles;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
+    QTRY_COMPARE(Saved().KeepUsedFiles, std::int16_t(before == 0 ? 1 : 0));
+    QCOMPARE(QApplication::focusWidget(), Find(&form, "chkKeepUsedFiles"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+    QTRY_COMPARE(Saved().CheckForChanges, std::int16_t(0));
+  }
+
+  // A screen reader finds a name and a role on everything the user can act on, and pressing a
+  // strip item through it chooses the item.
+  void everyControlHasANameAndARole() {
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    QStringList unnamed;
+    int interactive = 0;
+    const QList<QAccessible::Role> roleless = {QAccessible::NoRole, QAccessible::Client,
+                                               QAccessible::StaticText, QAccessible::Pane,
+                                               QAccessible::Grouping};
+    const QList<QAccessible::Role> valueRoles = {QAccessible::ComboBox, QAccessible::EditableText,
+                                                 QAccessible::List, QAccessible::Tree};
+    for (int panel = 0; panel <= 6; ++panel) {
+      if (panel == 3) continue;
+      form.SelectQuickMenuItem(static_cast<std::int16_t>(panel));
+      for (QWidget* widget : form.findChildren<QWidget*>()) {
+        if (!widget->isVisible()) continue;
+        const bool clickable = widget->testAttribute(Qt::WA_SetCursor) &&
+                               widget->cursor().shape() == Qt::PointingHandCursor;
+        if (!(widget->focusPolicy() & Qt::TabFocus) && !clickable) continue;
+        ++interactive;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+        const QString what = widget->objectName() + "/" + widget->metaObject()->className();
+        // A field or list is named by the program or by a label, never by what it holds.
+        const bool holdsValue = valueRoles.contains(face->role());
+        const bool named = holdsValue ? !widget->accessibleName().isEmpty() ||
+                                            !face->relations(QAccessible::Labelled).isEmpty()
+                                      : !face->text(QAccessible::Name).trimmed().isEmpty();
+        if (!named || roleless.contains(face->role())) unnamed << what;
+      }
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+    QVERIFY(interactive > 40);
+
+    QAccessibleInterface* settings = QAccessible::queryAccessibleInterface(Item(&form, 2));
+    QCOMPARE(settings->role(), QAccessible::Button);
+    QCOMPARE(settings->text(QAccessible::Name), QStringLiteral("Settings"));
+    QVERIFY(settings->text(QAccessible::Description).contains("Ctrl+3"));
+    settings->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picSettings"));
+    QAccessibleInterface* box =
+        QAccessible::queryAccessibleInterface(Find(&form, "chkKeepUsedFiles"));
+    QCOMPARE(box->role(), QAccessible::CheckBox);
+    QCOMPARE(box->text(QAccessible::Name),
+             QStringLiteral("Keep files that pages use in _borders, _overlay and _fpclass"));
+    form.SelectQuickMenuItem(4);
+    QCOMPARE(QAccessible::queryAccessibleInterface(Find(&form, "lblWebsite"))->role(),
+             QAccessible::Link);
+  }
+
   void osNameFollowsVersion() {
     // Platform id, major, minor version, name.
     const std::tuple<int, int, int, const char*> rows[] = {
