@@ -38,6 +38,12 @@ ComparePanel::ComparePanel(ShellServices& services, const Options& options,
   cmdCompare->setMinimumWidth(96);
   connect(cmdCompare, &QPushButton::clicked, this, [this] { emit CompareRequested(); });
 
+  // Ends the count at its next turn, as closing the window does.
+  cmdCompareCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+  cmdCompareCancel->setObjectName(QStringLiteral("cmdCompareCancel"));
+  cmdCompareCancel->hide();
+  connect(cmdCompareCancel, &QPushButton::clicked, this, [this] { RequestCancel(); });
+
   lstCompare = new CompareList(QStringLiteral("lstCompare"), this);
   lstCompare->setAccessibleName(QStringLiteral("Comparison report"));
   connect(lstCompare, &QAbstractItemView::clicked, this, [this] { lstCompare_Click(); });
@@ -49,6 +55,7 @@ ComparePanel::ComparePanel(ShellServices& services, const Options& options,
 
   auto* top = new QHBoxLayout;
   top->addWidget(hint, 1);
+  top->addWidget(cmdCompareCancel);
   top->addWidget(cmdCompare);
 
   auto* column = new QVBoxLayout(this);
@@ -69,6 +76,7 @@ bool ComparePanel::BuildReport(const QString& source, const QString& destination
   building_ = true;
   cancelRequested_ = false;
   cmdCompare->setEnabled(false);
+  cmdCompareCancel->show();
   lstCompare->Clear();
   firstFindingRow_ = -1;
   findingPages_.clear();
@@ -79,10 +87,14 @@ bool ComparePanel::BuildReport(const QString& source, const QString& destination
   destPath_ = report.DestPath;
   uploadsPath_ = report.UploadsPath;
   if (!report.Cancelled) AddCheckSection(report.SourcePath);
+  if (cancelRequested_) lstCompare->AddLine(QString::fromLatin1(kStoppedLine));
 
+  const bool cancelHadFocus = cmdCompareCancel->hasFocus();
+  cmdCompareCancel->hide();
   building_ = false;
   cancelRequested_ = false;
   cmdCompare->setEnabled(!runInProgress_);
+  if (cancelHadFocus) cmdCompare->setFocus(Qt::OtherFocusReason);
   return true;
 }
 

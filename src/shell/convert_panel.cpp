@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStorageInfo>
@@ -117,6 +118,19 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
     if (linkShown_) emit ReportRequested();
   });
 
+  // Files done of the work list; busy while the scan is still finding them.
+  prgConvert = new QProgressBar(this);
+  prgConvert->setObjectName(QStringLiteral("prgConvert"));
+  prgConvert->setAccessibleName(QStringLiteral("Files converted"));
+  prgConvert->setFormat(QStringLiteral("%v of %m"));
+  prgConvert->setFixedWidth(150);
+  prgConvert->hide();
+  // Stops the run after the file in progress, as closing the window does.
+  cmdConvertCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+  cmdConvertCancel->setObjectName(QStringLiteral("cmdConvertCancel"));
+  cmdConvertCancel->hide();
+  connect(cmdConvertCancel, &QPushButton::clicked, this, [this] { RequestCancel(); });
+
   workList_ = new WorkListModel(this);
   lstConvertResults = new QListView(this);
   lstConvertResults->setObjectName(QStringLiteral("lstConvertResults"));
@@ -153,7 +167,12 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
   column->setSpacing(8);
   column->addLayout(fields);
   column->addLayout(middle, 2);
-  column->addWidget(lblConvert);
+  auto* status = new QHBoxLayout;
+  status->setSpacing(8);
+  status->addWidget(lblConvert, 1);
+  status->addWidget(prgConvert);
+  status->addWidget(cmdConvertCancel);
+  column->addLayout(status);
   column->addWidget(lstConvertResults, 3);
 
   refresh_ = new QTimer(this);
@@ -256,10 +275,19 @@ bool ConvertPanel::eventFilter(QObject* watched, QEvent* event) {
 
 void ConvertPanel::SetRunning(bool running) {
   running_ = running;
+  const bool cancelHadFocus = cmdConvertCancel->hasFocus();
   for (QWidget* control :
        std::initializer_list<QWidget*>{txtConvertFrom, txtConvertTo, drvConvert, dirConvert,
                                        cmdConvertStart, imgConvert, lblConvert}) {
     control->setEnabled(!running);
+  }
+  if (cancelHadFocus) cmdConvertStart->setFocus(Qt::OtherFocusReason);
+  cmdConvertCancel->setVisible(running);
+  if (running) {
+    prgConvert->setRange(0, 0);
+    prgConvert->show();
+    // The focus leaves the disabled controls for the one that can stop the run.
+    cmdConvertCancel->setFocus(Qt::OtherFocusReason);
   }
 }
 
@@ -370,6 +398,11 @@ void ConvertPanel::RunFinished(const RunResult& result, const std::optional<Chec
   }
   SetRunning(false);
 
+  if (!result.cancelled && !result.refusal) {
+    prgConvert->setRange(0, static_cast<int>(result.entries));
+    prgConvert->setValue(prgConvert->maximum());
+  }
+  if (prgConvert->maximum() == 0) prgConvert->hide();
   if (result.refusal) {
     ShowRefusal(result.refusal);
     emit RunEnded();
@@ -397,6 +430,12 @@ void ConvertPanel::FlushView() {
   RunRelay::News news = relay_->Take();
   workList_->Append(news.entries);
   if (news.status) lblConvert->setText(ToQ(*news.status));
+  // The file being copied is the one after those done; the work list is whole by then.
+  const std::size_t done = std::max(news.done.value_or(0), news.selection.value_or(0));
+  if (news.done || news.selection) {
+    prgConvert->setRange(0, std::max(workList_->rowCount(), static_cast<int>(done)));
+    prgConvert->setValue(static_cast<int>(done));
+  }
   if (news.selection && *news.selection < static_cast<std::size_t>(workList_->rowCount())) {
     const QModelIndex index = workList_->index(static_cast<int>(*news.selection));
     lstConvertResults->setCurrentIndex(index);

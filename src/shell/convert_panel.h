@@ -16,6 +16,7 @@
 class QComboBox;
 class QLineEdit;
 class QListView;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 
@@ -103,6 +104,8 @@ class ConvertPanel : public QWidget {
   QPushButton* cmdConvertStart;
   ClickableLabel* imgConvert;
   ClickableLabel* lblConvert;
+  QProgressBar* prgConvert;
+  QPushButton* cmdConvertCancel;
   QListView* lstConvertResults;
   WorkListModel* workList_;
 

@@ -678,6 +678,88 @@ class WindowTest : public QObject {
     QVERIFY(!QFile::exists(SettingsFile()));
   }
 
+  // The progress bar counts the files done of the work list; Cancel stops the run after the
+  // file in progress as closing does, and the window stays.
+  void progressAndCancelDuringALongCopy() {
+    const QString source = work_.filePath("cancel/Web");
+    const QString destination = work_.filePath("cancel/Site");
+    MakeWeb(source);
+    const QByteArray video(1 << 20, 'v');
+    WriteFile(source + "/a-video.mpg", video);
+    WriteFile(source + "/b-page.htm", "<p>b</p>");
+    GatedFileSystem slowDisk("b-page.htm");
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    SetFolders(&form, source, destination);
+    auto* panel = Find<ConvertPanel>(&form, "picConvert");
+    panel->SetFileSystem(slowDisk);
+    auto* progress = Find<QProgressBar>(&form, "prgConvert");
+    auto* cancel = Find<QPushButton>(&form, "cmdConvertCancel");
+    QVERIFY(!cancel->isVisible());
+
+    QTest::mouseClick(Find<QPushButton>(&form, "cmdConvertStart"), Qt::LeftButton);
+    QVERIFY(cancel->isVisible());
+    QCOMPARE(QApplication::focusWidget(), cancel);
+    QTRY_VERIFY_WITH_TIMEOUT(slowDisk.Reached(), 60000);
+    // The video is done, the page is in progress: one of four.
+    QTRY_COMPARE(progress->value(), 1);
+    QCOMPARE(progress->maximum(), 4);
+    QVERIFY(progress->isVisible());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(panel->Running());  // until the file in progress is done
+    slowDisk.Open();
+    WaitForRun(&form);
+    QVERIFY(panel->LastResult()->cancelled);
+    QCOMPARE(Find<QLabel>(&form, "lblConvert")->text(),
+             QStringLiteral("The conversion was stopped before it was finished."));
+    QVERIFY(form.isVisible());
+    QCOMPARE(services_.endProcessCalls, 0);
+    QVERIFY(!cancel->isVisible());
+    QCOMPARE(QApplication::focusWidget(), Find(&form, "cmdConvertStart"));
+    // The file in progress is whole on both sides, nothing after it was begun, and the run is
+    // not remembered.
+    QCOMPARE(ReadAll(destination + "/b-page.htm"), QByteArray("<p>b</p>"));
+    QCOMPARE(ReadAll(destination + "-Uploads/b-page.htm"), QByteArray("<p>b</p>"));
+    QVERIFY(!QFile::exists(destination + "/index.htm"));
+    QVERIFY(!QFile::exists(SettingsFile()));
+    QCOMPARE(progress->value(), 2);
+
+    // From the keyboard this time, to the end: every file is done.
+    panel->SetFileSystem(SystemFileSystem());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(!panel->Running() && !panel->LastResult()->cancelled, 60000);
+    QCOMPARE(progress->maximum(), 4);
+    QCOMPARE(progress->value(), 4);
+    QVERIFY(QFile::exists(destination + "/index.htm"));
+  }
+
+  // Cancel ends the count of the Compare panel at its next turn; the next one counts afresh.
+  void cancelEndsTheCount() {
+    const QString source = work_.filePath("count/Web");
+    for (int i = 0; i < 2000; ++i)
+      WriteFile(source + QStringLiteral("/pages/p%1.htm").arg(i), QByteArray(10, 'x'));
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    SetFolders(&form, source, source + "-FTP");
+    auto* cancel = Find<QPushButton>(&form, "cmdCompareCancel");
+    bool shown = false;
+    QTimer::singleShot(0, &form, [&] {
+      shown = cancel->isVisible();
+      QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_2, Qt::ControlModifier);
+    QVERIFY(shown);
+    QVERIFY(!cancel->isVisible());
+    auto* list = Find<CompareList>(&form, "lstCompare");
+    QCOMPARE(list->Lines().size(), 6);
+    QCOMPARE(list->Lines().last(), QString::fromLatin1(ComparePanel::kStoppedLine));
+    QTest::mouseClick(Find<QPushButton>(&form, "cmdCompare"), Qt::LeftButton);
+    QVERIFY(list->Lines().contains(QStringLiteral("Files\t2000\t0\t2000\t100%")));
+    QVERIFY(!list->Lines().contains(QString::fromLatin1(ComparePanel::kStoppedLine)));
+  }
+
   // The Compare panel.
 
   // A FrontPage web, its FTP web with the latest log, and the uploads folder with its own log;
@@ -803,7 +885,8 @@ class WindowTest : public QObject {
     QVERIFY(nextStartIn);
     QCOMPARE(services.endProcessCalls, 1);
     // Nothing was counted after the close: no numbers at all.
-    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines.size(), 6);
+    QCOMPARE(lines.last(), QString::fromLatin1(ComparePanel::kStoppedLine));
   }
 
   // The Settings panel: the options as the user sees and sets them.
