@@ -69,6 +69,8 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
   txtConvertFrom->setMaxVisibleItems(10);
   txtConvertFrom->lineEdit()->setPlaceholderText(QStringLiteral("The FrontPage web to convert"));
   txtConvertFrom->installEventFilter(this);
+  // A web picked from the list, by the mouse or the keyboard, has its destination at once.
+  connect(txtConvertFrom, &QComboBox::activated, this, [this](int) { txtConvertFrom_Change(); });
   txtConvertFrom->setAccessibleName(QStringLiteral("FrontPage web"));
   txtConvertFrom->lineEdit()->setAccessibleName(txtConvertFrom->accessibleName());
 
@@ -248,17 +250,28 @@ void ConvertPanel::drvConvert_Change() {
 void ConvertPanel::dirConvert_Change() {
   const QString path = dirConvert->Path();
   txtConvertFrom->setEditText(path);
-  const SourceMemory memory(ToStd(SettingsFile()));
-  txtConvertTo->setText(ToQ(memory.ProposedDestination(FolderPath(ToStd(path)).Text())));
+  ProposeDestination(path);
 }
 
-void ConvertPanel::txtConvertFrom_GotFocus() {
+void ConvertPanel::ProposeDestination(const QString& source) {
+  proposedFor_ = source;
+  const SourceMemory memory(ToStd(SettingsFile()));
+  txtConvertTo->setText(ToQ(memory.ProposedDestination(FolderPath(ToStd(source)).Text())));
+}
+
+void ConvertPanel::txtConvertFrom_GotFocus() { txtConvertFrom_Change(); }
+
+void ConvertPanel::txtConvertFrom_Change() {
   const QString text = txtConvertFrom->currentText();
-  if (text.isEmpty()) return;
+  // The same source again keeps a destination the user has typed since.
+  if (text.isEmpty() || text == proposedFor_) return;
   SelectDriveFor(FolderList::Normalised(text));
-  // Moving the browser proposes the remembered destination; a text that names no folder
-  // leaves the browser where it was.
-  dirConvert->SetPath(text);
+  {
+    // The browser follows a text that names a folder; the proposal is made here either way.
+    const QSignalBlocker blocker(dirConvert);
+    dirConvert->SetPath(text);
+  }
+  ProposeDestination(text);
 }
 
 void ConvertPanel::LoadRecentWebs() {
@@ -270,6 +283,8 @@ void ConvertPanel::LoadRecentWebs() {
 
 bool ConvertPanel::eventFilter(QObject* watched, QEvent* event) {
   if (watched == txtConvertFrom && event->type() == QEvent::FocusIn) txtConvertFrom_GotFocus();
+  // Leaving the field proposes for what was typed, before any click on Start.
+  if (watched == txtConvertFrom && event->type() == QEvent::FocusOut) txtConvertFrom_Change();
   return QWidget::eventFilter(watched, event);
 }
 

@@ -49,6 +49,9 @@ class ConvertPanel : public QWidget {
   void drvConvert_Change();
   void dirConvert_Change();
   void txtConvertFrom_GotFocus();
+  // The source was picked from the list, or typed and left: the browser follows it and its
+  // destination is proposed.
+  void txtConvertFrom_Change();
   void LoadRecentWebs();
 
   // Until RunEnded: the run goes on after the click that started it has returned.
@@ -79,6 +82,8 @@ class ConvertPanel : public QWidget {
 
  private:
   void SetRunning(bool running);
+  // The remembered destination of that source, or the source followed by "-FTP".
+  void ProposeDestination(const QString& source);
   void FlushView();
   // Back on the window's thread once the run (and its remembering) is over.
   void RunFinished(const RunResult& result, const std::optional<CheckResult>& check,
@@ -110,6 +115,7 @@ class ConvertPanel : public QWidget {
   WorkListModel* workList_;
 
   bool running_ = false;
+  QString proposedFor_;  // the source text the destination was last proposed for
   bool linkShown_ = false;
   int currentDrive_ = -1;
   std::optional<RunResult> lastResult_;

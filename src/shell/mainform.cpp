@@ -170,6 +170,16 @@ void Mainform::StartMainTimer() { MainTimer->start(); }
 void Mainform::SetupTrayIcon() {
   TrayIcon1 = new TrayIcon(this);
   connect(TrayIcon1, &TrayIcon::ExitChosen, this, [this] { ExitRequested = true; });
+  // Help and About are the quick menu's, with the window brought to the front for them.
+  connect(TrayIcon1, &TrayIcon::HelpChosen, this, [this] {
+    BringToFront();
+    SelectQuickMenuItem(3);
+  });
+  connect(TrayIcon1, &TrayIcon::AboutChosen, this, [this] {
+    BringToFront();
+    SelectQuickMenuItem(4);
+  });
+  connect(TrayIcon1, &TrayIcon::WindowWanted, this, [this] { BringToFront(); });
   TrayIcon1->Setup(OSName);
 }
 
@@ -195,6 +205,13 @@ void Mainform::MainTimer_Timer() {
     return;
   }
   picSettings->SetTickerUpdateEnabled(outcome.isOnline);
+}
+
+void Mainform::BringToFront() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
 }
 
 void Mainform::ShowWindowStep() {

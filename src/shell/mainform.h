@@ -72,6 +72,7 @@ class Mainform : public QWidget {
  private:
   void RunStep(const char* name, void (Mainform::*step)());
   void ShowWindowStep();
+  void BringToFront();
   void FocusSourceStep();
   void LoadRecentWebsStep();
   void SelectConvertStep();

@@ -2,6 +2,7 @@
 #include <QtWidgets>
 #include <stdexcept>
 
+#include "engine/source_memory.h"
 #include "settings/settings_store.h"
 #include "shell/compare_list.h"
 #include "shell/compare_panel.h"
@@ -612,6 +613,71 @@ class WindowTest : public QObject {
     QCOMPARE(form.compareBuilds, 1);
   }
 
+  // A web picked from the list, by the mouse or the keyboard, or typed and left with Tab, has
+  // its own destination before Start is clicked.
+  void pickedOrTypedSourceHasItsDestination() {
+    const QString alpha = work_.filePath("pick/Alpha"), beta = work_.filePath("pick/Beta");
+    const QString typed = work_.filePath("pick/Gamma");
+    for (const QString& web : {alpha, beta, typed}) MakeWeb(web);
+    const QString alphaSite = work_.filePath("pick/alpha-site");
+    const QString betaSite = work_.filePath("pick/beta-site");
+    SourceMemory memory(SettingsFile().toStdString());
+    QVERIFY(memory.RememberConversion(alpha.toStdString(), alphaSite.toStdString()));
+    QVERIFY(memory.RememberConversion(beta.toStdString(), betaSite.toStdString()));
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* source = Find<QComboBox>(&form, "txtConvertFrom");
+    auto* destination = Find<QLineEdit>(&form, "txtConvertTo");
+    auto* panel = Find<ConvertPanel>(&form, "picConvert");
+    QCOMPARE(source->currentText(), beta);
+    QCOMPARE(destination->text(), betaSite);
+
+    // The mouse: the list opened, Alpha clicked.
+    QTest::mouseClick(source, Qt::LeftButton, {},
+                      QPoint(source->width() - 6, source->height() / 2));
+    QAbstractItemView* list = source->view();
+    QTRY_VERIFY(list->isVisible());
+    // The list takes no click in its first moments, as a double click would be.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(1, 0)).center());
+    QCOMPARE(source->currentText(), alpha);
+    QCOMPARE(destination->text(), alphaSite);
+    Start(&form);
+    QVERIFY(QFile::exists(alphaSite + "/index.htm"));
+    QVERIFY(!QDir(betaSite).exists());
+
+    // The keyboard: Beta is above Alpha in the list.
+    source->setFocus();
+    QCOMPARE(source->currentText(), alpha);
+    QTest::keyClick(source, Qt::Key_Down);
+    QCOMPARE(source->currentText(), beta);
+    QCOMPARE(destination->text(), betaSite);
+    QTest::keyClick(source, Qt::Key_Up);
+    QCOMPARE(source->currentText(), alpha);
+    QCOMPARE(destination->text(), alphaSite);
+    QTest::keyClick(source, Qt::Key_Down);
+    QTest::keyClick(source, Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY(QFile::exists(betaSite + "/index.htm"));
+    WaitForRun(&form);
+    QCOMPARE(panel->LastResult()->failures.size(), std::size_t{0});
+
+    // Typed, then Tab: a web never converted gets the "-FTP" default. A destination typed
+    // after that stays when the source field is entered and left again.
+    source->setFocus();
+    source->lineEdit()->selectAll();
+    QTest::keyClicks(source->lineEdit(), typed);
+    QTest::keyClick(source, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), destination);
+    QCOMPARE(destination->text(), typed + "-FTP");
+    destination->selectAll();
+    QTest::keyClicks(destination, work_.filePath("pick/own"));
+    QTest::keyClick(destination, Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(destination->text(), work_.filePath("pick/own"));
+  }
+
   // Settings that cannot be read are not replaced by the defaults: not when the run starts,
   // nor when they could not be read as the window was loaded.
   void unreadSettingsAreNotReplaced() {
@@ -1032,11 +1098,8 @@ class WindowTest : public QObject {
     // The offscreen desktop has no tray: no icon, and the program runs on without one.
     QVERIFY(!tray->IconShown());
 
-    actions[0]->trigger();
-    actions[1]->trigger();
     tray->MenuClick(99);
     QVERIFY(!form.ExitRequested);
-    QCOMPARE(services_.urls.size(), 1);
 
     actions[3]->trigger();
     QVERIFY(form.ExitRequested);
@@ -1060,6 +1123,49 @@ class WindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(afterDone, 20000);
     QCOMPARE(ended.size(), 1);
     QCOMPARE(ReadAll(TickerFile()), QByteArray(kGoodText));
+  }
+
+  // Help and About of the tray menu are the quick menu's, with the window brought forward; a
+  // click on the icon brings it forward too.
+  void trayMenuHelpAboutAndClickBringTheWindow() {
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    auto* tray = Find<TrayIcon>(&form, "TrayIcon1");
+    QMenu* menu = tray->Menu();
+    const auto choose = [menu](int position) {
+      menu->popup(QPoint(40, 40));
+      QTRY_VERIFY(menu->isVisible());
+      QAction* action = menu->actions()[position];
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+      QTRY_VERIFY(!menu->isVisible());
+    };
+    form.SelectQuickMenuItem(2);
+    form.showMinimized();
+    choose(1);  // About
+    QVERIFY(!form.isMinimized());
+    QVERIFY(form.isVisible());
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picAbout"));
+    QCOMPARE(services_.urls.size(), 0);
+    form.hide();
+    choose(0);  // Help
+    QVERIFY(form.isVisible());
+    QCOMPARE(services_.urls.size(), 1);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picAbout"));
+    // The menu from the keyboard: the separator is passed over on the way to Exit.
+    menu->popup(QPoint(40, 40));
+    QTRY_VERIFY(menu->isVisible());
+    for (int i = 0; i < 3; ++i) QTest::keyClick(menu, Qt::Key_Down);
+    QCOMPARE(menu->activeAction(), menu->actions()[3]);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QVERIFY(!form.ExitRequested);
+
+    // The desktop reports a plain click on the icon (this one has no tray to click in).
+    form.showMinimized();
+    tray->Activated(QSystemTrayIcon::Context);
+    QVERIFY(form.isMinimized());
+    tray->Activated(QSystemTrayIcon::Trigger);
+    QVERIFY(!form.isMinimized());
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picAbout"));
   }
 
   void welcomeBalloonAndConnectionGoByTheSystem() {
