@@ -71,6 +71,8 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
   txtConvertFrom->installEventFilter(this);
   // A web picked from the list, by the mouse or the keyboard, has its destination at once.
   connect(txtConvertFrom, &QComboBox::activated, this, [this](int) { txtConvertFrom_Change(); });
+  connect(txtConvertFrom->lineEdit(), &QLineEdit::textEdited, this,
+          [this] { sourceTyped_ = true; });
   txtConvertFrom->setAccessibleName(QStringLiteral("FrontPage web"));
   txtConvertFrom->lineEdit()->setAccessibleName(txtConvertFrom->accessibleName());
 
@@ -264,6 +266,7 @@ void ConvertPanel::txtConvertFrom_GotFocus() { txtConvertFrom_Change(); }
 void ConvertPanel::txtConvertFrom_Change() {
   const QString text = txtConvertFrom->currentText();
   // The same source again keeps a destination the user has typed since.
+  sourceTyped_ = false;
   if (text.isEmpty() || text == proposedFor_) return;
   SelectDriveFor(FolderList::Normalised(text));
   {
@@ -284,7 +287,8 @@ void ConvertPanel::LoadRecentWebs() {
 bool ConvertPanel::eventFilter(QObject* watched, QEvent* event) {
   if (watched == txtConvertFrom && event->type() == QEvent::FocusIn) txtConvertFrom_GotFocus();
   // Leaving the field proposes for what was typed, before any click on Start.
-  if (watched == txtConvertFrom && event->type() == QEvent::FocusOut) txtConvertFrom_Change();
+  if (watched == txtConvertFrom && event->type() == QEvent::FocusOut && sourceTyped_)
+    txtConvertFrom_Change();
   return QWidget::eventFilter(watched, event);
 }
 

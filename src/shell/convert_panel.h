@@ -115,7 +115,8 @@ class ConvertPanel : public QWidget {
   WorkListModel* workList_;
 
   bool running_ = false;
-  QString proposedFor_;  // the source text the destination was last proposed for
+  QString proposedFor_;       // the source text the destination was last proposed for
+  bool sourceTyped_ = false;  // typed into since the last proposal
   bool linkShown_ = false;
   int currentDrive_ = -1;
   std::optional<RunResult> lastResult_;
