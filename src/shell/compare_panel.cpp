@@ -73,6 +73,14 @@ void ComparePanel::SetRunInProgress(bool running) {
 bool ComparePanel::BuildReport(const QString& source, const QString& destination) {
   // A second report from inside the first one's event processing would mix their lines.
   if (building_ || runInProgress_) return false;
+  if (source.trimmed().isEmpty()) {
+    // Nothing to count: no report of a web without a name.
+    lstCompare->Clear();
+    lstCompare->AddLine(QString::fromLatin1(kNoWebLine));
+    destPath_.clear();
+    uploadsPath_.clear();
+    return true;
+  }
   building_ = true;
   cancelRequested_ = false;
   cmdCompare->setEnabled(false);

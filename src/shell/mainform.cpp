@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -132,8 +133,17 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
             [this, index] { SelectQuickMenuItem(static_cast<std::int16_t>(index)); });
   }
 
-  resize(780, 540);
-  setMinimumSize(640, Twips(QuickMenu::kStripHeightTwips));
+  // The first size, and the least, within what the screen offers (a large scale factor leaves
+  // few pixels); the frame needs some of it too.
+  QSize room(780, 540);
+  QSize least(640, Twips(QuickMenu::kStripHeightTwips));
+  if (const QScreen* shown = screen()) {
+    const QSize available = shown->availableGeometry().size() - QSize(16, 48);
+    room = room.boundedTo(available);
+    least = least.boundedTo(available);
+  }
+  setMinimumSize(least);
+  resize(room);
 }
 
 Mainform::~Mainform() = default;

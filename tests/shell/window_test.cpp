@@ -808,6 +808,11 @@ class WindowTest : public QObject {
     Mainform form(services_, programFolder_.path());
     form.Form_Load();
     QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* list = Find<CompareList>(&form, "lstCompare");
+    // No web chosen yet: nothing is counted, and the user is told what to do.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(list->Lines(), QStringList{QString::fromLatin1(ComparePanel::kNoWebLine)});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_1, Qt::ControlModifier);
     SetFolders(&form, source, source + "-FTP");
     auto* cancel = Find<QPushButton>(&form, "cmdCompareCancel");
     bool shown = false;
@@ -818,7 +823,6 @@ class WindowTest : public QObject {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_2, Qt::ControlModifier);
     QVERIFY(shown);
     QVERIFY(!cancel->isVisible());
-    auto* list = Find<CompareList>(&form, "lstCompare");
     QCOMPARE(list->Lines().size(), 6);
     QCOMPARE(list->Lines().last(), QString::fromLatin1(ComparePanel::kStoppedLine));
     QTest::mouseClick(Find<QPushButton>(&form, "cmdCompare"), Qt::LeftButton);
@@ -1145,6 +1149,8 @@ class WindowTest : public QObject {
     QVERIFY(!form.isMinimized());
     QVERIFY(form.isVisible());
     QCOMPARE(VisiblePanels(&form), QStringLiteral("picAbout"));
+    QVERIFY(Find(&form, "lblLicence")->isVisible());
+    QVERIFY(Find<QLabel>(&form, "lblLicence")->text().contains("GPL-3.0-or-later"));
     QCOMPARE(services_.urls.size(), 0);
     form.hide();
     choose(0);  // Help
