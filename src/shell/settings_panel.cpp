@@ -153,8 +153,10 @@ SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFold
   addOption(skipRows, &Options::KeepUsedFiles, 0);
   Row(&Options::KeepUsedFiles)
       .box->setToolTip(QStringLiteral(
-          "Pictures and classes that kept pages use are copied into the FTP web too; "
-          "nothing from _private or a _vti folder"));
+          "<p>Pages often show pictures, styles or classes kept in the editor's _borders, "
+          "_overlay and _fpclass folders. With this option those files come into the FTP web "
+          "too, so the pages work on the host. Nothing from _private or a _vti folder is "
+          "ever copied.</p>"));
   Row(&Options::KeepUsedFiles).label->setWordWrap(true);
   lstKillExtra->setMinimumHeight(100);
   lstKillExtra->setMaximumHeight(150);

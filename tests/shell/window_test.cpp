@@ -443,6 +443,8 @@ class WindowTest : public QObject {
     QAccessibleInterface* box =
         QAccessible::queryAccessibleInterface(Find(&form, "chkKeepUsedFiles"));
     QCOMPARE(box->role(), QAccessible::CheckBox);
+    // Its tip is rich text, which the tip wraps to a readable width.
+    QVERIFY(Qt::mightBeRichText(Find(&form, "chkKeepUsedFiles")->toolTip()));
     QCOMPARE(box->text(QAccessible::Name),
              QStringLiteral("Keep files that pages use in _borders, _overlay and _fpclass"));
     form.SelectQuickMenuItem(4);
@@ -903,6 +905,21 @@ class WindowTest : public QObject {
     const int heading = static_cast<int>(found.indexOf(ComparePanel::kCheckHeading));
     QVERIFY(heading > 0);
     QVERIFY(found[heading + 3].startsWith(QStringLiteral("a/news.htm, line 2, missing: gone.htm")));
+    // A finding cut off by the list shows whole as its tip; a new report starts at the left.
+    list->resize(200, list->height());
+    const QModelIndex finding = list->model()->index(heading + 3, 0);
+    list->scrollTo(finding);
+    QHelpEvent hover(QEvent::ToolTip, list->visualRect(finding).center(),
+                     list->viewport()->mapToGlobal(list->visualRect(finding).center()));
+    QApplication::sendEvent(list->viewport(), &hover);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QVERIFY2(QToolTip::text().contains(found[heading + 3].toHtmlEscaped()),
+             qPrintable(QToolTip::text()));
+    QToolTip::hideText();
+    list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum());
+    QVERIFY(list->horizontalScrollBar()->value() > 0);
+    QTest::mouseClick(Find<QPushButton>(&form, "cmdCompare"), Qt::LeftButton);
+    QCOMPARE(list->horizontalScrollBar()->value(), 0);
     for (int row : {heading + 3, heading + 1, heading}) ClickLine(list, row);
     QCOMPARE(services_.editedFiles.mid(2),
              QStringList{QDir::toNativeSeparators(source + "/a/news.htm")});
