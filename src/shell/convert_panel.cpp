@@ -2,17 +2,21 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -69,6 +73,7 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
   txtConvertFrom->setMaxVisibleItems(10);
   txtConvertFrom->lineEdit()->setPlaceholderText(QStringLiteral("The FrontPage web to convert"));
   txtConvertFrom->installEventFilter(this);
+  txtConvertFrom->lineEdit()->installEventFilter(this);
   // A web picked from the list, by the mouse or the keyboard, has its destination at once.
   connect(txtConvertFrom, &QComboBox::activated, this, [this](int) { txtConvertFrom_Change(); });
   connect(txtConvertFrom->lineEdit(), &QLineEdit::textEdited, this,
@@ -277,6 +282,19 @@ void ConvertPanel::txtConvertFrom_Change() {
   ProposeDestination(text);
 }
 
+void ConvertPanel::OpenSource(const QString& folder) {
+  txtConvertFrom->setEditText(QDir::toNativeSeparators(folder));
+  txtConvertFrom_Change();
+}
+
+QString ConvertPanel::DroppedFolder(const QMimeData* data) {
+  if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().front();
+  if (!url.isLocalFile()) return {};
+  const QFileInfo folder(url.toLocalFile());
+  return folder.isDir() ? folder.absoluteFilePath() : QString();
+}
+
 void ConvertPanel::LoadRecentWebs() {
   txtConvertFrom->clear();
   const SourceMemory memory(ToStd(SettingsFile()));
@@ -285,6 +303,24 @@ void ConvertPanel::LoadRecentWebs() {
 }
 
 bool ConvertPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtConvertFrom->lineEdit() && !running_) {
+    // A folder dropped on the field is the source, not a text to insert.
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      if (!DroppedFolder(drag->mimeData()).isEmpty()) {
+        drag->acceptProposedAction();
+        return true;
+      }
+    } else if (event->type() == QEvent::Drop) {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const QString folder = DroppedFolder(drop->mimeData());
+      if (!folder.isEmpty()) {
+        drop->acceptProposedAction();
+        OpenSource(folder);
+        return true;
+      }
+    }
+  }
   if (watched == txtConvertFrom && event->type() == QEvent::FocusIn) txtConvertFrom_GotFocus();
   // Leaving the field proposes for what was typed, before any click on Start.
   if (watched == txtConvertFrom && event->type() == QEvent::FocusOut && sourceTyped_)

@@ -16,6 +16,7 @@
 class QComboBox;
 class QLineEdit;
 class QListView;
+class QMimeData;
 class QProgressBar;
 class QPushButton;
 class QTimer;
@@ -53,6 +54,10 @@ class ConvertPanel : public QWidget {
   // destination is proposed.
   void txtConvertFrom_Change();
   void LoadRecentWebs();
+  // The folder becomes the source, the browser follows and its destination is proposed.
+  void OpenSource(const QString& folder);
+  // The one local folder that a drag carries; empty for anything else.
+  static QString DroppedFolder(const QMimeData* data);
 
   // Until RunEnded: the run goes on after the click that started it has returned.
   bool Running() const { return running_; }

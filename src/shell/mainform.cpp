@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <QShortcut>
@@ -144,6 +147,7 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
   }
   setMinimumSize(least);
   resize(room);
+  setAcceptDrops(true);
 }
 
 Mainform::~Mainform() = default;
@@ -281,6 +285,24 @@ void Mainform::PrepareCompareList() {
   lstCompare->SetTabStops({});
   lstCompare->SetTabStops({std::begin(kReportTabStops), std::end(kReportTabStops)});
   lstCompare->viewport()->update();
+}
+
+void Mainform::OpenSource(const QString& folder) {
+  if (picConvert->Running()) return;
+  SelectQuickMenuItem(0);
+  picConvert->OpenSource(folder);
+}
+
+void Mainform::dragEnterEvent(QDragEnterEvent* event) {
+  if (!picConvert->Running() && !ConvertPanel::DroppedFolder(event->mimeData()).isEmpty())
+    event->acceptProposedAction();
+}
+
+void Mainform::dropEvent(QDropEvent* event) {
+  const QString folder = ConvertPanel::DroppedFolder(event->mimeData());
+  if (folder.isEmpty() || picConvert->Running()) return;
+  event->acceptProposedAction();
+  OpenSource(folder);
 }
 
 void Mainform::RunStartedOrEnded(bool running) {

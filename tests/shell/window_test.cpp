@@ -680,6 +680,69 @@ class WindowTest : public QObject {
     QCOMPARE(destination->text(), work_.filePath("pick/own"));
   }
 
+  // A folder dropped on the window or on the source field, or named on the command line, is
+  // the source, with its destination proposed; a file or a text is not.
+  void droppedOrGivenFolderIsTheSource() {
+    const QString alpha = work_.filePath("drop/Alpha"), beta = work_.filePath("drop/Beta");
+    MakeWeb(alpha);
+    MakeWeb(beta);
+    const QString alphaSite = work_.filePath("drop/alpha-site");
+    QVERIFY(SourceMemory(SettingsFile().toStdString())
+                .RememberConversion(alpha.toStdString(), alphaSite.toStdString()));
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    form.SelectQuickMenuItem(2);
+    auto* source = Find<QComboBox>(&form, "txtConvertFrom");
+    auto* destination = Find<QLineEdit>(&form, "txtConvertTo");
+    const auto drop = [](QWidget* target, const QList<QUrl>& urls) {
+      QMimeData data;
+      data.setUrls(urls);
+      const QPoint at = target->rect().center();
+      QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+      QApplication::sendEvent(target, &enter);
+      if (!enter.isAccepted()) return false;
+      QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+      QApplication::sendEvent(target, &dropped);
+      return dropped.isAccepted();
+    };
+    const QString before = source->currentText();
+    QVERIFY(!drop(&form, {QUrl::fromLocalFile(beta + "/index.htm")}));
+    QVERIFY(!drop(&form, {QUrl::fromLocalFile(alpha), QUrl::fromLocalFile(beta)}));
+    QVERIFY(!drop(&form, {QUrl("https://www.example.org/")}));
+    QCOMPARE(source->currentText(), before);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picSettings"));
+
+    QVERIFY(drop(&form, {QUrl::fromLocalFile(alpha)}));
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picConvert"));
+    QCOMPARE(source->currentText(), QDir::toNativeSeparators(alpha));
+    QCOMPARE(destination->text(), alphaSite);
+    QCOMPARE(Find<FolderList>(&form, "dirConvert")->Path(), QDir::toNativeSeparators(alpha));
+    QVERIFY(drop(source->lineEdit(), {QUrl::fromLocalFile(beta)}));
+    QCOMPARE(source->currentText(), QDir::toNativeSeparators(beta));
+    QCOMPARE(destination->text(), QDir::toNativeSeparators(beta) + "-FTP");
+
+    // tarnwick FOLDER, relative to the current folder.
+    QTemporaryDir folder;
+    RecordingServices services;
+    services.endsLoop = true;
+    QString given, proposed;
+    QTimer::singleShot(0, [&] {
+      for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* mainform = qobject_cast<Mainform*>(window); mainform && mainform != &form) {
+          given = Find<QComboBox>(mainform, "txtConvertFrom")->currentText();
+          proposed = Find<QLineEdit>(mainform, "txtConvertTo")->text();
+          mainform->close();
+        }
+    });
+    const QString current = QDir::currentPath();
+    QDir::setCurrent(work_.filePath("drop"));
+    const int status = tarnwick::Main(services, folder.path(), QStringLiteral("Beta"));
+    QDir::setCurrent(current);
+    QCOMPARE(status, 0);
+    QCOMPARE(given, QDir::toNativeSeparators(beta));
+    QCOMPARE(proposed, QDir::toNativeSeparators(beta) + "-FTP");
+  }
+
   // Settings that cannot be read are not replaced by the defaults: not when the run starts,
   // nor when they could not be read as the window was loaded.
   void unreadSettingsAreNotReplaced() {
