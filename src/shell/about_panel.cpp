@@ -44,6 +44,13 @@ AboutPanel::AboutPanel(ShellServices& services, QWidget* parent)
   lblWebsite->SetLinkStyle(true);
   lblWebsite->setStyleSheet(QStringLiteral("color: #1f5fa8;"));
   lblWebsite->setGeometry(104, 254, 400, 20);
+  lblLicence = new QLabel(QString::fromLatin1(kLicenceText), this);
+  lblLicence->setObjectName(QStringLiteral("lblLicence"));
+  lblLicence->setWordWrap(true);
+  lblLicence->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  lblLicence->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lblLicence->setStyleSheet(QStringLiteral("color: #4a5a70;"));
+  lblLicence->setGeometry(104, 286, 400, 60);
   connect(lblWebsite, &ClickableLabel::Clicked, this,
           [this] { OpenWebPage(services_, QString::fromLatin1(kMakerHomePage)); });
 }

@@ -20,6 +20,10 @@ class AboutPanel : public QWidget {
 
   // "Version", two blanks, major.minor.revision, two blanks.
   static QString VersionLine();
+  static constexpr const char* kLicenceText =
+      "Copyright 2026 Robin Marlow. Tarnwick is free software: you may share and change it under "
+      "the GNU General Public License, version 3 or any later version (GPL-3.0-or-later). It "
+      "comes with no warranty.";
   void SetVersionLine();
 
  private:
@@ -29,6 +33,7 @@ class AboutPanel : public QWidget {
   QLabel* lblAbout;
   QLabel* lblEmail;
   ClickableLabel* lblWebsite;
+  QLabel* lblLicence;
   QLabel* imgAbout;
 };
 

@@ -5,7 +5,8 @@
 namespace tarnwick {
 
 // A label (text or picture) that reports clicks and pointer moves, like the window's link
-// labels and image items. As a link it is underlined and shows the hand pointer.
+// labels and image items. As a link it is underlined, shows the hand pointer and takes the
+// keyboard focus; a focused one is clicked with Enter or Space as well.
 class ClickableLabel : public QLabel {
   Q_OBJECT
 
@@ -14,6 +15,9 @@ class ClickableLabel : public QLabel {
 
   void SetLinkStyle(bool link);
   bool IsLinkStyle() const { return link_; }
+
+  // What a screen reader's "press" and the keyboard do: the same as a click.
+  void Activate();
 
  signals:
   void Clicked();
@@ -24,6 +28,8 @@ class ClickableLabel : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   bool link_ = false;

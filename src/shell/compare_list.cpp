@@ -1,6 +1,9 @@
 #include "shell/compare_list.h"
 
+#include <QHelpEvent>
+#include <QScrollBar>
 #include <QStringListModel>
+#include <QToolTip>
 
 #include "report/column_stops.h"
 #include "report/comparison_report.h"
@@ -27,6 +30,28 @@ CompareList::CompareList(const QString& objectName, QWidget* parent)
 void CompareList::Clear() {
   model_->setStringList({});
   UpdateStops();
+  // A new report starts at its top left, whatever the last one was scrolled to.
+  horizontalScrollBar()->setValue(0);
+  verticalScrollBar()->setValue(0);
+}
+
+bool CompareList::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QListView::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const QModelIndex index = indexAt(help->pos());
+  const QString line = index.isValid() ? index.data().toString() : QString();
+  // A sentence (a finding, a message) that the list cuts off is shown whole, wrapped.
+  const QRect shown = visualRect(index).intersected(viewport()->rect());
+  const bool cut = fontMetrics().horizontalAdvance(line) + 8 > viewport()->width() ||
+                   horizontalScrollBar()->value() > 0;
+  if (line.trimmed().isEmpty() || line.contains(QLatin1Char('\t')) || !cut) {
+    QToolTip::hideText();
+    event->ignore();
+    return true;
+  }
+  QToolTip::showText(help->globalPos(), QStringLiteral("<p>%1</p>").arg(line.toHtmlEscaped()),
+                     viewport(), shown);
+  return true;
 }
 
 void CompareList::AddLine(const QString& line) {

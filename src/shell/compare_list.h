@@ -40,6 +40,9 @@ class CompareList : public QListView {
   // A quarter of the font's average character width, in pixels.
   double DialogUnitPixels() const;
 
+ protected:
+  bool viewportEvent(QEvent* event) override;
+
  private:
   void UpdateStops();
 

@@ -33,12 +33,19 @@ ComparePanel::ComparePanel(ShellServices& services, const Options& options,
       title_(this, QStringLiteral("lblCompareTitle"), QStringLiteral("Compare"), 24, 18) {
   setObjectName(QStringLiteral("picCompare"));
 
-  cmdCompare = new QPushButton(QStringLiteral("Compare"), this);
+  cmdCompare = new QPushButton(QStringLiteral("C&ompare"), this);
   cmdCompare->setObjectName(QStringLiteral("cmdCompare"));
   cmdCompare->setMinimumWidth(96);
   connect(cmdCompare, &QPushButton::clicked, this, [this] { emit CompareRequested(); });
 
+  // Ends the count at its next turn, as closing the window does.
+  cmdCompareCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+  cmdCompareCancel->setObjectName(QStringLiteral("cmdCompareCancel"));
+  cmdCompareCancel->hide();
+  connect(cmdCompareCancel, &QPushButton::clicked, this, [this] { RequestCancel(); });
+
   lstCompare = new CompareList(QStringLiteral("lstCompare"), this);
+  lstCompare->setAccessibleName(QStringLiteral("Comparison report"));
   connect(lstCompare, &QAbstractItemView::clicked, this, [this] { lstCompare_Click(); });
 
   auto* hint = new QLabel(
@@ -48,6 +55,7 @@ ComparePanel::ComparePanel(ShellServices& services, const Options& options,
 
   auto* top = new QHBoxLayout;
   top->addWidget(hint, 1);
+  top->addWidget(cmdCompareCancel);
   top->addWidget(cmdCompare);
 
   auto* column = new QVBoxLayout(this);
@@ -65,9 +73,18 @@ void ComparePanel::SetRunInProgress(bool running) {
 bool ComparePanel::BuildReport(const QString& source, const QString& destination) {
   // A second report from inside the first one's event processing would mix their lines.
   if (building_ || runInProgress_) return false;
+  if (source.trimmed().isEmpty()) {
+    // Nothing to count: no report of a web without a name.
+    lstCompare->Clear();
+    lstCompare->AddLine(QString::fromLatin1(kNoWebLine));
+    destPath_.clear();
+    uploadsPath_.clear();
+    return true;
+  }
   building_ = true;
   cancelRequested_ = false;
   cmdCompare->setEnabled(false);
+  cmdCompareCancel->show();
   lstCompare->Clear();
   firstFindingRow_ = -1;
   findingPages_.clear();
@@ -78,10 +95,14 @@ bool ComparePanel::BuildReport(const QString& source, const QString& destination
   destPath_ = report.DestPath;
   uploadsPath_ = report.UploadsPath;
   if (!report.Cancelled) AddCheckSection(report.SourcePath);
+  if (cancelRequested_) lstCompare->AddLine(QString::fromLatin1(kStoppedLine));
 
+  const bool cancelHadFocus = cmdCompareCancel->hasFocus();
+  cmdCompareCancel->hide();
   building_ = false;
   cancelRequested_ = false;
   cmdCompare->setEnabled(!runInProgress_);
+  if (cancelHadFocus) cmdCompare->setFocus(Qt::OtherFocusReason);
   return true;
 }
 

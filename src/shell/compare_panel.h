@@ -36,6 +36,8 @@ class ComparePanel : public QWidget, public ReportObserver, public CheckObserver
   CompareList* List() const { return lstCompare; }
 
   static constexpr const char* kCheckHeading = "*** Site Check ***";
+  static constexpr const char* kNoWebLine = "Choose a FrontPage web first.";
+  static constexpr const char* kStoppedLine = "The count was stopped before it was finished.";
 
   // Builds the report for the two folder texts as typed. False when refused: a report is
   // already being built, or a conversion is running.
@@ -66,6 +68,7 @@ class ComparePanel : public QWidget, public ReportObserver, public CheckObserver
   ShellServices& services_;
   PanelTitle title_;
   QPushButton* cmdCompare;
+  QPushButton* cmdCompareCancel;
   CompareList* lstCompare;
 
   void AddCheckSection(const std::string& source);

@@ -2,16 +2,21 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
@@ -68,18 +73,28 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
   txtConvertFrom->setMaxVisibleItems(10);
   txtConvertFrom->lineEdit()->setPlaceholderText(QStringLiteral("The FrontPage web to convert"));
   txtConvertFrom->installEventFilter(this);
+  txtConvertFrom->lineEdit()->installEventFilter(this);
+  // A web picked from the list, by the mouse or the keyboard, has its destination at once.
+  connect(txtConvertFrom, &QComboBox::activated, this, [this](int) { txtConvertFrom_Change(); });
+  connect(txtConvertFrom->lineEdit(), &QLineEdit::textEdited, this,
+          [this] { sourceTyped_ = true; });
+  txtConvertFrom->setAccessibleName(QStringLiteral("FrontPage web"));
+  txtConvertFrom->lineEdit()->setAccessibleName(txtConvertFrom->accessibleName());
 
   txtConvertTo = new QLineEdit(this);
   txtConvertTo->setObjectName(QStringLiteral("txtConvertTo"));
   txtConvertTo->setPlaceholderText(QStringLiteral("The FTP web to create or refresh"));
+  txtConvertTo->setAccessibleName(QStringLiteral("FTP web"));
 
   drvConvert = new QComboBox(this);
   drvConvert->setObjectName(QStringLiteral("drvConvert"));
+  drvConvert->setAccessibleName(QStringLiteral("Drive"));
   FillDrives();
   connect(drvConvert, &QComboBox::activated, this, [this](int) { drvConvert_Change(); });
 
   dirConvert = new FolderList(QStringLiteral("dirConvert"), this);
   dirConvert->setMinimumHeight(120);
+  dirConvert->setAccessibleName(QStringLiteral("Folders"));
   {
     // The browser starts in the home folder without proposing anything.
     const QSignalBlocker blocker(dirConvert);
@@ -94,9 +109,10 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
   imgConvert->setAlignment(Qt::AlignCenter);
   imgConvert->setCursor(Qt::PointingHandCursor);
   imgConvert->setToolTip(QStringLiteral("Start Converting"));
+  imgConvert->setAccessibleName(imgConvert->toolTip());
   connect(imgConvert, &ClickableLabel::Clicked, this, [this] { cmdConvertStart_Click(); });
 
-  cmdConvertStart = new QPushButton(QStringLiteral("Start Converting NOW !!!"), this);
+  cmdConvertStart = new QPushButton(QStringLiteral("&Start Converting NOW !!!"), this);
   cmdConvertStart->setObjectName(QStringLiteral("cmdConvertStart"));
   cmdConvertStart->setMinimumHeight(34);
   cmdConvertStart->setDefault(true);
@@ -111,6 +127,19 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
     if (linkShown_) emit ReportRequested();
   });
 
+  // Files done of the work list; busy while the scan is still finding them.
+  prgConvert = new QProgressBar(this);
+  prgConvert->setObjectName(QStringLiteral("prgConvert"));
+  prgConvert->setAccessibleName(QStringLiteral("Files converted"));
+  prgConvert->setFormat(QStringLiteral("%v of %m"));
+  prgConvert->setFixedWidth(150);
+  prgConvert->hide();
+  // Stops the run after the file in progress, as closing the window does.
+  cmdConvertCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+  cmdConvertCancel->setObjectName(QStringLiteral("cmdConvertCancel"));
+  cmdConvertCancel->hide();
+  connect(cmdConvertCancel, &QPushButton::clicked, this, [this] { RequestCancel(); });
+
   workList_ = new WorkListModel(this);
   lstConvertResults = new QListView(this);
   lstConvertResults->setObjectName(QStringLiteral("lstConvertResults"));
@@ -118,11 +147,12 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
   lstConvertResults->setUniformItemSizes(true);
   lstConvertResults->setEditTriggers(QAbstractItemView::NoEditTriggers);
   lstConvertResults->setLayoutMode(QListView::SinglePass);
+  lstConvertResults->setAccessibleName(QStringLiteral("Work list"));
 
   auto* fields = new QFormLayout;
   fields->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  fields->addRow(QStringLiteral("FrontPage web:"), txtConvertFrom);
-  fields->addRow(QStringLiteral("FTP web:"), txtConvertTo);
+  fields->addRow(QStringLiteral("&FrontPage web:"), txtConvertFrom);
+  fields->addRow(QStringLiteral("FTP &web:"), txtConvertTo);
 
   auto* browser = new QVBoxLayout;
   browser->setSpacing(4);
@@ -146,7 +176,12 @@ ConvertPanel::ConvertPanel(ShellServices& services, const QString& programFolder
   column->setSpacing(8);
   column->addLayout(fields);
   column->addLayout(middle, 2);
-  column->addWidget(lblConvert);
+  auto* status = new QHBoxLayout;
+  status->setSpacing(8);
+  status->addWidget(lblConvert, 1);
+  status->addWidget(prgConvert);
+  status->addWidget(cmdConvertCancel);
+  column->addLayout(status);
   column->addWidget(lstConvertResults, 3);
 
   refresh_ = new QTimer(this);
@@ -222,17 +257,42 @@ void ConvertPanel::drvConvert_Change() {
 void ConvertPanel::dirConvert_Change() {
   const QString path = dirConvert->Path();
   txtConvertFrom->setEditText(path);
-  const SourceMemory memory(ToStd(SettingsFile()));
-  txtConvertTo->setText(ToQ(memory.ProposedDestination(FolderPath(ToStd(path)).Text())));
+  ProposeDestination(path);
 }
 
-void ConvertPanel::txtConvertFrom_GotFocus() {
+void ConvertPanel::ProposeDestination(const QString& source) {
+  proposedFor_ = source;
+  const SourceMemory memory(ToStd(SettingsFile()));
+  txtConvertTo->setText(ToQ(memory.ProposedDestination(FolderPath(ToStd(source)).Text())));
+}
+
+void ConvertPanel::txtConvertFrom_GotFocus() { txtConvertFrom_Change(); }
+
+void ConvertPanel::txtConvertFrom_Change() {
   const QString text = txtConvertFrom->currentText();
-  if (text.isEmpty()) return;
+  // The same source again keeps a destination the user has typed since.
+  sourceTyped_ = false;
+  if (text.isEmpty() || text == proposedFor_) return;
   SelectDriveFor(FolderList::Normalised(text));
-  // Moving the browser proposes the remembered destination; a text that names no folder
-  // leaves the browser where it was.
-  dirConvert->SetPath(text);
+  {
+    // The browser follows a text that names a folder; the proposal is made here either way.
+    const QSignalBlocker blocker(dirConvert);
+    dirConvert->SetPath(text);
+  }
+  ProposeDestination(text);
+}
+
+void ConvertPanel::OpenSource(const QString& folder) {
+  txtConvertFrom->setEditText(QDir::toNativeSeparators(folder));
+  txtConvertFrom_Change();
+}
+
+QString ConvertPanel::DroppedFolder(const QMimeData* data) {
+  if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().front();
+  if (!url.isLocalFile()) return {};
+  const QFileInfo folder(url.toLocalFile());
+  return folder.isDir() ? folder.absoluteFilePath() : QString();
 }
 
 void ConvertPanel::LoadRecentWebs() {
@@ -243,16 +303,46 @@ void ConvertPanel::LoadRecentWebs() {
 }
 
 bool ConvertPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtConvertFrom->lineEdit() && !running_) {
+    // A folder dropped on the field is the source, not a text to insert.
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      if (!DroppedFolder(drag->mimeData()).isEmpty()) {
+        drag->acceptProposedAction();
+        return true;
+      }
+    } else if (event->type() == QEvent::Drop) {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const QString folder = DroppedFolder(drop->mimeData());
+      if (!folder.isEmpty()) {
+        drop->acceptProposedAction();
+        OpenSource(folder);
+        return true;
+      }
+    }
+  }
   if (watched == txtConvertFrom && event->type() == QEvent::FocusIn) txtConvertFrom_GotFocus();
+  // Leaving the field proposes for what was typed, before any click on Start.
+  if (watched == txtConvertFrom && event->type() == QEvent::FocusOut && sourceTyped_)
+    txtConvertFrom_Change();
   return QWidget::eventFilter(watched, event);
 }
 
 void ConvertPanel::SetRunning(bool running) {
   running_ = running;
+  const bool cancelHadFocus = cmdConvertCancel->hasFocus();
   for (QWidget* control :
        std::initializer_list<QWidget*>{txtConvertFrom, txtConvertTo, drvConvert, dirConvert,
                                        cmdConvertStart, imgConvert, lblConvert}) {
     control->setEnabled(!running);
+  }
+  if (cancelHadFocus) cmdConvertStart->setFocus(Qt::OtherFocusReason);
+  cmdConvertCancel->setVisible(running);
+  if (running) {
+    prgConvert->setRange(0, 0);
+    prgConvert->show();
+    // The focus leaves the disabled controls for the one that can stop the run.
+    cmdConvertCancel->setFocus(Qt::OtherFocusReason);
   }
 }
 
@@ -363,6 +453,11 @@ void ConvertPanel::RunFinished(const RunResult& result, const std::optional<Chec
   }
   SetRunning(false);
 
+  if (!result.cancelled && !result.refusal) {
+    prgConvert->setRange(0, static_cast<int>(result.entries));
+    prgConvert->setValue(prgConvert->maximum());
+  }
+  if (prgConvert->maximum() == 0) prgConvert->hide();
   if (result.refusal) {
     ShowRefusal(result.refusal);
     emit RunEnded();
@@ -390,6 +485,12 @@ void ConvertPanel::FlushView() {
   RunRelay::News news = relay_->Take();
   workList_->Append(news.entries);
   if (news.status) lblConvert->setText(ToQ(*news.status));
+  // The file being copied is the one after those done; the work list is whole by then.
+  const std::size_t done = std::max(news.done.value_or(0), news.selection.value_or(0));
+  if (news.done || news.selection) {
+    prgConvert->setRange(0, std::max(workList_->rowCount(), static_cast<int>(done)));
+    prgConvert->setValue(static_cast<int>(done));
+  }
   if (news.selection && *news.selection < static_cast<std::size_t>(workList_->rowCount())) {
     const QModelIndex index = workList_->index(static_cast<int>(*news.selection));
     lstConvertResults->setCurrentIndex(index);

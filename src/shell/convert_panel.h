@@ -16,6 +16,8 @@
 class QComboBox;
 class QLineEdit;
 class QListView;
+class QMimeData;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 
@@ -48,7 +50,14 @@ class ConvertPanel : public QWidget {
   void drvConvert_Change();
   void dirConvert_Change();
   void txtConvertFrom_GotFocus();
+  // The source was picked from the list, or typed and left: the browser follows it and its
+  // destination is proposed.
+  void txtConvertFrom_Change();
   void LoadRecentWebs();
+  // The folder becomes the source, the browser follows and its destination is proposed.
+  void OpenSource(const QString& folder);
+  // The one local folder that a drag carries; empty for anything else.
+  static QString DroppedFolder(const QMimeData* data);
 
   // Until RunEnded: the run goes on after the click that started it has returned.
   bool Running() const { return running_; }
@@ -78,6 +87,8 @@ class ConvertPanel : public QWidget {
 
  private:
   void SetRunning(bool running);
+  // The remembered destination of that source, or the source followed by "-FTP".
+  void ProposeDestination(const QString& source);
   void FlushView();
   // Back on the window's thread once the run (and its remembering) is over.
   void RunFinished(const RunResult& result, const std::optional<CheckResult>& check,
@@ -103,10 +114,14 @@ class ConvertPanel : public QWidget {
   QPushButton* cmdConvertStart;
   ClickableLabel* imgConvert;
   ClickableLabel* lblConvert;
+  QProgressBar* prgConvert;
+  QPushButton* cmdConvertCancel;
   QListView* lstConvertResults;
   WorkListModel* workList_;
 
   bool running_ = false;
+  QString proposedFor_;       // the source text the destination was last proposed for
+  bool sourceTyped_ = false;  // typed into since the last proposal
   bool linkShown_ = false;
   int currentDrive_ = -1;
   std::optional<RunResult> lastResult_;

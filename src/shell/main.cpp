@@ -11,5 +11,8 @@ int main(int argc, char** argv) {
   // Lets the desktop match the window with its menu entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("example.tarnwick.Tarnwick"));
   tarnwick::ShellServices services;
-  return tarnwick::Main(services, tarnwick::ProgramFolderForShell());
+  // tarnwick FOLDER: that web in the Convert panel; the toolkit has taken its own options.
+  const QStringList arguments = QApplication::arguments();
+  return tarnwick::Main(services, tarnwick::ProgramFolderForShell(),
+                        arguments.size() > 1 ? arguments[1] : QString());
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdlib>
 #include <exception>
 
@@ -66,7 +67,7 @@ QString ProgramFolderForShell() {
   return QString::fromStdString(ProgramFolder());
 }
 
-int Main(ShellServices& services, const QString& programFolder) {
+int Main(ShellServices& services, const QString& programFolder, const QString& sourceFolder) {
   if (programFolder.isEmpty()) {
     services.ShowMessage(nullptr, QMessageBox::Critical, QStringLiteral("Tarnwick"),
                          QString::fromUtf8(kNoProgramFolderMessage));
@@ -80,6 +81,7 @@ int Main(ShellServices& services, const QString& programFolder) {
   // The lock goes with the window, whatever the process still has to finish.
   QObject::connect(&form, &Mainform::Unloaded, &form, [&instance] { instance.Release(); });
   form.Form_Load();
+  if (!sourceFolder.isEmpty()) form.OpenSource(QFileInfo(sourceFolder).absoluteFilePath());
   return QApplication::exec();
 }
 

@@ -32,7 +32,9 @@ bool ClaimSingleInstance(SingleInstance& instance, ShellServices& services);
 QString ProgramFolderForShell();
 
 // The program once the application object exists: refuses a second instance, names the
-// system, creates and loads the main window and runs until it is unloaded.
-int Main(ShellServices& services, const QString& programFolder);
+// system, creates and loads the main window and runs until it is unloaded. A source folder
+// (the command line's) is put into the Convert panel with its destination.
+int Main(ShellServices& services, const QString& programFolder,
+         const QString& sourceFolder = QString());
 
 }  // namespace tarnwick

@@ -3,9 +3,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMimeData>
 #include <QPainter>
+#include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
@@ -121,8 +126,28 @@ Mainform::Mainform(ShellServices& services, const QString& programFolder, QWidge
   MainTimer->setInterval(kMainTimerIntervalMs);
   connect(MainTimer, &QTimer::timeout, this, [this] { MainTimer_Timer(); });
 
-  resize(780, 540);
-  setMinimumSize(640, Twips(QuickMenu::kStripHeightTwips));
+  // The panels from the keyboard, as the strip lists them; F1 is Help wherever the focus is.
+  for (int index = 0; index < QuickMenu::kItemCount; ++index) {
+    const int number = QuickMenu::ShortcutNumber(index);
+    const QKeySequence keys = number == 0 ? QKeySequence(Qt::Key_F1)
+                                          : QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_0 + number));
+    auto* shortcut = new QShortcut(keys, this);
+    connect(shortcut, &QShortcut::activated, this,
+            [this, index] { SelectQuickMenuItem(static_cast<std::int16_t>(index)); });
+  }
+
+  // The first size, and the least, within what the screen offers (a large scale factor leaves
+  // few pixels); the frame needs some of it too.
+  QSize room(780, 540);
+  QSize least(640, Twips(QuickMenu::kStripHeightTwips));
+  if (const QScreen* shown = screen()) {
+    const QSize available = shown->availableGeometry().size() - QSize(16, 48);
+    room = room.boundedTo(available);
+    least = least.boundedTo(available);
+  }
+  setMinimumSize(least);
+  resize(room);
+  setAcceptDrops(true);
 }
 
 Mainform::~Mainform() = default;
@@ -159,6 +184,16 @@ void Mainform::StartMainTimer() { MainTimer->start(); }
 void Mainform::SetupTrayIcon() {
   TrayIcon1 = new TrayIcon(this);
   connect(TrayIcon1, &TrayIcon::ExitChosen, this, [this] { ExitRequested = true; });
+  // Help and About are the quick menu's, with the window brought to the front for them.
+  connect(TrayIcon1, &TrayIcon::HelpChosen, this, [this] {
+    BringToFront();
+    SelectQuickMenuItem(3);
+  });
+  connect(TrayIcon1, &TrayIcon::AboutChosen, this, [this] {
+    BringToFront();
+    SelectQuickMenuItem(4);
+  });
+  connect(TrayIcon1, &TrayIcon::WindowWanted, this, [this] { BringToFront(); });
   TrayIcon1->Setup(OSName);
 }
 
@@ -184,6 +219,13 @@ void Mainform::MainTimer_Timer() {
     return;
   }
   picSettings->SetTickerUpdateEnabled(outcome.isOnline);
+}
+
+void Mainform::BringToFront() {
+  if (isMinimized()) showNormal();
+  show();
+  raise();
+  activateWindow();
 }
 
 void Mainform::ShowWindowStep() {
@@ -243,6 +285,24 @@ void Mainform::PrepareCompareList() {
   lstCompare->SetTabStops({});
   lstCompare->SetTabStops({std::begin(kReportTabStops), std::end(kReportTabStops)});
   lstCompare->viewport()->update();
+}
+
+void Mainform::OpenSource(const QString& folder) {
+  if (picConvert->Running()) return;
+  SelectQuickMenuItem(0);
+  picConvert->OpenSource(folder);
+}
+
+void Mainform::dragEnterEvent(QDragEnterEvent* event) {
+  if (!picConvert->Running() && !ConvertPanel::DroppedFolder(event->mimeData()).isEmpty())
+    event->acceptProposedAction();
+}
+
+void Mainform::dropEvent(QDropEvent* event) {
+  const QString folder = ConvertPanel::DroppedFolder(event->mimeData());
+  if (folder.isEmpty() || picConvert->Running()) return;
+  event->acceptProposedAction();
+  OpenSource(folder);
 }
 
 void Mainform::RunStartedOrEnded(bool running) {

@@ -40,6 +40,9 @@ class Mainform : public QWidget {
   void Form_Unload();
 
   void SelectQuickMenuItem(std::int16_t index);
+  // A folder dropped or given on the command line: the Convert panel's source, unless a run
+  // is in progress.
+  void OpenSource(const QString& folder);
   void PrepareCompareList();
 
   bool FormReady = false;
@@ -66,12 +69,15 @@ class Mainform : public QWidget {
   virtual void MainTimer_Timer();
 
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
   QTimer* MainTimer;
 
  private:
   void RunStep(const char* name, void (Mainform::*step)());
   void ShowWindowStep();
+  void BringToFront();
   void FocusSourceStep();
   void LoadRecentWebsStep();
   void SelectConvertStep();

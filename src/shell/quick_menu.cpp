@@ -1,11 +1,14 @@
 #include "shell/quick_menu.h"
 
 #include <QCursor>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <iterator>
 
 #include "shell/clickable_label.h"
 #include "shell/pictures.h"
@@ -65,16 +68,28 @@ QuickMenu::QuickMenu(QWidget* parent) : QWidget(parent) {
     item->setGeometry(Twips(kItemLeftTwips), Twips(ItemTopTwips(i)), Twips(kItemSizeTwips),
                       Twips(kItemSizeTwips));
     item->setCursor(Qt::PointingHandCursor);
+    item->setAccessibleName(ItemToolTip(i));
+    item->setAccessibleDescription(ItemDescription(i));
+    // Each item is a stop of the keyboard: Enter or Space chooses it, the arrows go along.
+    item->setFocusPolicy(Qt::StrongFocus);
+    item->installEventFilter(this);
     connect(item, &ClickableLabel::Clicked, this, [this, i] { emit ItemChosen(i); });
     connect(item, &ClickableLabel::PointerMoved, this, [this, i] { UpdateMenuHover(i); });
     Qmenu[i] = item;
   }
+
+  // Tab goes down the strip as it is seen, Feedback before Donate.
+  for (int i = 1; i < kItemCount; ++i)
+    setTabOrder(Qmenu[kItemsTopDown[i - 1]], Qmenu[kItemsTopDown[i]]);
 
   QmenuSelector = new QToolButton(this);
   QmenuSelector->setObjectName(QStringLiteral("QmenuSelector"));
   QmenuSelector->resize(Twips(kMarkerWidthTwips), Twips(kMarkerHeightTwips));
   QmenuSelector->setIconSize(QSize(Twips(kItemSizeTwips), Twips(kItemSizeTwips)));
   QmenuSelector->setCursor(Qt::PointingHandCursor);
+  // The pointer's double of the item under it; the keyboard has the items themselves.
+  QmenuSelector->setFocusPolicy(Qt::NoFocus);
+  QmenuSelector->setAccessibleName(ItemToolTip(0));
   QmenuSelector->setStyleSheet(QStringLiteral(
       "QToolButton { border: 1px solid rgba(255,255,255,110); border-radius: 7px;"
       " background: qlineargradient(x1:0,y1:0,x2:0,y2:1, stop:0 rgba(255,255,255,70),"
@@ -101,6 +116,54 @@ QuickMenu::QuickMenu(QWidget* parent) : QWidget(parent) {
   tmrQuickMenu->setInterval(kTimerIntervalMs);
   connect(tmrQuickMenu, &QTimer::timeout, this, &QuickMenu::tmrQuickMenu_Timer);
   tmrQuickMenu->start();
+}
+
+QString QuickMenu::ItemDescription(int index) {
+  if (index == 3) return QStringLiteral("Opens the help (F1)");
+  const int key = ShortcutNumber(index);
+  if (key == 0) return {};
+  return QStringLiteral("Shows the %1 panel (Ctrl+%2)").arg(ItemToolTip(index)).arg(key);
+}
+
+int QuickMenu::ShortcutNumber(int index) {
+  // Ctrl+1 to Ctrl+6 follow the panels' items from top to bottom; Help has F1.
+  int number = 0;
+  for (int i : kItemsTopDown) {
+    if (i == 3) continue;
+    ++number;
+    if (i == index) return number;
+  }
+  return 0;
+}
+
+bool QuickMenu::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  const auto* key = static_cast<QKeyEvent*>(event);
+  int step = 0;
+  if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Right) step = 1;
+  if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Left) step = -1;
+  if (step == 0 && key->key() != Qt::Key_Home && key->key() != Qt::Key_End)
+    return QWidget::eventFilter(watched, event);
+  // Along the strip as it is seen, over the items that cannot be chosen now.
+  const auto* at = std::find(Qmenu.begin(), Qmenu.end(), watched);
+  if (at == Qmenu.end()) return false;
+  const int current = static_cast<int>(
+      std::find(std::begin(kItemsTopDown), std::end(kItemsTopDown), at - Qmenu.begin()) -
+      std::begin(kItemsTopDown));
+  int position = current;
+  if (step == 0) {
+    position = key->key() == Qt::Key_Home ? -1 : kItemCount;
+    step = key->key() == Qt::Key_Home ? 1 : -1;
+  }
+  for (int tries = 0; tries < kItemCount; ++tries) {
+    position = (position + step + kItemCount) % kItemCount;
+    ClickableLabel* item = Qmenu[kItemsTopDown[position]];
+    if (item->isEnabled()) {
+      item->setFocus(Qt::TabFocusReason);
+      break;
+    }
+  }
+  return true;
 }
 
 int QuickMenu::MarkTop(int index) const { return Twips(ItemTopTwips(index) - kMarkerRaiseTwips); }
@@ -130,6 +193,7 @@ void QuickMenu::UpdateMenuHover(int index) {
   QmenuSelector->setVisible(QmenuSelected->y() != QmenuSelector->y());
   QmenuSelector->setIcon(QIcon(Pictures::QuickMenuIcon(index)));
   QmenuSelector->setToolTip(ItemToolTip(index));
+  QmenuSelector->setAccessibleName(ItemToolTip(index));
   QmenuSelector->raise();
 }
 

@@ -37,6 +37,12 @@ class QuickMenu : public QWidget {
   // Item tool-tip texts and tops (twips) by index; Feedback (6) stands above Donate (5).
   static QString ItemToolTip(int index);
   static int ItemTopTwips(int index);
+  // The indexes as the items stand, top to bottom.
+  static constexpr int kItemsTopDown[kItemCount] = {0, 1, 2, 3, 4, 6, 5};
+  // What choosing an item does and its key, for screen readers.
+  static QString ItemDescription(int index);
+  // The n of Ctrl+n that shows the item's panel; 0 for Help, which has F1.
+  static int ShortcutNumber(int index);
 
   // The top of the marker or hover button over an item, in pixels.
   int MarkTop(int index) const;
@@ -59,6 +65,7 @@ class QuickMenu : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:

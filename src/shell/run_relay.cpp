@@ -17,6 +17,12 @@ void RunRelay::EntryAdded(const std::string& entry) {
 void RunRelay::EntrySelected(std::size_t index) {
   const std::lock_guard lock(mutex_);
   news_.selection = index;
+  lastSelected_ = index;
+}
+
+void RunRelay::Yield() {
+  const std::lock_guard lock(mutex_);
+  if (lastSelected_) news_.done = *lastSelected_ + 1;
 }
 
 RunRelay::News RunRelay::Take() {

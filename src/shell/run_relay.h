@@ -21,11 +21,15 @@ class RunRelay : public RunObserver, public CheckObserver {
     std::vector<std::string> entries;
     std::optional<std::string> status;
     std::optional<std::size_t> selection;
+    // Files of the work list that the copy has done.
+    std::optional<std::size_t> done;
   };
 
   void StatusChanged(const std::string& text) override;
   void EntryAdded(const std::string& entry) override;
   void EntrySelected(std::size_t index) override;
+  // The copy yields once a file is done; the scan and the check never select one.
+  void Yield() override;
   bool CancelRequested() override { return cancelRequested_; }
 
   // Ends the run after the file in progress.
@@ -35,6 +39,7 @@ class RunRelay : public RunObserver, public CheckObserver {
  private:
   std::mutex mutex_;
   News news_;
+  std::optional<std::size_t> lastSelected_;
   std::atomic<bool> cancelRequested_ = false;
 };
 

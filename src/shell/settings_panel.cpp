@@ -17,6 +17,7 @@
 #include "settings/option_interlocks.h"
 #include "settings/settings_store.h"
 #include "settings/skip_list.h"
+#include "shell/mnemonic.h"
 #include "shell/option_check_box.h"
 #include "shell/shell_services.h"
 
@@ -28,6 +29,25 @@ QString ToQ(const std::string& text) { return QString::fromStdString(text); }
 std::string ToStd(const QString& text) { return text.toStdString(); }
 
 constexpr int kIndent = 22;
+
+// Alt and a letter for each control of the panel, none twice.
+struct Mnemonic {
+  const char* control;
+  char letter;
+};
+constexpr Mnemonic kMnemonics[] = {
+    {"chkCheckForChanges", 'C'},  {"chkCompareDates", 'D'},  {"chkCompareSizes", 'z'},
+    {"chkCreateUploadsDir", 't'}, {"chkKillDeleted", 'm'},   {"chkKillExtra", 'U'},
+    {"chkLaunchFTP", 'L'},        {"chkReportChanges", 'G'}, {"chkReportDeleted", 'o'},
+    {"chkKeepUsedFiles", 'K'},    {"cmdKillExtraEdit", 'E'}, {"cmdKillExtraRefresh", 'R'},
+    {"cmdLaunchFTP", 'B'},        {"cmdSaveSettings", 'S'},  {"cmdGetNewTicker", 'N'},
+};
+
+QString Marked(const char* control, const QString& caption) {
+  for (const Mnemonic& m : kMnemonics)
+    if (qstrcmp(m.control, control) == 0) return WithMnemonic(caption, QLatin1Char(m.letter));
+  return caption;
+}
 
 // The two boxes that govern others by themselves; while the window loads they show what was
 // loaded, and loading runs their handlers in any case.
@@ -54,8 +74,12 @@ SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFold
   for (const OptionDescriptor& option : kOptionTable) {
     if (option.state == nullptr) continue;  // the path has a field of its own
     auto* box = new OptionCheckBox(QString::fromLatin1(option.control), this);
-    auto* label = new QLabel(QString::fromLatin1(option.caption), this);
+    const QString caption = QString::fromLatin1(option.caption);
+    // The caption is the box's name: its mnemonic and a click on it reach the box.
+    auto* label = new QLabel(Marked(option.control, caption), this);
     label->setObjectName(QString::fromStdString(CaptionLabel(option)));
+    label->setBuddy(box);
+    box->setAccessibleName(caption);
     connect(box, &QCheckBox::clicked, this, [this, &option] { chkOption_Click(option); });
     optionRows_.push_back({&option, box, label});
   }
@@ -64,9 +88,12 @@ SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFold
   lstKillExtra->setObjectName(QStringLiteral("lstKillExtra"));
   lstKillExtra->setUniformItemSizes(true);
   lstKillExtra->setToolTip(QStringLiteral("The files the conversion leaves out, from extras.db"));
-  cmdKillExtraEdit = new QPushButton(QStringLiteral("Edit"), this);
+  lstKillExtra->setAccessibleName(QStringLiteral("Skip list"));
+  lstKillExtra->setAccessibleDescription(lstKillExtra->toolTip());
+  cmdKillExtraEdit = new QPushButton(Marked("cmdKillExtraEdit", QStringLiteral("Edit")), this);
   cmdKillExtraEdit->setObjectName(QStringLiteral("cmdKillExtraEdit"));
-  cmdKillExtraRefresh = new QPushButton(QStringLiteral("Refresh"), this);
+  cmdKillExtraRefresh =
+      new QPushButton(Marked("cmdKillExtraRefresh", QStringLiteral("Refresh")), this);
   cmdKillExtraRefresh->setObjectName(QStringLiteral("cmdKillExtraRefresh"));
   connect(cmdKillExtraEdit, &QPushButton::clicked, this, [this] { cmdKillExtraEdit_Click(); });
   connect(cmdKillExtraRefresh, &QPushButton::clicked, this,
@@ -75,14 +102,17 @@ SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFold
   txtLaunchFTP = new QLineEdit(this);
   txtLaunchFTP->setObjectName(QStringLiteral("txtLaunchFTP"));
   txtLaunchFTP->setPlaceholderText(QStringLiteral("The FTP client program"));
-  cmdLaunchFTP = new QPushButton(QStringLiteral("Browse"), this);
+  txtLaunchFTP->setAccessibleName(QStringLiteral("FTP client program"));
+  cmdLaunchFTP = new QPushButton(Marked("cmdLaunchFTP", QStringLiteral("Browse")), this);
   cmdLaunchFTP->setObjectName(QStringLiteral("cmdLaunchFTP"));
   connect(cmdLaunchFTP, &QPushButton::clicked, this, [this] { cmdLaunchFTP_Click(); });
 
-  cmdSaveSettings = new QPushButton(QStringLiteral("Save Changes"), this);
+  cmdSaveSettings =
+      new QPushButton(Marked("cmdSaveSettings", QStringLiteral("Save Changes")), this);
   cmdSaveSettings->setObjectName(QStringLiteral("cmdSaveSettings"));
   connect(cmdSaveSettings, &QPushButton::clicked, this, [this] { cmdSaveSettings_Click(); });
-  cmdGetNewTicker = new QPushButton(QStringLiteral("Update News Ticker Now"), this);
+  cmdGetNewTicker =
+      new QPushButton(Marked("cmdGetNewTicker", QStringLiteral("Update News Ticker Now")), this);
   cmdGetNewTicker->setObjectName(QStringLiteral("cmdGetNewTicker"));
   connect(cmdGetNewTicker, &QPushButton::clicked, this, [this] { emit GetNewTickerRequested(); });
 
@@ -123,8 +153,10 @@ SettingsPanel::SettingsPanel(ShellServices& services, const QString& programFold
   addOption(skipRows, &Options::KeepUsedFiles, 0);
   Row(&Options::KeepUsedFiles)
       .box->setToolTip(QStringLiteral(
-          "Pictures and classes that kept pages use are copied into the FTP web too; "
-          "nothing from _private or a _vti folder"));
+          "<p>Pages often show pictures, styles or classes kept in the editor's _borders, "
+          "_overlay and _fpclass folders. With this option those files come into the FTP web "
+          "too, so the pages work on the host. Nothing from _private or a _vti folder is "
+          "ever copied.</p>"));
   Row(&Options::KeepUsedFiles).label->setWordWrap(true);
   lstKillExtra->setMinimumHeight(100);
   lstKillExtra->setMaximumHeight(150);

@@ -43,6 +43,7 @@ void TrayIcon::Setup(std::string_view osName) {
   icon_ = new QSystemTrayIcon(window_->windowIcon(), this);
   icon_->setToolTip(toolTip_);
   icon_->setContextMenu(menu_);
+  connect(icon_, &QSystemTrayIcon::activated, this, &TrayIcon::Activated);
   icon_->show();
   if (balloonChosen_) {
     icon_->showMessage(QString::fromLatin1(kBalloonTitle), QString::fromLatin1(kBalloonText),
@@ -58,7 +59,14 @@ void TrayIcon::RemoveIcon() {
 bool TrayIcon::IconShown() const { return icon_ && icon_->isVisible(); }
 
 void TrayIcon::MenuClick(int id) {
-  if (TrayMenuCaption(id) == QStringLiteral("Exit")) emit ExitChosen();
+  const QString caption = TrayMenuCaption(id);
+  if (caption == QStringLiteral("Exit")) emit ExitChosen();
+  if (caption == QStringLiteral("Help")) emit HelpChosen();
+  if (caption == QStringLiteral("About")) emit AboutChosen();
+}
+
+void TrayIcon::Activated(QSystemTrayIcon::ActivationReason reason) {
+  if (reason == QSystemTrayIcon::Trigger) emit WindowWanted();
 }
 
 }  // namespace tarnwick

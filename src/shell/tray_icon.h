@@ -2,11 +2,11 @@
 
 #include <QObject>
 #include <QString>
+#include <QSystemTrayIcon>
 #include <optional>
 #include <string_view>
 
 class QMenu;
-class QSystemTrayIcon;
 class QWidget;
 
 namespace tarnwick {
@@ -50,8 +50,11 @@ class TrayIcon : public QObject {
   void Setup(std::string_view osName);
   void RemoveIcon();
 
-  // The menu's click handler: Exit asks the window to close; everything else does nothing.
+  // The menu's click handler: Help and About ask for those choices of the quick menu, Exit
+  // asks the window to close; an identifier of no item does nothing.
   void MenuClick(int id);
+  // What the desktop reports of the icon: a plain (left) click asks for the window.
+  void Activated(QSystemTrayIcon::ActivationReason reason);
 
   QMenu* Menu() const { return menu_; }
   const QString& ToolTip() const { return toolTip_; }
@@ -62,6 +65,9 @@ class TrayIcon : public QObject {
 
  signals:
   void ExitChosen();
+  void HelpChosen();
+  void AboutChosen();
+  void WindowWanted();
 
  private:
   QWidget* window_;

@@ -2,6 +2,7 @@
 #include <QtWidgets>
 #include <stdexcept>
 
+#include "engine/source_memory.h"
 #include "settings/settings_store.h"
 #include "shell/compare_list.h"
 #include "shell/compare_panel.h"
@@ -322,6 +323,135 @@ class WindowTest : public QObject {
     QVERIFY(selector->isVisible());
   }
 
+  // The keyboard alone reaches every panel, every item of the strip and every option.
+  void keyboardReachesPanelsItemsAndOptions() {
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* source = Find<QComboBox>(&form, "txtConvertFrom");
+    QCOMPARE(QApplication::focusWidget(), source);
+
+    // Ctrl+1 to Ctrl+6 as the strip lists the panels; F1 is Help and changes no panel.
+    const std::pair<Qt::Key, const char*> shortcuts[] = {
+        {Qt::Key_3, "picSettings"}, {Qt::Key_5, "picFeedback"}, {Qt::Key_6, "picDonation"},
+        {Qt::Key_4, "picAbout"},    {Qt::Key_2, "picCompare"},  {Qt::Key_1, "picConvert"}};
+    for (const auto& [key, panel] : shortcuts) {
+      QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
+      QCOMPARE(VisiblePanels(&form), QString::fromLatin1(panel));
+    }
+    QCOMPARE(form.compareBuilds, 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    QCOMPARE(services_.urls.size(), 1);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picConvert"));
+
+    // Back from the source field: the strip's last item, Donate. The arrows go along the
+    // strip as it stands, Enter and Space choose; Help opens its page and leaves the panel.
+    source->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), Item(&form, 5));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), Item(&form, 6));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picFeedback"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+    QCOMPARE(QApplication::focusWidget(), Item(&form, 0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), Item(&form, 5));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCOMPARE(QApplication::focusWidget(), Item(&form, 3));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(services_.urls.size(), 2);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picFeedback"));
+    // An item that cannot be chosen now (Compare during a run) is passed over.
+    Find<QuickMenu>(&form, "OutlookBar")->SetItemEnabled(1, false);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), Item(&form, 0));
+    Find<QuickMenu>(&form, "OutlookBar")->SetItemEnabled(1, true);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picSettings"));
+
+    // A link label takes the focus by Tab and opens its page with Enter.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_4, Qt::ControlModifier);
+    auto* website = Find<QLabel>(&form, "lblWebsite");
+    for (int i = 0; i < 20 && QApplication::focusWidget() != website; ++i)
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), website);
+    QTest::keyClick(website, Qt::Key_Return);
+    QCOMPARE(services_.urls.last(), QString::fromLatin1(tarnwick::kMakerHomePage));
+
+    // Alt and the underlined letter: a field takes the focus, an option is switched.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_1, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), Find(&form, "txtConvertTo"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), source);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_3, Qt::ControlModifier);
+    const std::int16_t before = Saved().KeepUsedFiles;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_K, Qt::AltModifier);
+    QTRY_COMPARE(Saved().KeepUsedFiles, std::int16_t(before == 0 ? 1 : 0));
+    QCOMPARE(QApplication::focusWidget(), Find(&form, "chkKeepUsedFiles"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+    QTRY_COMPARE(Saved().CheckForChanges, std::int16_t(0));
+  }
+
+  // A screen reader finds a name and a role on everything the user can act on, and pressing a
+  // strip item through it chooses the item.
+  void everyControlHasANameAndARole() {
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    QStringList unnamed;
+    int interactive = 0;
+    const QList<QAccessible::Role> roleless = {QAccessible::NoRole, QAccessible::Client,
+                                               QAccessible::StaticText, QAccessible::Pane,
+                                               QAccessible::Grouping};
+    const QList<QAccessible::Role> valueRoles = {QAccessible::ComboBox, QAccessible::EditableText,
+                                                 QAccessible::List, QAccessible::Tree};
+    for (int panel = 0; panel <= 6; ++panel) {
+      if (panel == 3) continue;
+      form.SelectQuickMenuItem(static_cast<std::int16_t>(panel));
+      for (QWidget* widget : form.findChildren<QWidget*>()) {
+        if (!widget->isVisible()) continue;
+        const bool clickable = widget->testAttribute(Qt::WA_SetCursor) &&
+                               widget->cursor().shape() == Qt::PointingHandCursor;
+        if (!(widget->focusPolicy() & Qt::TabFocus) && !clickable) continue;
+        ++interactive;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+        const QString what = widget->objectName() + "/" + widget->metaObject()->className();
+        // A field or list is named by the program or by a label, never by what it holds.
+        const bool holdsValue = valueRoles.contains(face->role());
+        const bool named = holdsValue ? !widget->accessibleName().isEmpty() ||
+                                            !face->relations(QAccessible::Labelled).isEmpty()
+                                      : !face->text(QAccessible::Name).trimmed().isEmpty();
+        if (!named || roleless.contains(face->role())) unnamed << what;
+      }
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
+    QVERIFY(interactive > 40);
+
+    QAccessibleInterface* settings = QAccessible::queryAccessibleInterface(Item(&form, 2));
+    QCOMPARE(settings->role(), QAccessible::Button);
+    QCOMPARE(settings->text(QAccessible::Name), QStringLiteral("Settings"));
+    QVERIFY(settings->text(QAccessible::Description).contains("Ctrl+3"));
+    settings->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picSettings"));
+    QAccessibleInterface* box =
+        QAccessible::queryAccessibleInterface(Find(&form, "chkKeepUsedFiles"));
+    QCOMPARE(box->role(), QAccessible::CheckBox);
+    // Its tip is rich text, which the tip wraps to a readable width.
+    QVERIFY(Qt::mightBeRichText(Find(&form, "chkKeepUsedFiles")->toolTip()));
+    QCOMPARE(box->text(QAccessible::Name),
+             QStringLiteral("Keep files that pages use in _borders, _overlay and _fpclass"));
+    form.SelectQuickMenuItem(4);
+    QCOMPARE(QAccessible::queryAccessibleInterface(Find(&form, "lblWebsite"))->role(),
+             QAccessible::Link);
+  }
+
   void osNameFollowsVersion() {
     // Platform id, major, minor version, name.
     const std::tuple<int, int, int, const char*> rows[] = {
@@ -485,6 +615,134 @@ class WindowTest : public QObject {
     QCOMPARE(form.compareBuilds, 1);
   }
 
+  // A web picked from the list, by the mouse or the keyboard, or typed and left with Tab, has
+  // its own destination before Start is clicked.
+  void pickedOrTypedSourceHasItsDestination() {
+    const QString alpha = work_.filePath("pick/Alpha"), beta = work_.filePath("pick/Beta");
+    const QString typed = work_.filePath("pick/Gamma");
+    for (const QString& web : {alpha, beta, typed}) MakeWeb(web);
+    const QString alphaSite = work_.filePath("pick/alpha-site");
+    const QString betaSite = work_.filePath("pick/beta-site");
+    SourceMemory memory(SettingsFile().toStdString());
+    QVERIFY(memory.RememberConversion(alpha.toStdString(), alphaSite.toStdString()));
+    QVERIFY(memory.RememberConversion(beta.toStdString(), betaSite.toStdString()));
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* source = Find<QComboBox>(&form, "txtConvertFrom");
+    auto* destination = Find<QLineEdit>(&form, "txtConvertTo");
+    auto* panel = Find<ConvertPanel>(&form, "picConvert");
+    QCOMPARE(source->currentText(), beta);
+    QCOMPARE(destination->text(), betaSite);
+
+    // The mouse: the list opened, Alpha clicked.
+    QTest::mouseClick(source, Qt::LeftButton, {},
+                      QPoint(source->width() - 6, source->height() / 2));
+    QAbstractItemView* list = source->view();
+    QTRY_VERIFY(list->isVisible());
+    // The list takes no click in its first moments, as a double click would be.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(1, 0)).center());
+    QCOMPARE(source->currentText(), alpha);
+    QCOMPARE(destination->text(), alphaSite);
+    Start(&form);
+    QVERIFY(QFile::exists(alphaSite + "/index.htm"));
+    QVERIFY(!QDir(betaSite).exists());
+
+    // The keyboard: Beta is above Alpha in the list.
+    source->setFocus();
+    QCOMPARE(source->currentText(), alpha);
+    QTest::keyClick(source, Qt::Key_Down);
+    QCOMPARE(source->currentText(), beta);
+    QCOMPARE(destination->text(), betaSite);
+    QTest::keyClick(source, Qt::Key_Up);
+    QCOMPARE(source->currentText(), alpha);
+    QCOMPARE(destination->text(), alphaSite);
+    QTest::keyClick(source, Qt::Key_Down);
+    QTest::keyClick(source, Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY(QFile::exists(betaSite + "/index.htm"));
+    WaitForRun(&form);
+    QCOMPARE(panel->LastResult()->failures.size(), std::size_t{0});
+
+    // Typed, then Tab: a web never converted gets the "-FTP" default. A destination typed
+    // after that stays when the source field is entered and left again.
+    source->setFocus();
+    source->lineEdit()->selectAll();
+    QTest::keyClicks(source->lineEdit(), typed);
+    QTest::keyClick(source, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), destination);
+    QCOMPARE(destination->text(), typed + "-FTP");
+    destination->selectAll();
+    QTest::keyClicks(destination, work_.filePath("pick/own"));
+    QTest::keyClick(destination, Qt::Key_Backtab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(destination->text(), work_.filePath("pick/own"));
+  }
+
+  // A folder dropped on the window or on the source field, or named on the command line, is
+  // the source, with its destination proposed; a file or a text is not.
+  void droppedOrGivenFolderIsTheSource() {
+    const QString alpha = work_.filePath("drop/Alpha"), beta = work_.filePath("drop/Beta");
+    MakeWeb(alpha);
+    MakeWeb(beta);
+    const QString alphaSite = work_.filePath("drop/alpha-site");
+    QVERIFY(SourceMemory(SettingsFile().toStdString())
+                .RememberConversion(alpha.toStdString(), alphaSite.toStdString()));
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    form.SelectQuickMenuItem(2);
+    auto* source = Find<QComboBox>(&form, "txtConvertFrom");
+    auto* destination = Find<QLineEdit>(&form, "txtConvertTo");
+    const auto drop = [](QWidget* target, const QList<QUrl>& urls) {
+      QMimeData data;
+      data.setUrls(urls);
+      const QPoint at = target->rect().center();
+      QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+      QApplication::sendEvent(target, &enter);
+      if (!enter.isAccepted()) return false;
+      QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {});
+      QApplication::sendEvent(target, &dropped);
+      return dropped.isAccepted();
+    };
+    const QString before = source->currentText();
+    QVERIFY(!drop(&form, {QUrl::fromLocalFile(beta + "/index.htm")}));
+    QVERIFY(!drop(&form, {QUrl::fromLocalFile(alpha), QUrl::fromLocalFile(beta)}));
+    QVERIFY(!drop(&form, {QUrl("https://www.example.org/")}));
+    QCOMPARE(source->currentText(), before);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picSettings"));
+
+    QVERIFY(drop(&form, {QUrl::fromLocalFile(alpha)}));
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picConvert"));
+    QCOMPARE(source->currentText(), QDir::toNativeSeparators(alpha));
+    QCOMPARE(destination->text(), alphaSite);
+    QCOMPARE(Find<FolderList>(&form, "dirConvert")->Path(), QDir::toNativeSeparators(alpha));
+    QVERIFY(drop(source->lineEdit(), {QUrl::fromLocalFile(beta)}));
+    QCOMPARE(source->currentText(), QDir::toNativeSeparators(beta));
+    QCOMPARE(destination->text(), QDir::toNativeSeparators(beta) + "-FTP");
+
+    // tarnwick FOLDER, relative to the current folder.
+    QTemporaryDir folder;
+    RecordingServices services;
+    services.endsLoop = true;
+    QString given, proposed;
+    QTimer::singleShot(0, [&] {
+      for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* mainform = qobject_cast<Mainform*>(window); mainform && mainform != &form) {
+          given = Find<QComboBox>(mainform, "txtConvertFrom")->currentText();
+          proposed = Find<QLineEdit>(mainform, "txtConvertTo")->text();
+          mainform->close();
+        }
+    });
+    const QString current = QDir::currentPath();
+    QDir::setCurrent(work_.filePath("drop"));
+    const int status = tarnwick::Main(services, folder.path(), QStringLiteral("Beta"));
+    QDir::setCurrent(current);
+    QCOMPARE(status, 0);
+    QCOMPARE(given, QDir::toNativeSeparators(beta));
+    QCOMPARE(proposed, QDir::toNativeSeparators(beta) + "-FTP");
+  }
+
   // Settings that cannot be read are not replaced by the defaults: not when the run starts,
   // nor when they could not be read as the window was loaded.
   void unreadSettingsAreNotReplaced() {
@@ -549,6 +807,92 @@ class WindowTest : public QObject {
     QVERIFY(!QFile::exists(destination + "/index.htm"));
     // Neither a refused nor an unfinished run is remembered.
     QVERIFY(!QFile::exists(SettingsFile()));
+  }
+
+  // The progress bar counts the files done of the work list; Cancel stops the run after the
+  // file in progress as closing does, and the window stays.
+  void progressAndCancelDuringALongCopy() {
+    const QString source = work_.filePath("cancel/Web");
+    const QString destination = work_.filePath("cancel/Site");
+    MakeWeb(source);
+    const QByteArray video(1 << 20, 'v');
+    WriteFile(source + "/a-video.mpg", video);
+    WriteFile(source + "/b-page.htm", "<p>b</p>");
+    GatedFileSystem slowDisk("b-page.htm");
+    ProbeForm form(services_, programFolder_.path());
+    form.Form_Load();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    SetFolders(&form, source, destination);
+    auto* panel = Find<ConvertPanel>(&form, "picConvert");
+    panel->SetFileSystem(slowDisk);
+    auto* progress = Find<QProgressBar>(&form, "prgConvert");
+    auto* cancel = Find<QPushButton>(&form, "cmdConvertCancel");
+    QVERIFY(!cancel->isVisible());
+
+    QTest::mouseClick(Find<QPushButton>(&form, "cmdConvertStart"), Qt::LeftButton);
+    QVERIFY(cancel->isVisible());
+    QCOMPARE(QApplication::focusWidget(), cancel);
+    QTRY_VERIFY_WITH_TIMEOUT(slowDisk.Reached(), 60000);
+    // The video is done, the page is in progress: one of four.
+    QTRY_COMPARE(progress->value(), 1);
+    QCOMPARE(progress->maximum(), 4);
+    QVERIFY(progress->isVisible());
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(panel->Running());  // until the file in progress is done
+    slowDisk.Open();
+    WaitForRun(&form);
+    QVERIFY(panel->LastResult()->cancelled);
+    QCOMPARE(Find<QLabel>(&form, "lblConvert")->text(),
+             QStringLiteral("The conversion was stopped before it was finished."));
+    QVERIFY(form.isVisible());
+    QCOMPARE(services_.endProcessCalls, 0);
+    QVERIFY(!cancel->isVisible());
+    QCOMPARE(QApplication::focusWidget(), Find(&form, "cmdConvertStart"));
+    // The file in progress is whole on both sides, nothing after it was begun, and the run is
+    // not remembered.
+    QCOMPARE(ReadAll(destination + "/b-page.htm"), QByteArray("<p>b</p>"));
+    QCOMPARE(ReadAll(destination + "-Uploads/b-page.htm"), QByteArray("<p>b</p>"));
+    QVERIFY(!QFile::exists(destination + "/index.htm"));
+    QVERIFY(!QFile::exists(SettingsFile()));
+    QCOMPARE(progress->value(), 2);
+
+    // From the keyboard this time, to the end: every file is done.
+    panel->SetFileSystem(SystemFileSystem());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(!panel->Running() && !panel->LastResult()->cancelled, 60000);
+    QCOMPARE(progress->maximum(), 4);
+    QCOMPARE(progress->value(), 4);
+    QVERIFY(QFile::exists(destination + "/index.htm"));
+  }
+
+  // Cancel ends the count of the Compare panel at its next turn; the next one counts afresh.
+  void cancelEndsTheCount() {
+    const QString source = work_.filePath("count/Web");
+    for (int i = 0; i < 2000; ++i)
+      WriteFile(source + QStringLiteral("/pages/p%1.htm").arg(i), QByteArray(10, 'x'));
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* list = Find<CompareList>(&form, "lstCompare");
+    // No web chosen yet: nothing is counted, and the user is told what to do.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(list->Lines(), QStringList{QString::fromLatin1(ComparePanel::kNoWebLine)});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_1, Qt::ControlModifier);
+    SetFolders(&form, source, source + "-FTP");
+    auto* cancel = Find<QPushButton>(&form, "cmdCompareCancel");
+    bool shown = false;
+    QTimer::singleShot(0, &form, [&] {
+      shown = cancel->isVisible();
+      QTest::mouseClick(cancel, Qt::LeftButton);
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_2, Qt::ControlModifier);
+    QVERIFY(shown);
+    QVERIFY(!cancel->isVisible());
+    QCOMPARE(list->Lines().size(), 6);
+    QCOMPARE(list->Lines().last(), QString::fromLatin1(ComparePanel::kStoppedLine));
+    QTest::mouseClick(Find<QPushButton>(&form, "cmdCompare"), Qt::LeftButton);
+    QVERIFY(list->Lines().contains(QStringLiteral("Files\t2000\t0\t2000\t100%")));
+    QVERIFY(!list->Lines().contains(QString::fromLatin1(ComparePanel::kStoppedLine)));
   }
 
   // The Compare panel.
@@ -624,6 +968,21 @@ class WindowTest : public QObject {
     const int heading = static_cast<int>(found.indexOf(ComparePanel::kCheckHeading));
     QVERIFY(heading > 0);
     QVERIFY(found[heading + 3].startsWith(QStringLiteral("a/news.htm, line 2, missing: gone.htm")));
+    // A finding cut off by the list shows whole as its tip; a new report starts at the left.
+    list->resize(200, list->height());
+    const QModelIndex finding = list->model()->index(heading + 3, 0);
+    list->scrollTo(finding);
+    QHelpEvent hover(QEvent::ToolTip, list->visualRect(finding).center(),
+                     list->viewport()->mapToGlobal(list->visualRect(finding).center()));
+    QApplication::sendEvent(list->viewport(), &hover);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QVERIFY2(QToolTip::text().contains(found[heading + 3].toHtmlEscaped()),
+             qPrintable(QToolTip::text()));
+    QToolTip::hideText();
+    list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum());
+    QVERIFY(list->horizontalScrollBar()->value() > 0);
+    QTest::mouseClick(Find<QPushButton>(&form, "cmdCompare"), Qt::LeftButton);
+    QCOMPARE(list->horizontalScrollBar()->value(), 0);
     for (int row : {heading + 3, heading + 1, heading}) ClickLine(list, row);
     QCOMPARE(services_.editedFiles.mid(2),
              QStringList{QDir::toNativeSeparators(source + "/a/news.htm")});
@@ -676,7 +1035,8 @@ class WindowTest : public QObject {
     QVERIFY(nextStartIn);
     QCOMPARE(services.endProcessCalls, 1);
     // Nothing was counted after the close: no numbers at all.
-    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines.size(), 6);
+    QCOMPARE(lines.last(), QString::fromLatin1(ComparePanel::kStoppedLine));
   }
 
   // The Settings panel: the options as the user sees and sets them.
@@ -822,11 +1182,8 @@ class WindowTest : public QObject {
     // The offscreen desktop has no tray: no icon, and the program runs on without one.
     QVERIFY(!tray->IconShown());
 
-    actions[0]->trigger();
-    actions[1]->trigger();
     tray->MenuClick(99);
     QVERIFY(!form.ExitRequested);
-    QCOMPARE(services_.urls.size(), 1);
 
     actions[3]->trigger();
     QVERIFY(form.ExitRequested);
@@ -850,6 +1207,51 @@ class WindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(afterDone, 20000);
     QCOMPARE(ended.size(), 1);
     QCOMPARE(ReadAll(TickerFile()), QByteArray(kGoodText));
+  }
+
+  // Help and About of the tray menu are the quick menu's, with the window brought forward; a
+  // click on the icon brings it forward too.
+  void trayMenuHelpAboutAndClickBringTheWindow() {
+    Mainform form(services_, programFolder_.path());
+    form.Form_Load();
+    auto* tray = Find<TrayIcon>(&form, "TrayIcon1");
+    QMenu* menu = tray->Menu();
+    const auto choose = [menu](int position) {
+      menu->popup(QPoint(40, 40));
+      QTRY_VERIFY(menu->isVisible());
+      QAction* action = menu->actions()[position];
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+      QTRY_VERIFY(!menu->isVisible());
+    };
+    form.SelectQuickMenuItem(2);
+    form.showMinimized();
+    choose(1);  // About
+    QVERIFY(!form.isMinimized());
+    QVERIFY(form.isVisible());
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picAbout"));
+    QVERIFY(Find(&form, "lblLicence")->isVisible());
+    QVERIFY(Find<QLabel>(&form, "lblLicence")->text().contains("GPL-3.0-or-later"));
+    QCOMPARE(services_.urls.size(), 0);
+    form.hide();
+    choose(0);  // Help
+    QVERIFY(form.isVisible());
+    QCOMPARE(services_.urls.size(), 1);
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picAbout"));
+    // The menu from the keyboard: the separator is passed over on the way to Exit.
+    menu->popup(QPoint(40, 40));
+    QTRY_VERIFY(menu->isVisible());
+    for (int i = 0; i < 3; ++i) QTest::keyClick(menu, Qt::Key_Down);
+    QCOMPARE(menu->activeAction(), menu->actions()[3]);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QVERIFY(!form.ExitRequested);
+
+    // The desktop reports a plain click on the icon (this one has no tray to click in).
+    form.showMinimized();
+    tray->Activated(QSystemTrayIcon::Context);
+    QVERIFY(form.isMinimized());
+    tray->Activated(QSystemTrayIcon::Trigger);
+    QVERIFY(!form.isMinimized());
+    QCOMPARE(VisiblePanels(&form), QStringLiteral("picAbout"));
   }
 
   void welcomeBalloonAndConnectionGoByTheSystem() {
