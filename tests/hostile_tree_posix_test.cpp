@@ -22,6 +22,7 @@
 #include "rules/file_compare.h"
 #include "settings/ini_editor.h"
 #include "settings/settings_store.h"
+#include "support/entry_observer.h"
 #include "support/new_user_options.h"
 #include "support/privileges.h"
 #include "support/temp_dir.h"
@@ -213,19 +214,7 @@ TEST_F(HostileTreeTest, LinksAndPipesAreNeverFollowedOrOpened) {
   EXPECT_FALSE(Exists(dir / "outside/page.htm"));
 }
 
-// Acts once, when the run turns to the work entry of the given index.
-class EntryObserver : public RunObserver {
- public:
-  EntryObserver(std::size_t index, std::function<void()> action)
-      : index_(index), action_(std::move(action)) {}
-  void EntrySelected(std::size_t index) override {
-    if (index == index_ && action_) std::exchange(action_, nullptr)();
-  }
-
- private:
-  std::size_t index_;
-  std::function<void()> action_;
-};
+using testing::EntryObserver;
 
 TEST_F(HostileTreeTest, EntriesPutInFoldersTheRunHasJustMadeAreNeverWrittenThrough) {
   for (const char* name : {"a.htm", "b.htm", "c.htm"}) Put(std::string("sub/") + name, name);

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "engine/conversion_run.h"
+#include "support/entry_observer.h"
 #include "support/forwarding_file_system.h"
 #include "support/new_user_options.h"
 #include "support/temp_dir.h"
@@ -133,19 +134,7 @@ TEST_F(SwappedFoldersTest, CopiesBeyondTheFoldersHeldAreOpenedAgainNeverThroughA
   EXPECT_EQ(result.copied, 69);
 }
 
-// An observer that acts once, when the run selects a work entry.
-class EntryObserver : public RunObserver {
- public:
-  EntryObserver(std::size_t index, std::function<void()> action)
-      : index_(index), action_(std::move(action)) {}
-  void EntrySelected(std::size_t index) override {
-    if (index == index_ && action_) std::exchange(action_, nullptr)();
-  }
-
- private:
-  std::size_t index_;
-  std::function<void()> action_;
-};
+using testing::EntryObserver;
 
 TEST_F(SwappedFoldersTest, AnFtpWebOrUploadsFolderReplacedDuringTheRunGetsNothingMore) {
   for (const std::string& target : {dst, up}) {
