@@ -19,23 +19,19 @@ volatile std::sig_atomic_t interrupted = 0;
 
 extern "C" void NoteInterrupt(int) { interrupted = 1; }
 
+bool IsTerminal(std::FILE* stream) {
+#ifdef _WIN32
+  return _isatty(_fileno(stream)) != 0;
+#else
+  return isatty(fileno(stream)) != 0;
+#endif
+}
+
 }  // namespace
 
-bool StandardOutputIsTerminal() {
-#ifdef _WIN32
-  return _isatty(_fileno(stdout)) != 0;
-#else
-  return isatty(STDOUT_FILENO) != 0;
-#endif
-}
+bool StandardOutputIsTerminal() { return IsTerminal(stdout); }
 
-bool StandardErrorIsTerminal() {
-#ifdef _WIN32
-  return _isatty(_fileno(stderr)) != 0;
-#else
-  return isatty(STDERR_FILENO) != 0;
-#endif
-}
+bool StandardErrorIsTerminal() { return IsTerminal(stderr); }
 
 int StandardErrorColumns() {
 #ifdef _WIN32
